@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs everything the build, the programs and the tests need, from Debian 12's packages.
+# Idempotent: when every package is present it changes nothing and needs no network.
+set -euo pipefail
+packages=(
+    cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
+    qt6-base-dev qt6-webengine-dev libgl-dev qt6-gtk-platformtheme
+    fonts-noto-cjk xvfb xauth x11-utils imagemagick procps
+)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+    $SUDO apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

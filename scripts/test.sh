@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds with warnings as errors, and runs every test with CTest.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+bash scripts/build.sh -DQH_WERROR=ON
+cd "${QH_BUILD_DIR:-build}"
+ctest --output-on-failure --timeout 600 "$@"

@@ -1,0 +1,77 @@
+#include "cp932text.h"
+
+#include <QTest>
+
+using namespace qh;
+
+class TestCp932Text : public QObject
+{
+    Q_OBJECT
+private slots:
+    void encodesWindowsVariant_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("ascii") << u"Command:VisibleTrue"_qs << QByteArray("Command:VisibleTrue");
+        // The Windows variant maps the wave dash and circled digits differently from plain Shift-JIS.
+        QTest::newRow("wave dash") << QString(QChar(0xFF5E)) << QByteArray("\x81\x60");
+        QTest::newRow("circled one") << QString(QChar(0x2460)) << QByteArray("\x87\x40");
+        QTest::newRow("kanji") << u"漢字"_qs << QByteArray("\x8a\xbf\x8e\x9a");
+        QTest::newRow("half-width kana") << u"ﾊﾞｰｼﾞｮﾝ"_qs << QByteArray("\xca\xde\xb0\xbc\xde\xae\xdd");
+    }
+    void encodesWindowsVariant()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(cp932::encode(text), bytes);
+        QCOMPARE(cp932::decode(bytes), text);
+        QVERIFY(cp932::canEncode(text));
+    }
+
+    void unencodableCharactersBecomeQuestionMarks()
+    {
+        const QString text = u"a"_qs + QChar(0x00E9) + u"漢"_qs + QString::fromUtf8("\xF0\x9F\x98\x80") + u"b"_qs;
+        QVERIFY(!cp932::canEncode(text));
+        QCOMPARE(cp932::encode(text), QByteArray("a?\x8a\xbf?b"));
+        // A lone surrogate is no character at all: also one question mark.
+        QCOMPARE(cp932::encode(QString(QChar(0xD800))), QByteArray("?"));
+    }
+
+    void invalidBytesDecodeWithoutCrashing()
+    {
+        const QByteArray broken("\xff\x85\x40\x82\xa0\x82", 6);
+        const QString text = cp932::decode(broken);
+        QVERIFY(text.contains(u"あ"_qs));
+        QVERIFY(text.size() <= broken.size());
+    }
+
+    void splitsAtEveryLineEnd_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QStringList{u"a"_qs, u"b"_qs};
+        QTest::newRow("lone cr") << QByteArray("a\rb\r") << QStringList{u"a"_qs, u"b"_qs};
+        QTest::newRow("lone lf") << QByteArray("a\nb") << QStringList{u"a"_qs, u"b"_qs};
+        QTest::newRow("last line without end") << QByteArray("a\r\nb") << QStringList{u"a"_qs, u"b"_qs};
+        QTest::newRow("empty lines kept")
+            << QByteArray("\r\n\r\na\r\n\r\n") << QStringList{QString(), QString(), u"a"_qs, QString()};
+        QTest::newRow("cr cr lf is two ends") << QByteArray("a\r\r\nb") << QStringList{u"a"_qs, QString(), u"b"_qs};
+        QTest::newRow("empty file") << QByteArray() << QStringList{};
+        QTest::newRow("double-byte") << QByteArray("\x8a\xbf\r\n\x82\xa0") << QStringList{u"漢"_qs, u"あ"_qs};
+    }
+    void splitsAtEveryLineEnd()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        QCOMPARE(cp932::readLines(bytes), lines);
+    }
+
+    void writesCrLfAfterEveryLine()
+    {
+        QCOMPARE(cp932::writeLines({u"漢"_qs, QString(), u"x"_qs}), QByteArray("\x8a\xbf\r\n\r\nx\r\n"));
+        QCOMPARE(cp932::writeLines({}), QByteArray());
+    }
+};
+
+QTEST_APPLESS_MAIN(TestCp932Text)
+#include "test_cp932text.moc"
