@@ -1,0 +1,103 @@
+#include "savesettings.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace qh::tool {
+
+namespace {
+
+SaveResult failed(SaveOutcome outcome, const QString& message)
+{
+    return {outcome, message};
+}
+
+QString tempNotWrittenMessage(const QString& tempName, const QString& settingsName)
+{
+    return u"%1 に書き込めないため、設定を保存できませんでした。\n%2 は変更されていません。"_qs.arg(tempName,
+                                                                                                    settingsName);
+}
+
+bool isReadOnly(const QFileInfo& info)
+{
+    // Only the permission bits count: a user who marked the file read-only wants it kept, even
+    // though the rename that replaces it would be allowed by the folder.
+    const QFileDevice::Permissions anyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return (info.permissions() & anyWrite) == 0;
+}
+
+// Writes the whole content and makes sure it is on disk before the rename makes it the
+// configuration file, so that a crash cannot leave an empty or half-written file behind.
+bool writeDurably(const QString& fileName, const QByteArray& bytes)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0)
+        return false;
+    file.close();
+    return file.error() == QFileDevice::NoError;
+}
+
+void syncFolderOf(const QString& fileName)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
+SaveResult replaceSettingsFile(const QString& tempName, const QString& settingsName)
+{
+    // rename(2) replaces an existing file in one step: there is no moment without the file.
+    if (std::rename(QFile::encodeName(tempName).constData(), QFile::encodeName(settingsName).constData()) != 0) {
+        return failed(SaveOutcome::ReplaceFailed,
+                      u"%1 を置き換えられないため、設定を保存できませんでした。\n%1 は元のままです。"
+                      u"新しい設定は %2 に残してあります。"_qs.arg(settingsName, tempName));
+    }
+    syncFolderOf(settingsName);
+    return {};
+}
+
+SaveResult saveSettings(const SettingsEntries& entries, const QString& settingsName, const QString& tempName)
+{
+    const QFileInfo settingsInfo(settingsName);
+    if (!settingsInfo.exists())
+        return failed(SaveOutcome::SettingsMissing, u" ファイルがありません"_qs);
+    QFile settingsFile(settingsName);
+    if (settingsInfo.isDir() || !settingsFile.open(QIODevice::ReadOnly))
+        return failed(SaveOutcome::SettingsUnopenable, {});
+    const QByteArray oldBytes = settingsFile.readAll();
+    // A file that could be opened but not read to its end must not be rewritten from a part of it.
+    if (settingsFile.error() != QFileDevice::NoError)
+        return failed(SaveOutcome::SettingsUnopenable, {});
+    settingsFile.close();
+
+    if (isReadOnly(settingsInfo)) {
+        return failed(
+            SaveOutcome::SettingsReadOnly,
+            u"%1 は読み取り専用のため、設定を保存できませんでした。\n%1 は変更されていません。"_qs.arg(settingsName));
+    }
+
+    if (!writeDurably(tempName, rewriteSettingsBytes(oldBytes, entries))) {
+        // What was written is incomplete; a folder of that name is not ours to remove.
+        if (!QFileInfo(tempName).isDir())
+            QFile::remove(tempName);
+        return failed(SaveOutcome::TempNotWritten, tempNotWrittenMessage(tempName, settingsName));
+    }
+    // The new file takes over the old one's permissions, as the old file would have kept them.
+    QFile::setPermissions(tempName, settingsInfo.permissions());
+    return replaceSettingsFile(tempName, settingsName);
+}
+
+} // namespace qh::tool
