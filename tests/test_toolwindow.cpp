@@ -86,6 +86,9 @@ private slots:
                  twips::rectToPixels(twipsRect.x(), twipsRect.y(), twipsRect.width(), twipsRect.height()));
         if (auto* label = qobject_cast<QLabel*>(widget))
             QCOMPARE(label->text(), caption);
+        // No caption is cut off at its place.
+        if (qobject_cast<QLabel*>(widget) || qobject_cast<QCheckBox*>(widget))
+            QVERIFY(widget->sizeHint().width() <= widget->width());
         if (auto* button = qobject_cast<QAbstractButton*>(widget))
             QCOMPARE(button->text(), caption);
         if (auto* frame = qobject_cast<QGroupBox*>(widget))

@@ -37,6 +37,17 @@ template <typename Widget> Widget* named(Widget* widget, const QString& name)
     return widget;
 }
 
+// The captions were laid out for a narrow 9-point system font; with a wider font a caption that
+// would be cut off gets a slightly smaller font instead, so that the places stay as laid out.
+void fitCaption(QWidget* widget)
+{
+    QFont font = widget->font();
+    while (widget->sizeHint().width() > widget->width() && font.pointSizeF() > 6.0) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+        widget->setFont(font);
+    }
+}
+
 QString arrayName(const char* control, int index)
 {
     return QLatin1String(control) + u'_' + QString::number(index);
@@ -49,6 +60,9 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     setObjectName(u"Form1"_qs);
     setWindowTitle(kToolTitle);
     setAttribute(Qt::WA_DeleteOnClose);
+    QFont windowFont = font();
+    windowFont.setPointSize(9);
+    setFont(windowFont);
     auto* client = new QWidget(this); // owned by the window as its central widget
     setCentralWidget(client);
     buildControls(client);
@@ -93,6 +107,9 @@ void Form1::buildControls(QWidget* client)
     twips::place(Command2, 240, 5520, 1575, 375);
     Command1 = named(new QPushButton(u"終了"_qs, client), u"Command1"_qs);
     twips::place(Command1, 5280, 5520, 1095, 375);
+    for (QWidget* caption :
+         {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2), static_cast<QWidget*>(Label3)})
+        fitCaption(caption);
 
     connect(TabStrip1, &QTabBar::currentChanged, this, &Form1::TabStrip1_Click);
     connect(List1, &ModeList::Scroll, this, &Form1::List1_Scroll);
@@ -107,6 +124,7 @@ void Form1::buildSlotRow(int index)
     const QString number = u"%1"_qs.arg(index + 1, 2, 10, QLatin1Char('0'));
     Check1[index] = named(new QCheckBox(u"コンピュータ番号"_qs + number, frame), arrayName("Check1", index));
     twips::place(Check1[index], 120, top, 1815, 255);
+    fitCaption(Check1[index]);
     Text3[index] = named(new QLineEdit(frame), arrayName("Text3", index));
     twips::place(Text3[index], 2040, top, 1335, 270);
     List2[index] = named(new ModeList(frame), arrayName("List2", index));
