@@ -33,6 +33,15 @@ QByteArray exampleWith(const QList<QPair<QByteArray, QByteArray>>& replacements)
     return bytes;
 }
 
+// Entries that any file with the example's lines accepts.
+SettingsEntries validEntries()
+{
+    SettingsEntries entries;
+    entries.myHostPortText = u"5002"_qs;
+    entries.remotePortText = u"5001"_qs;
+    return entries;
+}
+
 } // namespace
 
 class TestSaveSettings : public QObject
@@ -48,7 +57,7 @@ private slots:
         QTest::addColumn<QByteArray>("rereadName");
         SettingsEntries entries;
         entries.remotePortText = u"6000"_qs;
-        entries.myHostPortText = u"50ab"_qs;
+        entries.myHostPortText = u" 5003"_qs;
         entries.screenModeIndex = 0;
         entries.childSlots[1] = {true, u"PC2"_qs, 0};
         entries.childSlots[2] = {true, QString(), 1};
@@ -62,7 +71,7 @@ private slots:
         QTest::newRow("cleared name with a ticked box is an empty slot")
             << crlf(u"ChildComp03=1OLD,FullScreen\r\n"_qs) << crlf(u"ChildComp03= ,\r\n"_qs) << QByteArray();
         QTest::newRow("port text as typed")
-            << crlf(u"MyHostPortx=5002\r\n"_qs) << crlf(u"MyHostPortx=50ab\r\n"_qs) << QByteArray();
+            << crlf(u"MyHostPortx=5002\r\n"_qs) << crlf(u"MyHostPortx= 5003\r\n"_qs) << QByteArray();
         QTest::newRow("double-byte name, no selection is window")
             << crlf(u"ChildComp04= ,\r\n"_qs) << crlf(u"ChildComp04=0教室ＰＣ①,WindowScreen\r\n"_qs)
             << QByteArray("\xe6\x95\x99\xe5\xae\xa4\xef\xbc\xb0\xef\xbc\xa3\xe2\x91\xa0");
@@ -115,7 +124,7 @@ private slots:
         QVERIFY(writeAll(folder.path(kIni), exampleBytes()));
         const QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
         QVERIFY(QFile::setPermissions(folder.path(kIni), permissions));
-        QCOMPARE(int(tool::saveSettings({}).outcome), int(SaveOutcome::Saved));
+        QCOMPARE(int(tool::saveSettings(validEntries()).outcome), int(SaveOutcome::Saved));
         QCOMPARE(QFileInfo(folder.path(kIni)).permissions() & 0x7077, permissions); // owner, group, other
     }
 
@@ -158,7 +167,7 @@ private slots:
         if (setup == u"temp folder"_qs)
             QVERIFY(QDir().mkpath(folder.path(kTemp + u"/inner"_qs)));
 
-        SettingsEntries entries;
+        SettingsEntries entries = validEntries();
         entries.childSlots[0] = {true, u"NEW-PC"_qs, 0};
         const tool::SaveResult result = tool::saveSettings(entries);
         QCOMPARE(int(result.outcome), outcome);
@@ -175,12 +184,87 @@ private slots:
             QCOMPARE(QFileInfo::exists(folder.path(kTemp)), newContentInTemp);
     }
 
+    void valuesThatWouldNotReadBackAreRefused_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message"); // empty when the value is stored
+        const QString notSaved = u"\n設定は保存されていません。"_qs;
+        const QString masterPort = u"Masterのポート番号は 1～32767 の数で入力してください。"_qs + notSaved;
+        const QString childPort = u"Childのポート番号は 1～32767 の数で入力してください。"_qs + notSaved;
+        QTest::newRow("port 5002") << u"master"_qs << u"5002"_qs << QString();
+        QTest::newRow("port with blanks") << u"master"_qs << u" 5002 "_qs << QString();
+        QTest::newRow("port 1") << u"child"_qs << u"1"_qs << QString();
+        QTest::newRow("port 32767") << u"child"_qs << u"32767"_qs << QString();
+        QTest::newRow("port letters") << u"master"_qs << u"abc"_qs << masterPort;
+        QTest::newRow("port digits then letters") << u"master"_qs << u"5000abc"_qs << masterPort;
+        QTest::newRow("port empty") << u"child"_qs << QString() << childPort;
+        QTest::newRow("port 0") << u"child"_qs << u"0"_qs << childPort;
+        QTest::newRow("port negative") << u"child"_qs << u"-5"_qs << childPort;
+        QTest::newRow("port with sign") << u"child"_qs << u"+5"_qs << childPort;
+        QTest::newRow("port 32768") << u"child"_qs << u"32768"_qs << childPort;
+        QTest::newRow("port full-width digits") << u"master"_qs << u"５００２"_qs << masterPort;
+        QTest::newRow("name plain") << u"name"_qs << u"ROOM2-PC05"_qs << QString();
+        QTest::newRow("name double-byte") << u"name"_qs << u"教室ＰＣ①"_qs << QString();
+        QTest::newRow("name with comma") << u"name"_qs << u"PC,5"_qs
+                                         << u"コンピュータ番号05の名前に「,」は使えません。"_qs + notSaved;
+        QTest::newRow("name outside code page 932")
+            << u"name"_qs << u"café"_qs << u"コンピュータ番号05の名前に保存できない文字があります。"_qs + notSaved;
+        QTest::newRow("name with line break")
+            << u"name"_qs << u"PC\r\nX"_qs << u"コンピュータ番号05の名前に保存できない文字があります。"_qs + notSaved;
+    }
+    void valuesThatWouldNotReadBackAreRefused()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        WorkingFolder folder;
+        QVERIFY(writeAll(folder.path(kIni), exampleBytes()));
+        SettingsEntries entries = validEntries();
+        if (field == u"master"_qs)
+            entries.myHostPortText = text;
+        else if (field == u"child"_qs)
+            entries.remotePortText = text;
+        else
+            entries.childSlots[4] = {true, text, 0};
+        const tool::SaveResult result = tool::saveSettings(entries);
+        QCOMPARE(result.message, message);
+        QCOMPARE(int(result.outcome), int(message.isEmpty() ? SaveOutcome::Saved : SaveOutcome::InvalidEntry));
+        if (!message.isEmpty())
+            QCOMPARE(readAll(folder.path(kIni)), exampleBytes());
+        QVERIFY(!QFileInfo::exists(folder.path(kTemp)));
+    }
+
+    void portsWithoutTheirLineAreNotChecked()
+    {
+        WorkingFolder folder;
+        QVERIFY(writeAll(folder.path(kIni), "[ChildComp]\r\nChildComp01= ,\r\n"));
+        SettingsEntries entries;
+        entries.childSlots[0] = {true, u"PC1"_qs, 1};
+        QCOMPARE(int(tool::saveSettings(entries).outcome), int(SaveOutcome::Saved));
+        QCOMPARE(readAll(folder.path(kIni)), QByteArray("[ChildComp]\r\nChildComp01=1PC1,WindowScreen\r\n"));
+    }
+
+    void linkedFileIsReplacedWhereTheLinkPoints()
+    {
+        WorkingFolder folder;
+        QVERIFY(QDir().mkdir(folder.path(u"shared"_qs)));
+        QVERIFY(writeAll(folder.path(u"shared/real.ini"_qs), exampleBytes()));
+        QVERIFY(QFile::link(folder.path(u"shared/real.ini"_qs), folder.path(kIni)));
+        SettingsEntries entries = validEntries();
+        entries.remotePortText = u"6001"_qs;
+        QCOMPARE(int(tool::saveSettings(entries).outcome), int(SaveOutcome::Saved));
+        QVERIFY(QFileInfo(folder.path(kIni)).isSymLink());
+        QVERIFY(readAll(folder.path(u"shared/real.ini"_qs)).contains("RemotePortx=6001\r\n"));
+        QVERIFY(!QFileInfo::exists(folder.path(kTemp)));
+    }
+
     void tempPathUnderAFileIsReported()
     {
         WorkingFolder folder;
         QVERIFY(writeAll(folder.path(kIni), exampleBytes()));
         QVERIFY(writeAll(folder.path(u"plain"_qs), "x"));
-        const tool::SaveResult result = tool::saveSettings({}, kIni, u"plain/Temp.tmp"_qs);
+        const tool::SaveResult result = tool::saveSettings(validEntries(), kIni, u"plain/Temp.tmp"_qs);
         QCOMPARE(int(result.outcome), int(SaveOutcome::TempNotWritten));
         QVERIFY(result.message.contains(u"plain/Temp.tmp"_qs));
         QCOMPARE(readAll(folder.path(kIni)), exampleBytes());
@@ -255,6 +339,9 @@ private slots:
                                                << u"Temp.tmp に書き込めないため、設定を保存できませんでした。\n"
                                                   u"Quillharbour_Master.ini は変更されていません。"_qs;
         QTest::newRow("unopenable file") << u"ini folder"_qs << QString();
+        QTest::newRow("port with letters") << u"bad port"_qs
+                                           << u"Masterのポート番号は 1～32767 の数で入力してください。\n"
+                                              u"設定は保存されていません。"_qs;
     }
     void windowReportsFailures()
     {
@@ -265,23 +352,23 @@ private slots:
         MessageCapture capture;
         OpenWindow form;
         QVERIFY(capture.messages.isEmpty());
-        QVERIFY(QFile::remove(folder.path(kIni)) || setup != u"remove"_qs);
-        if (setup == u"temp folder"_qs) {
-            QVERIFY(writeAll(folder.path(kIni), exampleBytes()));
-            QVERIFY(QDir().mkdir(folder.path(kTemp)));
-        }
+        if (setup == u"remove"_qs || setup == u"ini folder"_qs)
+            QVERIFY(QFile::remove(folder.path(kIni)));
         if (setup == u"ini folder"_qs)
             QVERIFY(QDir().mkdir(folder.path(kIni)));
-        form.control<QLineEdit>(u"Text1"_qs)->setText(u"1234"_qs);
+        if (setup == u"temp folder"_qs)
+            QVERIFY(QDir().mkdir(folder.path(kTemp)));
+        const QString port = setup == u"bad port"_qs ? u"12ab"_qs : u"1234"_qs;
+        form.control<QLineEdit>(u"Text1"_qs)->setText(port);
         QTest::mouseClick(form.control<QPushButton>(u"Command2"_qs), Qt::LeftButton);
         QCOMPARE(capture.texts(), message.isEmpty() ? QStringList() : QStringList{message});
         for (const CapturedMessage& shown : capture.messages)
             QCOMPARE(shown.title, u"Quillharbour_Masterからのメッセージ"_qs);
-        if (setup == u"temp folder"_qs)
+        if (setup == u"temp folder"_qs || setup == u"bad port"_qs)
             QCOMPARE(readAll(folder.path(kIni)), exampleBytes());
-        else
+        if (setup != u"temp folder"_qs)
             QVERIFY(!QFileInfo(folder.path(kTemp)).exists());
-        QCOMPARE(form.value(u"Text1"_qs), QVariant(u"1234"_qs));
+        QCOMPARE(form.value(u"Text1"_qs), QVariant(port));
     }
 
 private:

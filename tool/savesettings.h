@@ -14,6 +14,7 @@ enum class SaveOutcome {
     Saved,
     SettingsMissing,    // nothing written, Temp.tmp untouched
     SettingsUnopenable, // nothing written, no message
+    InvalidEntry,       // nothing written: a value would not read back as it was typed
     SettingsReadOnly,   // nothing written
     TempNotWritten,     // the configuration file is unchanged; no incomplete Temp.tmp is left
     ReplaceFailed,      // the configuration file is unchanged; the new settings are in Temp.tmp
@@ -23,6 +24,12 @@ struct SaveResult {
     SaveOutcome outcome = SaveOutcome::Saved;
     QString message; // what the user is told; empty when the save ends silently
 };
+
+// Why the entries cannot be stored in a file with these settings lines, or the empty text when they
+// can: a port that is not a number from 1 to 32767, or a computer name that would not read back as
+// typed (a comma, a control character, a character code page 932 cannot hold). A port is checked
+// only when the file has its line, since no other port is written.
+QString entriesProblem(const SettingsEntries& entries, const PresenterSettings& fileSettings);
 
 // Stores the entries in the configuration file: rewrites it line by line into the temporary file,
 // flushes that to disk and renames it over the configuration file, so that a configuration file
