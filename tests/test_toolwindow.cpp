@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTimer>
+#include <QWheelEvent>
 
 using namespace qh;
 using namespace qh::test;
@@ -265,6 +266,7 @@ private slots:
         QTest::newRow("full screen, down arrow") << u"List2_0"_qs << 0 << down << 1;
         QTest::newRow("full screen, up arrow at the end") << u"List2_0"_qs << 0 << up << 1;
         QTest::newRow("master, page step") << u"List1"_qs << 0 << int(QAbstractSlider::SliderPageStepAdd) << 1;
+        QTest::newRow("thumb moved") << u"List2_1"_qs << 0 << int(QAbstractSlider::SliderMove) << 1;
     }
     void scrollStepFlipsTheSelection()
     {
@@ -283,6 +285,33 @@ private slots:
         QCOMPARE(modeList->verticalScrollBar()->value(), after);
         modeList->verticalScrollBar()->triggerAction(QAbstractSlider::SliderAction(action));
         QCOMPARE(modeList->modeIndex(), tool::steppedModeIndex(after));
+    }
+
+    void wheelStepsLikeTheArrows_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("angle");
+        QTest::addColumn<int>("after");
+        QTest::newRow("none, wheel down") << -1 << -120 << 0;
+        QTest::newRow("full screen, wheel up at the end") << 0 << 120 << 1;
+        QTest::newRow("window, wheel down at the end") << 1 << -120 << 0;
+    }
+    void wheelStepsLikeTheArrows()
+    {
+        QFETCH(int, before);
+        QFETCH(int, angle);
+        QFETCH(int, after);
+        WorkingFolder folder;
+        MessageCapture capture;
+        OpenWindow form;
+        auto* modeList = form.control<tool::ModeList>(u"List2_7"_qs);
+        modeList->setModeIndex(before);
+        const QPointF at = modeList->viewport()->rect().center();
+        QWheelEvent wheel(at, modeList->viewport()->mapToGlobal(at), {}, {0, angle}, Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(modeList->viewport(), &wheel);
+        QCOMPARE(modeList->modeIndex(), after);
+        QCOMPARE(modeList->verticalScrollBar()->value(), after);
     }
 
     void clickingTheVisibleItemSelectsIt()

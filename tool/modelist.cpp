@@ -1,6 +1,7 @@
 #include "modelist.h"
 
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -51,6 +52,7 @@ void ModeList::stepSelection(int action)
     case QAbstractSlider::SliderSingleStepSub:
     case QAbstractSlider::SliderPageStepAdd:
     case QAbstractSlider::SliderPageStepSub:
+    case QAbstractSlider::SliderMove: // the thumb dragged to the other row
         break;
     default:
         return;
@@ -58,6 +60,16 @@ void ModeList::stepSelection(int action)
     emit Scroll();
     // The bar applies this position once the handler returns, which keeps the selected row in view.
     verticalScrollBar()->setSliderPosition(std::max(modeIndex(), 0));
+}
+
+void ModeList::wheelEvent(QWheelEvent* event)
+{
+    // A turn of the wheel is a step of the scroll bar, also at either end of it.
+    const int delta = event->angleDelta().y();
+    if (delta != 0)
+        verticalScrollBar()->triggerAction(delta > 0 ? QAbstractSlider::SliderSingleStepSub
+                                                     : QAbstractSlider::SliderSingleStepAdd);
+    event->accept();
 }
 
 } // namespace qh::tool

@@ -24,6 +24,9 @@ signals:
     // One step of the scroll bar.
     void Scroll();
 
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+
 private:
     void stepSelection(int action);
 };
