@@ -1,0 +1,149 @@
+#include "savesettings.h"
+
+#include "cp932text.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace qh::tool {
+
+namespace {
+
+SaveResult failed(SaveOutcome outcome, const QString& message)
+{
+    return {outcome, message};
+}
+
+QString tempNotWrittenMessage(const QString& tempName, const QString& settingsName)
+{
+    return u"%1 に書き込めないため、設定を保存できませんでした。\n%2 は変更されていません。"_qs.arg(tempName,
+                                                                                                    settingsName);
+}
+
+bool isUsablePort(const QString& text)
+{
+    const QString number = text.trimmed();
+    bool isNumber = false;
+    const int port = number.toInt(&isNumber);
+    const bool onlyDigits = std::all_of(number.cbegin(), number.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    return isNumber && onlyDigits && port >= 1 && port <= 32767;
+}
+
+bool readsBackAsTyped(const QString& name)
+{
+    const bool hasControl = std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x20; });
+    return !hasControl && cp932::canEncode(name);
+}
+
+bool isReadOnly(const QFileInfo& info)
+{
+    // Only the permission bits count: a user who marked the file read-only wants it kept, even
+    // though the rename that replaces it would be allowed by the folder.
+    const QFileDevice::Permissions anyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return (info.permissions() & anyWrite) == 0;
+}
+
+enum class WriteResult { Written, NotOpened, Incomplete };
+
+// Writes the whole content and makes sure it is on disk before the rename makes it the
+// configuration file, so that a crash cannot leave an empty or half-written file behind.
+WriteResult writeDurably(const QString& fileName, const QByteArray& bytes)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return WriteResult::NotOpened;
+    if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0)
+        return WriteResult::Incomplete;
+    file.close();
+    return file.error() == QFileDevice::NoError ? WriteResult::Written : WriteResult::Incomplete;
+}
+
+void syncFolderOf(const QString& fileName)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
+QString entriesProblem(const SettingsEntries& entries, const PresenterSettings& fileSettings)
+{
+    const QString notSaved = u"\n設定は保存されていません。"_qs;
+    const QString portRule = u"%1は 1～32767 の数で入力してください。"_qs;
+    if (fileSettings.hasMyHostPort && !isUsablePort(entries.myHostPortText))
+        return portRule.arg(u"Masterのポート番号"_qs) + notSaved;
+    if (fileSettings.hasRemotePort && !isUsablePort(entries.remotePortText))
+        return portRule.arg(u"Childのポート番号"_qs) + notSaved;
+    for (int i = 0; i < kSlotCount; ++i) {
+        const QString name = entries.childSlots[i].name;
+        const QString slot = u"コンピュータ番号%1"_qs.arg(i + 1, 2, 10, QLatin1Char('0'));
+        // The name ends at the first comma when the file is read.
+        if (name.contains(u','))
+            return u"%1の名前に「,」は使えません。"_qs.arg(slot) + notSaved;
+        if (!readsBackAsTyped(name))
+            return u"%1の名前に保存できない文字があります。"_qs.arg(slot) + notSaved;
+    }
+    return {};
+}
+
+SaveResult replaceSettingsFile(const QString& tempName, const QString& settingsName)
+{
+    // rename(2) replaces an existing file in one step: there is no moment without the file.
+    if (std::rename(QFile::encodeName(tempName).constData(), QFile::encodeName(settingsName).constData()) != 0) {
+        return failed(SaveOutcome::ReplaceFailed,
+                      u"%1 を置き換えられないため、設定を保存できませんでした。\n%1 は元のままです。"
+                      u"新しい設定は %2 に残してあります。"_qs.arg(settingsName, tempName));
+    }
+    syncFolderOf(settingsName);
+    return {};
+}
+
+SaveResult saveSettings(const SettingsEntries& entries, const QString& settingsName, const QString& tempName)
+{
+    const QFileInfo settingsInfo(settingsName);
+    if (!settingsInfo.exists())
+        return failed(SaveOutcome::SettingsMissing, u" ファイルがありません"_qs);
+    QFile settingsFile(settingsName);
+    if (settingsInfo.isDir() || !settingsFile.open(QIODevice::ReadOnly))
+        return failed(SaveOutcome::SettingsUnopenable, {});
+    const QByteArray oldBytes = settingsFile.readAll();
+    // A file that could be opened but not read to its end must not be rewritten from a part of it.
+    if (settingsFile.error() != QFileDevice::NoError)
+        return failed(SaveOutcome::SettingsUnopenable, {});
+    settingsFile.close();
+
+    const QString problem = entriesProblem(entries, parseSettingsBytes(oldBytes));
+    if (!problem.isEmpty())
+        return failed(SaveOutcome::InvalidEntry, problem);
+    if (isReadOnly(settingsInfo)) {
+        return failed(
+            SaveOutcome::SettingsReadOnly,
+            u"%1 は読み取り専用のため、設定を保存できませんでした。\n%1 は変更されていません。"_qs.arg(settingsName));
+    }
+
+    const WriteResult written = writeDurably(tempName, rewriteSettingsBytes(oldBytes, entries));
+    if (written != WriteResult::Written) {
+        // A file we could not open is left as it was; one we began to write is incomplete.
+        if (written == WriteResult::Incomplete)
+            QFile::remove(tempName);
+        return failed(SaveOutcome::TempNotWritten, tempNotWrittenMessage(tempName, settingsName));
+    }
+    // The new file takes over the old one's permissions, as the old file would have kept them.
+    QFile::setPermissions(tempName, settingsInfo.permissions());
+    // A configuration file that is a symbolic link is replaced where the link points, so the link stays.
+    if (settingsInfo.isSymLink())
+        return replaceSettingsFile(tempName, settingsInfo.canonicalFilePath());
+    return replaceSettingsFile(tempName, settingsName);
+}
+
+} // namespace qh::tool

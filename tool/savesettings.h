@@ -1,0 +1,43 @@
+#pragma once
+
+#include "settingsfile.h"
+
+#include <QString>
+
+namespace qh::tool {
+
+// The file a save writes first and then puts in place of the configuration file. Like the
+// configuration file it is named bare, so it lies in the current working directory.
+inline const QString kTempFileName = QStringLiteral("Temp.tmp");
+
+enum class SaveOutcome {
+    Saved,
+    SettingsMissing,    // nothing written, Temp.tmp untouched
+    SettingsUnopenable, // nothing written, no message
+    InvalidEntry,       // nothing written: a value would not read back as it was typed
+    SettingsReadOnly,   // nothing written
+    TempNotWritten,     // the configuration file is unchanged; no incomplete Temp.tmp is left
+    ReplaceFailed,      // the configuration file is unchanged; the new settings are in Temp.tmp
+};
+
+struct SaveResult {
+    SaveOutcome outcome = SaveOutcome::Saved;
+    QString message; // what the user is told; empty when the save ends silently
+};
+
+// Why the entries cannot be stored in a file with these settings lines, or the empty text when they
+// can: a port that is not a number from 1 to 32767, or a computer name that would not read back as
+// typed (a comma, a control character, a character code page 932 cannot hold). A port is checked
+// only when the file has its line, since no other port is written.
+QString entriesProblem(const SettingsEntries& entries, const PresenterSettings& fileSettings);
+
+// Stores the entries in the configuration file: rewrites it line by line into the temporary file,
+// flushes that to disk and renames it over the configuration file, so that a configuration file
+// exists at every moment and a failure leaves either the old file or the new content in place.
+SaveResult saveSettings(const SettingsEntries& entries, const QString& settingsName = kSettingsFileName,
+                        const QString& tempName = kTempFileName);
+
+// The last step of a save: puts the finished temporary file in place of the configuration file.
+SaveResult replaceSettingsFile(const QString& tempName, const QString& settingsName);
+
+} // namespace qh::tool
