@@ -25,15 +25,6 @@ QString tempNotWrittenMessage(const QString& tempName, const QString& settingsNa
                                                                                                     settingsName);
 }
 
-bool isUsablePort(const QString& text)
-{
-    const QString number = text.trimmed();
-    bool isNumber = false;
-    const int port = number.toInt(&isNumber);
-    const bool onlyDigits = std::all_of(number.cbegin(), number.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-    return isNumber && onlyDigits && port >= 1 && port <= 32767;
-}
-
 bool readsBackAsTyped(const QString& name)
 {
     const bool hasControl = std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x20; });
@@ -76,22 +67,13 @@ void syncFolderOf(const QString& fileName)
 
 } // namespace
 
-QString entriesProblem(const SettingsEntries& entries, const PresenterSettings& fileSettings)
+QString entriesProblem(const SettingsEntries& entries)
 {
-    const QString notSaved = u"\n設定は保存されていません。"_qs;
-    const QString portRule = u"%1は 1～32767 の数で入力してください。"_qs;
-    if (fileSettings.hasMyHostPort && !isUsablePort(entries.myHostPortText))
-        return portRule.arg(u"Masterのポート番号"_qs) + notSaved;
-    if (fileSettings.hasRemotePort && !isUsablePort(entries.remotePortText))
-        return portRule.arg(u"Childのポート番号"_qs) + notSaved;
     for (int i = 0; i < kSlotCount; ++i) {
-        const QString name = entries.childSlots[i].name;
+        if (readsBackAsTyped(entries.childSlots[i].name))
+            continue;
         const QString slot = u"コンピュータ番号%1"_qs.arg(i + 1, 2, 10, QLatin1Char('0'));
-        // The name ends at the first comma when the file is read.
-        if (name.contains(u','))
-            return u"%1の名前に「,」は使えません。"_qs.arg(slot) + notSaved;
-        if (!readsBackAsTyped(name))
-            return u"%1の名前に保存できない文字があります。"_qs.arg(slot) + notSaved;
+        return u"%1の名前に保存できない文字があります。"_qs.arg(slot) + u"\n設定は保存されていません。"_qs;
     }
     return {};
 }
@@ -122,7 +104,7 @@ SaveResult saveSettings(const SettingsEntries& entries, const QString& settingsN
         return failed(SaveOutcome::SettingsUnopenable, {});
     settingsFile.close();
 
-    const QString problem = entriesProblem(entries, parseSettingsBytes(oldBytes));
+    const QString problem = entriesProblem(entries);
     if (!problem.isEmpty())
         return failed(SaveOutcome::InvalidEntry, problem);
     if (isReadOnly(settingsInfo)) {

@@ -14,7 +14,7 @@ enum class SaveOutcome {
     Saved,
     SettingsMissing,    // nothing written, Temp.tmp untouched
     SettingsUnopenable, // nothing written, no message
-    InvalidEntry,       // nothing written: a value would not read back as it was typed
+    InvalidEntry,       // nothing written: a name would break the file or lose characters
     SettingsReadOnly,   // nothing written
     TempNotWritten,     // the configuration file is unchanged; no incomplete Temp.tmp is left
     ReplaceFailed,      // the configuration file is unchanged; the new settings are in Temp.tmp
@@ -25,11 +25,11 @@ struct SaveResult {
     QString message; // what the user is told; empty when the save ends silently
 };
 
-// Why the entries cannot be stored in a file with these settings lines, or the empty text when they
-// can: a port that is not a number from 1 to 32767, or a computer name that would not read back as
-// typed (a comma, a control character, a character code page 932 cannot hold). A port is checked
-// only when the file has its line, since no other port is written.
-QString entriesProblem(const SettingsEntries& entries, const PresenterSettings& fileSettings);
+// Why the entries cannot be stored, or the empty text when they can: a computer name with a control
+// character (a line break would split the file's line) or a character code page 932 cannot hold
+// (it would come back as another name). Ports and names with a comma are stored as typed: they read
+// back as their leading number and their part before the comma, as the file format has it.
+QString entriesProblem(const SettingsEntries& entries);
 
 // Stores the entries in the configuration file: rewrites it line by line into the temporary file,
 // flushes that to disk and renames it over the configuration file, so that a configuration file
