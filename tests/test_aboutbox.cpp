@@ -6,6 +6,7 @@
 #include "twips.h"
 
 #include "bgrcolor.h"
+#include "programicons.h"
 
 #include <QApplication>
 #include <QFile>
@@ -152,6 +153,38 @@ private slots:
         QCOMPARE(title->geometry(), twips::rectToPixels(1050, 240, 3885, 480));
         QVERIFY(box->findChild<QLabel*>(u"lblDisclaimer"_qs)->text().isEmpty());
         QVERIFY(!box->findChild<QLabel*>(u"lblDescription"_qs)->text().isEmpty());
+    }
+
+    void iconsAreDrawnForBothPrograms()
+    {
+        const QIcon presenter = presenterIcon();
+        const QIcon tool = toolIcon();
+        for (const QIcon& icon : {presenter, tool}) {
+            QVERIFY(!icon.isNull());
+            QVERIFY(icon.availableSizes().contains(QSize(16, 16)));
+            QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
+            const QImage image = icon.pixmap(32, 32).toImage();
+            // Drawn, not blank: the corners stay transparent, the middle is painted.
+            QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
+            QVERIFY(qAlpha(image.pixel(16, 16)) > 0);
+        }
+        QVERIFY(presenter.pixmap(32, 32).toImage() != tool.pixmap(32, 32).toImage());
+    }
+
+    void boxShowsTheProgramIcon()
+    {
+        QApplication::setWindowIcon(toolIcon());
+        showAboutBox();
+        frmAbout* box = aboutBox();
+        auto* picture = box->findChild<QLabel*>(u"picIcon"_qs);
+        QVERIFY(picture);
+        const QPixmap shown = picture->pixmap();
+        QVERIFY(!shown.isNull());
+        QCOMPARE(shown.toImage(), toolIcon().pixmap(shown.size()).toImage());
+        QCOMPARE(picture->pos(), twips::toPixels(240, 240));
+        QCOMPARE(picture->size(), shown.deviceIndependentSize().toSize());
+        QVERIFY(!box->windowIcon().isNull());
+        QApplication::setWindowIcon(QIcon());
     }
 
     void secondShowKeepsTheSameBoxUnfilled()
