@@ -1,4 +1,5 @@
 #include "cp932text.h"
+#include "frmabout.h"
 #include "helplauncher.h"
 #include "messagebox.h"
 #include "toolfixture.h"
@@ -391,8 +392,8 @@ private slots:
         QVERIFY(writeAll(folder.path(kIni), exampleBytes()));
         OpenWindow form;
         form->show();
-        QWidget otherWindow; // stands for an open About box, which must not keep the program alive
-        otherWindow.show();
+        form.control<QAction>(u"Menu01"_qs)->trigger(); // an open About box must not keep the program alive
+        QVERIFY(aboutBox());
         QTimer::singleShot(0, form.get(),
                            [&form] { QTest::mouseClick(form.control<QPushButton>(u"Command1"_qs), Qt::LeftButton); });
         QCOMPARE(runEventLoop(), 0);
@@ -413,8 +414,13 @@ private slots:
         QVERIFY(writeAll(folder.path(kIni), exampleBytes()));
         OpenWindow form;
         form->show();
-        QWidget otherWindow; // stands for an open About box
-        otherWindow.show();
+        // The help menu's About box: one box however often it is asked for.
+        form.control<QAction>(u"Menu01"_qs)->trigger();
+        const QPointer<frmAbout> about = aboutBox();
+        QVERIFY(about && about->isVisible());
+        QCOMPARE(about->windowTitle(), u"Quillharbour_Master_Toolのﾊﾞｰｼﾞｮﾝ情報"_qs);
+        form.control<QAction>(u"Menu01"_qs)->trigger();
+        QCOMPARE(aboutBox(), about.data());
         form.control<QLineEdit>(u"Text1"_qs)->setText(u"7777"_qs);
         bool stillRunning = false;
         QTimer::singleShot(0, qApp, [&] {
@@ -422,10 +428,10 @@ private slots:
                 form.control<QAction>(u"Menu11"_qs)->trigger();
             else
                 form->close();
-            // Runs after the closed window was deleted: the program runs on until its last window closes.
-            QTimer::singleShot(0, &otherWindow, [&] {
-                stillRunning = otherWindow.isVisible() && !form.isOpen();
-                otherWindow.close();
+            // Runs after the closed window was deleted: the program runs on while the About box is open.
+            QTimer::singleShot(0, about.data(), [&] {
+                stillRunning = about && about->isVisible() && !form.isOpen();
+                about->cmdOK_Click();
             });
         });
         QCOMPARE(runEventLoop(), 0);

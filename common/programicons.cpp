@@ -1,0 +1,90 @@
+#include "programicons.h"
+
+#include "bgrcolor.h"
+
+#include <QPainter>
+#include <QPixmap>
+
+#include <functional>
+
+namespace qh {
+
+namespace {
+
+// Draws the icon at each usual size on a 32-unit canvas that the painter scales.
+QIcon drawIcon(const std::function<void(QPainter&)>& paint)
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(size / 32.0, size / 32.0);
+        paint(painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+void drawScreen(QPainter& painter, const QRectF& frame, const QColor& face)
+{
+    painter.setPen(QPen(colorFromBgr(0x3A2A1A), 1.2));
+    painter.setBrush(QColor(40, 48, 60));
+    painter.drawRoundedRect(frame, 1.5, 1.5);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(face);
+    painter.drawRect(frame.adjusted(1.6, 1.6, -1.6, -1.6));
+}
+
+} // namespace
+
+QIcon presenterIcon()
+{
+    return drawIcon([](QPainter& painter) {
+        // The teacher's large screen with a page on it.
+        drawScreen(painter, QRectF(1, 2, 22, 16), colorFromBgr(0xF0D8A0));
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(5, 5, 14, 10));
+        painter.setBrush(colorFromBgr(kBgrBlue));
+        painter.drawRect(QRectF(6.5, 7, 11, 1.8));
+        painter.setBrush(QColor(150, 150, 150));
+        painter.drawRect(QRectF(6.5, 10.5, 9, 1.2));
+        painter.drawRect(QRectF(6.5, 12.5, 7, 1.2));
+        painter.setBrush(QColor(70, 70, 70));
+        painter.drawRect(QRectF(10, 18, 4, 2.5));
+        painter.drawRect(QRectF(6, 20.5, 12, 1.5));
+        // Two children's screens that show the same page.
+        drawScreen(painter, QRectF(18, 19, 13, 10), Qt::white);
+        drawScreen(painter, QRectF(3, 24, 12, 7.5), Qt::white);
+        painter.setBrush(colorFromBgr(kBgrBlue));
+        painter.drawRect(QRectF(20, 21.5, 9, 1.5));
+        painter.drawRect(QRectF(5, 26, 8, 1.3));
+    });
+}
+
+QIcon toolIcon()
+{
+    return drawIcon([](QPainter& painter) {
+        painter.setPen(QPen(QColor(90, 90, 90), 1.2));
+        painter.setBrush(QColor(250, 250, 244));
+        painter.drawRoundedRect(QRectF(4, 1.5, 24, 29), 2, 2);
+        for (int row = 0; row < 3; ++row) {
+            const double top = 6 + row * 8;
+            painter.setPen(QPen(QColor(60, 60, 60), 1.1));
+            painter.setBrush(Qt::white);
+            painter.drawRect(QRectF(7, top, 5.5, 5.5));
+            painter.setPen(QPen(colorFromBgr(kBgrRed), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawPolyline(QPolygonF({QPointF(8, top + 2.8), QPointF(9.6, top + 4.4), QPointF(12.5, top + 0.6)}));
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(colorFromBgr(kBgrBlue));
+            painter.drawRect(QRectF(15, top + 1.2, 10 - row * 2, 1.6));
+            painter.setBrush(QColor(160, 160, 160));
+            painter.drawRect(QRectF(15, top + 3.6, 8, 1.2));
+        }
+    });
+}
+
+} // namespace qh

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QIcon>
+
+// The two programs' icons, drawn here rather than shipped as image files. Each program sets its
+// own as the application's window icon; the About box shows whichever is set.
+namespace qh {
+
+// A monitor with a page on it and a small pointer to two smaller screens: one page, many screens.
+QIcon presenterIcon();
+
+// A settings sheet: three rows of ticked boxes beside lines of text.
+QIcon toolIcon();
+
+} // namespace qh
