@@ -49,7 +49,7 @@ private:
     }
 
 private slots:
-    void initTestCase() { test::quietUnsupportedRaise(); }
+    void initTestCase() { test::quietOffscreenWarnings(); }
 
     void init()
     {
