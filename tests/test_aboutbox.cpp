@@ -316,9 +316,20 @@ private slots:
         QCOMPARE(text, expectedText);
     }
 
+    void getKeyValueWithoutAStoreFails_data()
+    {
+        QTest::addColumn<QString>("storeName");
+        QTest::newRow("missing file") << u"no such store"_qs;
+        QTest::newRow("a folder") << u"folder store"_qs;
+        QTest::newRow("under a file") << u"store1.txt/store"_qs;
+    }
+
     void getKeyValueWithoutAStoreFails()
     {
-        qputenv("QH_REGISTRY_FILE", QFile::encodeName(m_dir.filePath(u"no such store"_qs)));
+        QFETCH(QString, storeName);
+        QVERIFY(QDir(m_dir.path()).mkpath(u"folder store"_qs));
+        QVERIFY(test::writeAll(m_dir.filePath(u"store1.txt"_qs), "[HKEY_LOCAL_MACHINE]\n"));
+        qputenv("QH_REGISTRY_FILE", QFile::encodeName(m_dir.filePath(storeName)));
         QString text = u"unchanged"_qs;
         QVERIFY(!GetKeyValue(kHKeyLocalMachine, kMsinfoPathKey, kMsinfoPathValue, text));
         QVERIFY(text.isEmpty());
