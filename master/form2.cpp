@@ -9,7 +9,6 @@
 
 #include <QCloseEvent>
 #include <QMenuBar>
-#include <QPointer>
 
 namespace qh::master {
 
@@ -64,20 +63,19 @@ void Form2::prepare()
 void Form2::Label1_Click(int index)
 {
     ChildSlot& slot = m_services.childSlot(index);
-    QPointer<ClickLabel> label = m_Label1.at(index);
+    ClickLabel* label = m_Label1.at(index);
     if (!slotHoldsComputer(slot) || !label->isEnabled())
         return;
-    // A failed send shows a message and the click goes on; the panel may be gone by then.
+    // A failed send shows its message and the click goes on: colour and flag change all the same.
+    // That message is application-modal, so the panel cannot be closed while it is open.
     if (isSwitchedOn(slot.inUse)) {
         m_services.SendChildCommand(index, kVisibleFalse);
-        if (label)
-            setTextColor(label, kSwitchedOffColor);
+        setTextColor(label, kSwitchedOffColor);
         slot.inUse = kSwitchedOffFlag;
         return;
     }
     m_services.SendChildCommand(index, kVisibleTrue);
-    if (label)
-        setTextColor(label, kSwitchedOnColor);
+    setTextColor(label, kSwitchedOnColor);
     slot.inUse = kSwitchedOnFlag;
     // The address the browser shows now (it may be a link followed away from the list). Empty only
     // when no page was ever shown: there is nothing to send then.
