@@ -316,9 +316,20 @@ private slots:
         QCOMPARE(text, expectedText);
     }
 
+    void getKeyValueWithoutAStoreFails_data()
+    {
+        QTest::addColumn<QString>("storeName");
+        QTest::newRow("missing file") << u"no such store"_qs;
+        QTest::newRow("a folder") << u"folder store"_qs;
+        QTest::newRow("under a file") << u"store1.txt/store"_qs;
+    }
+
     void getKeyValueWithoutAStoreFails()
     {
-        qputenv("QH_REGISTRY_FILE", QFile::encodeName(m_dir.filePath(u"no such store"_qs)));
+        QFETCH(QString, storeName);
+        QVERIFY(QDir(m_dir.path()).mkpath(u"folder store"_qs));
+        QVERIFY(test::writeAll(m_dir.filePath(u"store1.txt"_qs), "[HKEY_LOCAL_MACHINE]\n"));
+        qputenv("QH_REGISTRY_FILE", QFile::encodeName(m_dir.filePath(storeName)));
         QString text = u"unchanged"_qs;
         QVERIFY(!GetKeyValue(kHKeyLocalMachine, kMsinfoPathKey, kMsinfoPathValue, text));
         QVERIFY(text.isEmpty());
@@ -330,25 +341,29 @@ private slots:
         QTest::addColumn<QString>("folderValue");   // the line of "MSINFO", or empty for none
         QTest::addColumn<QString>("expectStarted"); // "path", "folder" or "" for the message
 
-        QTest::newRow("PATH names a program") << u"\"PATH\"=\"@dir@/info.sh\""_qs << QString() << u"path"_qs;
-        QTest::newRow("PATH wins over MSINFO")
-            << u"\"PATH\"=\"@dir@/info.sh\""_qs << u"\"MSINFO\"=\"@dir@/msinfo\""_qs << u"path"_qs;
+        QTest::addColumn<QString>("program"); // what the lookups find, or "-" for nothing
+
+        QTest::newRow("PATH names a program")
+            << u"\"PATH\"=\"@dir@/info.sh\""_qs << QString() << u"path"_qs << u"@dir@/info.sh"_qs;
+        QTest::newRow("PATH wins over MSINFO") << u"\"PATH\"=\"@dir@/info.sh\""_qs << u"\"MSINFO\"=\"@dir@/msinfo\""_qs
+                                               << u"path"_qs << u"@dir@/info.sh"_qs;
         QTest::newRow("PATH names a missing file; MSINFO not tried")
-            << u"\"PATH\"=\"@dir@/missing.sh\""_qs << u"\"MSINFO\"=\"@dir@/msinfo\""_qs << QString();
+            << u"\"PATH\"=\"@dir@/missing.sh\""_qs << u"\"MSINFO\"=\"@dir@/msinfo\""_qs << QString()
+            << u"@dir@/missing.sh"_qs;
         QTest::newRow("no PATH; MSINFO folder holds the file")
-            << QString() << u"\"MSINFO\"=\"@dir@/msinfo\""_qs << u"folder"_qs;
+            << QString() << u"\"MSINFO\"=\"@dir@/msinfo\""_qs << u"folder"_qs << u"@dir@/msinfo/MSINFO32.EXE"_qs;
         QTest::newRow("no PATH; MSINFO folder without the file")
-            << QString() << u"\"MSINFO\"=\"@dir@/empty\""_qs << QString();
+            << QString() << u"\"MSINFO\"=\"@dir@/empty\""_qs << QString() << u"-"_qs;
         QTest::newRow("no PATH; the file is a folder")
-            << QString() << u"\"MSINFO\"=\"@dir@/folderfile\""_qs << QString();
-        QTest::newRow("neither value") << QString() << QString() << QString();
+            << QString() << u"\"MSINFO\"=\"@dir@/folderfile\""_qs << QString() << u"-"_qs;
+        QTest::newRow("neither value") << QString() << QString() << QString() << u"-"_qs;
         QTest::newRow("PATH over the limit; MSINFO tried")
             << u"\"PATH\"=\"@dir@/info.sh"_qs + QString(1100, u'x') + u"\""_qs << u"\"MSINFO\"=\"@dir@/msinfo\""_qs
-            << u"folder"_qs;
+            << u"folder"_qs << u"@dir@/msinfo/MSINFO32.EXE"_qs;
         QTest::newRow("binary PATH starts nothing")
-            << u"\"PATH\"=hex:2f,62,69,6e,2f,73,68"_qs << u"\"MSINFO\"=\"@dir@/msinfo\""_qs << QString();
+            << u"\"PATH\"=hex:2f,62,69,6e,2f,73,68"_qs << u"\"MSINFO\"=\"@dir@/msinfo\""_qs << QString() << QString();
         QTest::newRow("number PATH starts nothing")
-            << u"\"PATH\"=dword:00000001"_qs << u"\"MSINFO\"=\"@dir@/msinfo\""_qs << QString();
+            << u"\"PATH\"=dword:00000001"_qs << u"\"MSINFO\"=\"@dir@/msinfo\""_qs << QString() << u"&h1"_qs;
     }
 
     void startSysInfoFollowsTheLookups()
@@ -356,6 +371,7 @@ private slots:
         QFETCH(QString, pathValue);
         QFETCH(QString, folderValue);
         QFETCH(QString, expectStarted);
+        QFETCH(QString, program);
 
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
@@ -370,7 +386,11 @@ private slots:
             store += kPathKeyLine + u'\n' + pathValue + u'\n';
         if (!folderValue.isEmpty())
             store += kFolderKeyLine + u'\n' + folderValue + u'\n';
-        useStore(store.replace(u"@dir@"_qs, dir.path()));
+        const QString storePath = useStore(store.replace(u"@dir@"_qs, dir.path()));
+
+        // Which program the lookups settle on, and so that the second key was not used.
+        const std::optional<QString> found = findSysInfoProgram(storePath);
+        QCOMPARE(found.value_or(u"-"_qs), program.replace(u"@dir@"_qs, dir.path()));
 
         MessageCapture capture;
         StartSysInfo();

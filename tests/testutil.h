@@ -29,4 +29,17 @@ inline bool writeAll(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
+// The offscreen platform cannot raise a window or pass on size hints and warns at every try;
+// windows that come to the front on each event would flood the test log with those lines.
+inline void quietOffscreenWarnings()
+{
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        if (message.startsWith(QStringLiteral("This plugin does not support ")))
+            return;
+        if (previous)
+            previous(type, context, message);
+    });
+}
+
 } // namespace qh::test

@@ -1,0 +1,206 @@
+// A burst of calls against the call reception: 10 000 well-formed calls and 10 000 malformed
+// datagrams, interleaved, sent from another thread as fast as a loopback socket takes them, to a
+// socket bound on loopback that hands each datagram read to CallReception::Winsock1_DataArrival.
+//
+// Reports: calls listed against calls sent (a loss can only come from the receiving socket's
+// buffer), the longest stretch in which the user-interface thread handled no other event, and the
+// user-interface thread's CPU time per datagram.
+//
+//     bench_calls [--paced] [calls per kind, default 10000]
+//
+// --paced keeps at most 100 datagrams in flight, so that none is lost and the figures show the
+// steady cost of a long run of calls rather than the first moments of a burst.
+
+#include "callreception.h"
+#include "form3.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QNetworkDatagram>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <thread>
+#include <vector>
+
+namespace {
+
+double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+std::vector<QByteArray> burst(int perKind)
+{
+    const QByteArray malformed[] = {"31Call",
+                                    "99Call",
+                                    "07call",
+                                    "7Call",
+                                    "07Call\r\n",
+                                    "07",
+                                    "",
+                                    "0",
+                                    "Call",
+                                    "07CallX",
+                                    "\x81\x40\x81"
+                                    "Call"};
+    std::vector<QByteArray> datagrams;
+    datagrams.reserve(std::size_t(perKind) * 2);
+    for (int i = 0; i < perKind; ++i) {
+        datagrams.push_back(QByteArray::number(i % 30 + 1).rightJustified(2, '0') + "Call");
+        datagrams.push_back(malformed[i % std::size(malformed)]);
+    }
+    return datagrams;
+}
+
+// The offscreen platform warns at every raise of the call window.
+void dropOffscreenWarnings(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    if (!message.startsWith(QStringLiteral("This plugin does not support ")))
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(dropOffscreenWarnings);
+    QApplication app(argc, argv);
+    const QStringList arguments = QApplication::arguments().mid(1);
+    const bool paced = arguments.contains(QStringLiteral("--paced"));
+    int perKind = 10000;
+    for (const QString& argument : arguments) {
+        if (argument.toInt() > 0)
+            perKind = argument.toInt();
+    }
+    constexpr int kInFlight = 100;
+
+    qh::master::CallReception reception;
+    QUdpSocket masterPort;
+    if (!masterPort.bind(QHostAddress::LocalHost, 0)) {
+        std::fprintf(stderr, "cannot bind the master port\n");
+        return 1;
+    }
+
+    int received = 0;
+    std::atomic<int> handled{0};
+    int callsReceived = 0; // well-formed calls among the datagrams read
+    qint64 longestHandlingNs = 0;
+    double handlerCpu = 0;
+    QElapsedTimer lastArrival;
+    QObject::connect(&masterPort, &QUdpSocket::readyRead, &reception, [&] {
+        QElapsedTimer handling;
+        handling.start();
+        const double cpuBefore = threadCpuSeconds();
+        // One datagram per arrival, as the presenter reads them; then back to the event loop.
+        const QNetworkDatagram datagram = masterPort.receiveDatagram();
+        if (datagram.isValid()) {
+            ++received;
+            callsReceived += datagram.data().endsWith("Call") && datagram.data().size() == 6 &&
+                             datagram.data().left(2).toInt() >= 1 && datagram.data().left(2).toInt() <= 30;
+            reception.Winsock1_DataArrival(datagram.data());
+        }
+        handlerCpu += threadCpuSeconds() - cpuBefore;
+        handled = received;
+        longestHandlingNs = std::max(longestHandlingNs, handling.nsecsElapsed());
+        lastArrival.start();
+    });
+
+    // The user interface's heartbeat: the longest gap between two ticks is the longest time in
+    // which a click would have waited.
+    qint64 longestGapNs = 0;
+    QElapsedTimer sinceTick;
+    QTimer heartbeat;
+    heartbeat.setTimerType(Qt::PreciseTimer);
+    heartbeat.setInterval(1);
+    QObject::connect(&heartbeat, &QTimer::timeout, &reception, [&] {
+        longestGapNs = std::max(longestGapNs, sinceTick.nsecsElapsed());
+        sinceTick.start();
+    });
+
+    const std::vector<QByteArray> datagrams = burst(perKind);
+    std::atomic<bool> sent{false};
+    std::atomic<qint64> sendNs{0};
+    int sendFailures = 0;
+    const quint16 port = masterPort.localPort();
+    std::thread sender([&] {
+        const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(port);
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QElapsedTimer sending;
+        sending.start();
+        int index = 0;
+        for (const QByteArray& datagram : datagrams) {
+            // Paced: wait for the receiver, but not for ever should a datagram be lost after all.
+            for (int waits = 0; paced && index - handled >= kInFlight && waits < 4000; ++waits)
+                std::this_thread::sleep_for(std::chrono::microseconds(50));
+            ++index;
+            if (::sendto(fd, datagram.constData(), std::size_t(datagram.size()), 0, reinterpret_cast<sockaddr*>(&to),
+                         sizeof to) != datagram.size())
+                ++sendFailures;
+        }
+        sendNs = sending.nsecsElapsed();
+        ::close(fd);
+        sent = true;
+    });
+
+    const double cpuStart = threadCpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    sinceTick.start();
+    lastArrival.start();
+    heartbeat.start();
+    // Ends once the sender is done and nothing has arrived for half a second. The list is counted
+    // before quitting, which closes the call window (and so empties it).
+    int listed = 0;
+    int callCount = 0;
+    QTimer finish;
+    finish.setInterval(50);
+    QObject::connect(&finish, &QTimer::timeout, &app, [&] {
+        if (!sent || lastArrival.elapsed() <= 500)
+            return;
+        listed = reception.form() ? reception.form()->List1()->count() : 0;
+        callCount = reception.CallCount();
+        app.quit();
+    });
+    finish.start();
+    app.exec();
+    sender.join();
+    const double cpuTotal = threadCpuSeconds() - cpuStart;
+
+    const int total = int(datagrams.size());
+    std::printf("mode:                       %s\n",
+                paced ? "paced (100 datagrams in flight at most)" : "burst (as fast as the socket takes them)");
+    std::printf("datagrams sent:             %d (%d well-formed calls, %d malformed), send failures %d, "
+                "sent in %.1f ms\n",
+                total, perKind, perKind, sendFailures, double(sendNs.load()) / 1e6);
+    std::printf("datagrams received:         %d (%d lost in the receiving socket's buffer)\n", received,
+                total - received);
+    std::printf("calls listed:               %d of %d sent, %d of %d read (CallCount %d)\n", listed, perKind, listed,
+                callsReceived, callCount);
+    std::printf("longest single arrival:     %.3f ms\n", double(longestHandlingNs) / 1e6);
+    std::printf("longest UI gap (1 ms tick): %.3f ms\n", double(longestGapNs) / 1e6);
+    std::printf("UI-thread CPU per datagram: %.2f us in the arrival handler, %.2f us overall "
+                "(%.1f ms in all, the heartbeat's ticks included)\n",
+                received ? handlerCpu / received * 1e6 : 0.0, received ? cpuTotal / received * 1e6 : 0.0,
+                cpuTotal * 1e3);
+    // Every call that was read must be listed, and nothing else.
+    return listed == callsReceived && callCount == listed ? 0 : 1;
+}
