@@ -32,7 +32,6 @@ int SetTopmost(QWidget* window, std::int16_t mode)
             window->move(position);
     }
     window->show();
-    window->raise();
     return 1;
 }
 
