@@ -8,7 +8,10 @@ QUrl browserUrl(const QString& address)
     const QUrl blank(kBlankPage);
     if (text.isEmpty())
         return blank;
-    const QUrl url = QUrl::fromUserInput(text);
+    // An address with its scheme stands as written; only one without is completed as typed text.
+    QUrl url(text);
+    if (url.scheme().isEmpty())
+        url = QUrl::fromUserInput(text);
     if (!url.isValid())
         return blank;
     const QString scheme = url.scheme();

@@ -5,8 +5,18 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWebEngineLoadingInfo>
 
 namespace qh::master {
+
+namespace {
+// The browser may write an address with or without a closing slash ("http://example.com/").
+bool sameAddress(const QUrl& left, const QUrl& right)
+{
+    const QUrl::FormattingOptions form = QUrl::StripTrailingSlash | QUrl::NormalizePathSegments;
+    return left.adjusted(form) == right.adjusted(form);
+}
+} // namespace
 
 void BrowserWindow::closeEvent(QCloseEvent* event)
 {
@@ -19,8 +29,7 @@ WebBrowser::WebBrowser() : m_view(std::make_unique<BrowserWindow>())
     m_view->setObjectName(QStringLiteral("Browser"));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         m_view->resize(screen->availableGeometry().size() * 3 / 4);
-    connect(m_view.get(), &QWebEngineView::loadStarted, this, &WebBrowser::loadStarted);
-    connect(m_view.get(), &QWebEngineView::loadFinished, this, &WebBrowser::loadFinished);
+    connect(m_view->page(), &QWebEnginePage::loadingChanged, this, &WebBrowser::loadingChanged);
     connect(m_view.get(), &QWebEngineView::urlChanged, this, &WebBrowser::urlChanged);
     connect(m_view.get(), &QWebEngineView::titleChanged, m_view.get(), &QWidget::setWindowTitle);
     // A crashed page never finishes loading; the presenter must not wait for it.
@@ -33,7 +42,6 @@ void WebBrowser::Navigate(const QString& address)
 {
     m_target = browserUrl(address);
     m_busy = true;
-    m_loadSeen = false;
     m_sameDocument = isSameDocument(m_view->url(), m_target);
     m_view->setUrl(m_target);
     // The view takes the new address at once; a move within the document loads nothing more.
@@ -41,15 +49,14 @@ void WebBrowser::Navigate(const QString& address)
         m_busy = false;
 }
 
-void WebBrowser::loadStarted()
+void WebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
 {
-    m_loadSeen = true;
-}
-
-void WebBrowser::loadFinished()
-{
-    // A finish that belongs to a load started before this navigation does not end it.
-    if (m_loadSeen || m_sameDocument)
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+        return;
+    // Only the end of the load of this address counts: a load this navigation replaced (a link the
+    // user followed, a page before) may report its end later. A redirect ends on the address the
+    // view moved to.
+    if (sameAddress(info.url(), m_target) || sameAddress(info.url(), m_view->url()))
         m_busy = false;
 }
 

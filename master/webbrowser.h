@@ -6,6 +6,8 @@
 #include <QUrl>
 #include <QWebEngineView>
 
+class QWebEngineLoadingInfo;
+
 #include <memory>
 
 namespace qh::master {
@@ -47,15 +49,13 @@ public:
     QWebEngineView* view() const { return m_view.get(); }
 
 private:
-    void loadStarted();
-    void loadFinished();
+    void loadingChanged(const QWebEngineLoadingInfo& info);
     void urlChanged(const QUrl& url);
     void showInMode();
 
     std::unique_ptr<BrowserWindow> m_view;
     QUrl m_target;
     bool m_busy = false;
-    bool m_loadSeen = false;
     bool m_sameDocument = false;
     bool m_toolBar = false;
     bool m_menuBar = false;
