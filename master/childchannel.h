@@ -41,6 +41,7 @@ signals:
     void datagramRead(const QByteArray& datagram);
 
 private:
+    bool writeTo(const QHostAddress& destination, quint16 port, const QByteArray& datagram);
     void readPending();
     void resumeReading();
 

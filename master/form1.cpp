@@ -5,6 +5,7 @@
 #include "twips.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -70,6 +71,14 @@ QPushButton* Form1::addButton(const QString& name, const QString& caption, int l
     button->setObjectName(name);
     twips::place(button, left, kRowTop, width, kRowHeight);
     return button;
+}
+
+void Form1::keepAbove()
+{
+    // A window manager keeps a stay-on-top window above the browser by itself; without one (a
+    // bare X server) only raising it does. Windowless platforms have no stacking to change.
+    if (isVisible() && QGuiApplication::platformName() != u"offscreen")
+        raise();
 }
 
 void Form1::setPageNumber(std::int16_t pageNumber)

@@ -25,6 +25,8 @@ public:
     explicit Form1(Presenter& presenter);
 
     void setPageNumber(std::int16_t pageNumber);
+    // Puts the bar back above the browser window that was just shown.
+    void keepAbove();
 
     void Command1_Click(); // Home
     void Command2_Click(); // PANEL

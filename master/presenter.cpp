@@ -149,6 +149,7 @@ void Presenter::ShowPage(const QString& address, std::int16_t pageNumber)
     m_lastShownAddress = address;
     m_browser->Navigate(address);
     m_browser->setVisible(true);
+    m_form->keepAbove();
     waitWhileBusy();
     m_form->setPageNumber(pageNumber);
     for (int slot = 0; slot < kSlotCount; ++slot) {
