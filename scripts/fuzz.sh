@@ -10,3 +10,6 @@ ninja -C build-fuzz
 mkdir -p fuzz-out/settings
 build-fuzz/fuzz_settingsfile -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
     -artifact_prefix=fuzz-out/ fuzz-out/settings fuzz/corpus/settings
+mkdir -p fuzz-out/urllist
+build-fuzz/fuzz_urllist -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
+    -artifact_prefix=fuzz-out/ fuzz-out/urllist fuzz/corpus/urllist
