@@ -1,15 +1,34 @@
-#include "form1.h"
 #include "messagebox.h"
+#include "presenter.h"
+#include "presenterwindows.h"
+#include "programicons.h"
 #include "programinfo.h"
+#include "urllist.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    // The URL list is named by the whole argument string, read before Qt takes its own options.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const QString urlListName = qh::master::urlListFileName(arguments);
+
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(qh::kPresenterTitle);
+    QApplication::setQuitOnLastWindowClosed(false); // End, not a closed window, ends the program
     qh::setProgramTitle(qh::kPresenterTitle);
-    qh::master::Form1 form;
-    form.show();
-    return QApplication::exec();
+    QApplication::setWindowIcon(qh::presenterIcon());
+
+    qh::master::PresenterOptions options;
+    options.urlListFileName = urlListName;
+    qh::master::Presenter presenter(std::move(options));
+    qh::master::PresenterWindows windows(presenter);
+    QObject::connect(&presenter, &qh::master::Presenter::ended, &app, [] { QCoreApplication::exit(0); });
+    presenter.Form_Load();
+    if (presenter.hasEnded())
+        return 0;
+    return QApplication::exec(); // start-up was abandoned: the bar waits for End
 }

@@ -11,6 +11,9 @@ rm -rf "$demo"
 mkdir -p "$demo"
 cp -r data/. "$demo/"
 cd "$demo"
+# The URL list holds absolute addresses of the demo pages: made from its template for this
+# folder, in code page 932 with CR LF, as the presenter reads it.
+sed "s|@DEMO_DIR@|$demo|" weblist.txt.in | iconv -f UTF-8 -t CP932 | sed 's/$/\r/' > weblist.txt
 # Qt WebEngine refuses to start its sandbox as root.
 [ "$(id -u)" -eq 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
 if [ -n "${DISPLAY:-}" ]; then

@@ -13,3 +13,6 @@ build-fuzz/fuzz_settingsfile -max_total_time="$seconds" -max_len=4096 -print_fin
 mkdir -p fuzz-out/calls
 build-fuzz/fuzz_calldatagram -max_total_time="$seconds" -max_len=64 -print_final_stats=1 \
     -artifact_prefix=fuzz-out/ fuzz-out/calls fuzz/corpus/calls
+mkdir -p fuzz-out/urllist
+build-fuzz/fuzz_urllist -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
+    -artifact_prefix=fuzz-out/ fuzz-out/urllist fuzz/corpus/urllist

@@ -1,0 +1,151 @@
+// The running program: time from process start to the first page shown and sent to 30 children,
+// CPU use while idle over 10 s, and peak memory.
+#include "benchutil.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
+
+#include <map>
+
+using namespace qh::bench;
+
+namespace {
+constexpr int kChildren = 30;
+
+QByteArray procFile(qint64 pid, const char* name)
+{
+    QFile file(QStringLiteral("/proc/%1/%2").arg(pid).arg(QString::fromLatin1(name)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Fields of /proc/<pid>/stat after the command name.
+QList<QByteArray> statFields(qint64 pid)
+{
+    const QByteArray stat = procFile(pid, "stat");
+    const qsizetype close = stat.lastIndexOf(')');
+    return close < 0 ? QList<QByteArray>{} : stat.mid(close + 2).split(' ');
+}
+
+// The process and all its descendants (the browser's helper processes).
+QList<qint64> processTree(qint64 root)
+{
+    std::multimap<qint64, qint64> children;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        const QList<QByteArray> fields = isPid ? statFields(pid) : QList<QByteArray>{};
+        if (fields.size() > 1)
+            children.emplace(fields[1].toLongLong(), pid);
+    }
+    QList<qint64> tree{root};
+    for (qsizetype i = 0; i < tree.size(); ++i) {
+        const auto range = children.equal_range(tree[i]);
+        for (auto it = range.first; it != range.second; ++it)
+            tree.append(it->second);
+    }
+    return tree;
+}
+
+// User and system CPU time in clock ticks.
+qint64 cpuTicks(qint64 pid)
+{
+    const QList<QByteArray> fields = statFields(pid);
+    return fields.size() > 12 ? fields[11].toLongLong() + fields[12].toLongLong() : 0;
+}
+
+qint64 peakKiB(qint64 pid)
+{
+    for (const QByteArray& line : procFile(pid, "status").split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return 0;
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_process <Quillharbour_Master>\n");
+        return 2;
+    }
+    const QString program = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+    QTemporaryDir folder;
+    LoopbackChildren children;
+    const std::uint16_t childPort = children.bindFreePort();
+    const QString page = QUrl::fromLocalFile(folder.filePath(QStringLiteral("page.html"))).toString();
+    writeFile(folder.filePath(QStringLiteral("page.html")), "<html><body><h1>page</h1></body></html>");
+    writeFile(folder.filePath(QStringLiteral("weblist.txt")), page.toUtf8() + "\r\n");
+    writeFile(folder.filePath(QStringLiteral("Quillharbour_Master.ini")),
+              settingsFor(kChildren, childPort, freePort()));
+
+    QProcess presenter;
+    presenter.setWorkingDirectory(folder.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), folder.path()); // its own single-instance lock
+    presenter.setProcessEnvironment(environment);
+    presenter.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    presenter.setStandardOutputFile(QProcess::nullDevice());
+
+    const std::int64_t startNs = nowNs();
+    presenter.start(program, {});
+    if (!presenter.waitForStarted()) {
+        std::fprintf(stderr, "cannot start %s\n", argv[1]);
+        return 1;
+    }
+    int pagesArrived = 0;
+    std::int64_t lastPageNs = 0;
+    QElapsedTimer waited;
+    waited.start();
+    while (pagesArrived < kChildren && waited.elapsed() < 60000) {
+        for (const LoopbackChildren::Arrival& arrival : children.take()) {
+            if (arrival.payload == page.toUtf8()) {
+                ++pagesArrived;
+                lastPageNs = arrival.atNs;
+            }
+        }
+        QThread::msleep(1);
+    }
+    if (pagesArrived < kChildren) {
+        std::fprintf(stderr, "the first page did not reach all children\n");
+        return 1;
+    }
+    std::printf("start-up: %.0f ms from process start to the first page shown and sent to %d children\n",
+                double(lastPageNs - startNs) / 1e6, kChildren);
+
+    QThread::sleep(2); // let the page settle
+    const qint64 pid = presenter.processId();
+    const QList<qint64> tree = processTree(pid);
+    auto sumTicks = [&tree] {
+        qint64 total = 0;
+        for (qint64 member : tree)
+            total += cpuTicks(member);
+        return total;
+    };
+    const qint64 ownBefore = cpuTicks(pid);
+    const qint64 treeBefore = sumTicks();
+    QThread::sleep(10);
+    const double ticksPerSecond = double(sysconf(_SC_CLK_TCK));
+    const double ownPercent = double(cpuTicks(pid) - ownBefore) / ticksPerSecond / 10.0 * 100.0;
+    const double treePercent = double(sumTicks() - treeBefore) / ticksPerSecond / 10.0 * 100.0;
+    std::printf("idle CPU over 10 s: %.2f %% of a core (presenter), %.2f %% with the browser's %lld helper "
+                "processes (goal: under 1 %%)\n",
+                ownPercent, treePercent, static_cast<long long>(tree.size() - 1));
+
+    qint64 treePeak = 0;
+    for (qint64 member : tree)
+        treePeak += peakKiB(member);
+    std::printf("peak memory: %.1f MiB (presenter), %.1f MiB with the helper processes\n", double(peakKiB(pid)) / 1024,
+                double(treePeak) / 1024);
+
+    presenter.terminate();
+    presenter.waitForFinished(10000);
+    return 0;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QUdpSocket>
+
+#include <cstdint>
+
+namespace qh::master {
+
+// The presenter's one UDP socket, Winsock1: bound to the master port, it sends every datagram to
+// the children and receives their calls. The socket is never connected; each send names its
+// destination, and the computer name is resolved anew at every send.
+class ChildChannel : public QObject
+{
+    Q_OBJECT
+public:
+    enum class SendResult {
+        Sent,
+        NameNotFound, // the name does not resolve or cannot be used as a destination
+        Failed,       // any other send error; not reported to the user
+    };
+
+    explicit ChildChannel(QObject* parent = nullptr);
+
+    // Binds to the master port on every local IPv4 address. False when the port is outside
+    // 1..32767 or cannot be bound; sending still works then, from a port the system picks.
+    bool Bind(std::int16_t port);
+
+    SendResult send(const QString& computerName, std::int16_t childPort, const QByteArray& datagram);
+
+    // While held (the presenter waits for a page load), arriving datagrams stay in the socket;
+    // they are read, in order, once the hold ends. A message box on screen holds them the same way.
+    void setReadingHeld(bool held);
+
+    QUdpSocket& Winsock1() { return m_socket; }
+
+signals:
+    // One datagram read from the socket, in arrival order.
+    void datagramRead(const QByteArray& datagram);
+
+private:
+    bool writeTo(const QHostAddress& destination, quint16 port, const QByteArray& datagram);
+    void readPending();
+    void resumeReading();
+
+    QUdpSocket m_socket;
+    bool m_held = false;
+    bool m_reading = false;
+    bool m_deferred = false;
+};
+
+// The destination for a computer name: an address in text form as it stands, otherwise the first
+// IPv4 address the name resolves to now. Null when the name is empty or does not resolve.
+QHostAddress resolveComputerName(const QString& computerName);
+
+} // namespace qh::master

@@ -1,0 +1,102 @@
+#include "webbrowser.h"
+
+#include "browseraddress.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWebEngineLoadingInfo>
+
+namespace qh::master {
+
+namespace {
+// The browser may write an address with or without a closing slash ("http://example.com/").
+bool sameAddress(const QUrl& left, const QUrl& right)
+{
+    const QUrl::FormattingOptions form = QUrl::StripTrailingSlash | QUrl::NormalizePathSegments;
+    return left.adjusted(form) == right.adjusted(form);
+}
+} // namespace
+
+void BrowserWindow::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    hide();
+}
+
+WebBrowser::WebBrowser() : m_view(std::make_unique<BrowserWindow>())
+{
+    m_view->setObjectName(QStringLiteral("Browser"));
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        m_view->resize(screen->availableGeometry().size() * 3 / 4);
+    connect(m_view->page(), &QWebEnginePage::loadingChanged, this, &WebBrowser::loadingChanged);
+    connect(m_view.get(), &QWebEngineView::urlChanged, this, &WebBrowser::urlChanged);
+    connect(m_view.get(), &QWebEngineView::titleChanged, m_view.get(), &QWidget::setWindowTitle);
+    // A crashed page never finishes loading; the presenter must not wait for it.
+    connect(m_view->page(), &QWebEnginePage::renderProcessTerminated, this, [this] { m_busy = false; });
+}
+
+WebBrowser::~WebBrowser() = default;
+
+void WebBrowser::Navigate(const QString& address)
+{
+    m_target = browserUrl(address);
+    m_busy = true;
+    m_sameDocument = isSameDocument(m_view->url(), m_target);
+    m_view->setUrl(m_target);
+    // The view takes the new address at once; a move within the document loads nothing more.
+    if (m_sameDocument && m_view->url() == m_target)
+        m_busy = false;
+}
+
+void WebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
+{
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+        return;
+    // Only the end of the load of this address counts: a load this navigation replaced (a link the
+    // user followed, a page before) may report its end later. A redirect ends on the address the
+    // view moved to.
+    if (sameAddress(info.url(), m_target) || sameAddress(info.url(), m_view->url()))
+        m_busy = false;
+}
+
+void WebBrowser::urlChanged(const QUrl& url)
+{
+    if (m_sameDocument && url == m_target)
+        m_busy = false;
+}
+
+bool WebBrowser::Visible() const
+{
+    return m_view->isVisible();
+}
+
+void WebBrowser::setVisible(bool visible)
+{
+    if (visible)
+        showInMode();
+    else
+        m_view->hide();
+}
+
+void WebBrowser::setFullScreen(bool fullScreen)
+{
+    m_fullScreen = fullScreen;
+    if (m_view->isVisible())
+        showInMode();
+}
+
+void WebBrowser::showInMode()
+{
+    if (m_fullScreen)
+        m_view->showFullScreen();
+    else if (m_view->isFullScreen() || !m_view->isVisible())
+        m_view->showNormal();
+}
+
+QString WebBrowser::LocationURL() const
+{
+    return m_view->url().toString();
+}
+
+} // namespace qh::master

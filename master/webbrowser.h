@@ -1,0 +1,65 @@
+#pragma once
+
+#include "browser.h"
+
+#include <QObject>
+#include <QUrl>
+#include <QWebEngineView>
+
+class QWebEngineLoadingInfo;
+
+#include <memory>
+
+namespace qh::master {
+
+// The browser's top-level window. Closing it only hides it: the presenter still drives it, and
+// the next page change shows it again.
+class BrowserWindow : public QWebEngineView
+{
+    Q_OBJECT
+public:
+    using QWebEngineView::QWebEngineView;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+};
+
+// The presenter's browser on Qt WebEngine. Busy() falls when the page has loaded or failed to; a
+// move within the same document (a #fragment), which brings no load signal, ends it when the view
+// reports the new address, and addresses that cannot be loaded open the blank page instead.
+class WebBrowser : public QObject, public Browser
+{
+    Q_OBJECT
+public:
+    WebBrowser();
+    ~WebBrowser() override;
+
+    void Navigate(const QString& address) override;
+    bool Busy() const override { return m_busy; }
+    bool Visible() const override;
+    void setVisible(bool visible) override;
+    bool ToolBar() const override { return m_toolBar; }
+    void setToolBar(bool shown) override { m_toolBar = shown; } // the window has no tool bar to show
+    bool MenuBar() const override { return m_menuBar; }
+    void setMenuBar(bool shown) override { m_menuBar = shown; } // nor a menu bar
+    bool FullScreen() const override { return m_fullScreen; }
+    void setFullScreen(bool fullScreen) override;
+    QString LocationURL() const override;
+
+    QWebEngineView* view() const { return m_view.get(); }
+
+private:
+    void loadingChanged(const QWebEngineLoadingInfo& info);
+    void urlChanged(const QUrl& url);
+    void showInMode();
+
+    std::unique_ptr<BrowserWindow> m_view;
+    QUrl m_target;
+    bool m_busy = false;
+    bool m_sameDocument = false;
+    bool m_toolBar = false;
+    bool m_menuBar = false;
+    bool m_fullScreen = false;
+};
+
+} // namespace qh::master

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "browser.h"
+#include "browseraddress.h"
+
+#include <QStringList>
+#include <QTimer>
+
+#include <memory>
+
+namespace qh::test {
+
+// What a scripted browser did; outlives the browser, which the presenter releases at End.
+struct BrowserLog {
+    QStringList navigations;
+    bool visible = false;
+    bool fullScreen = false;
+    bool toolBar = true;
+    bool menuBar = true;
+    bool released = false;
+    int loadMilliseconds = 0; // > 0: each load keeps Busy() true this long
+};
+
+// A browser without pages, for the presenter's logic: it goes where it is sent at once (or after
+// a scripted load time) and can be made to follow a link as a user would.
+class ScriptedBrowser : public master::Browser
+{
+public:
+    explicit ScriptedBrowser(std::shared_ptr<BrowserLog> log) : m_log(std::move(log)) {}
+    ~ScriptedBrowser() override { m_log->released = true; }
+
+    void Navigate(const QString& address) override
+    {
+        m_log->navigations.append(address);
+        m_location = master::browserUrl(address).toString();
+        if (m_log->loadMilliseconds > 0) {
+            m_busy = true;
+            QTimer::singleShot(m_log->loadMilliseconds, &m_context, [this] { m_busy = false; });
+        }
+    }
+    bool Busy() const override { return m_busy; }
+    bool Visible() const override { return m_log->visible; }
+    void setVisible(bool visible) override { m_log->visible = visible; }
+    bool ToolBar() const override { return m_log->toolBar; }
+    void setToolBar(bool shown) override { m_log->toolBar = shown; }
+    bool MenuBar() const override { return m_log->menuBar; }
+    void setMenuBar(bool shown) override { m_log->menuBar = shown; }
+    bool FullScreen() const override { return m_log->fullScreen; }
+    void setFullScreen(bool fullScreen) override { m_log->fullScreen = fullScreen; }
+    QString LocationURL() const override { return m_location; }
+
+    // The user clicked a link in the page.
+    void followLink(const QString& address) { m_location = address; }
+
+private:
+    std::shared_ptr<BrowserLog> m_log;
+    QObject m_context;
+    QString m_location;
+    bool m_busy = false;
+};
+
+} // namespace qh::test

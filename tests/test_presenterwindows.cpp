@@ -1,0 +1,183 @@
+// The control panel and the call window attached to a running presenter: real datagrams to the
+// master port, real sends to the children, the scripted browser for the pages.
+#include "clicklabel.h"
+#include "form1.h"
+#include "form2.h"
+#include "form3.h"
+#include "presenterfixture.h"
+#include "presenterwindows.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+using namespace qh;
+using namespace qh::master;
+using namespace qh::test;
+
+namespace {
+const QString kPageA = QStringLiteral("file:///srv/pages/a.html");
+const QString kPageB = QStringLiteral("file:///srv/pages/b.html");
+
+QByteArray to(const char* address, const QString& payload)
+{
+    return QByteArray(address) + ' ' + cp932::encode(payload);
+}
+
+QStringList callList(PresenterWindows& windows)
+{
+    QStringList entries;
+    if (const Form3* form = windows.calls().form()) {
+        for (int row = 0; row < form->List1()->count(); ++row)
+            entries.append(form->List1()->item(row)->text());
+    }
+    return entries;
+}
+
+void sendCall(const PresenterFixture& fixture, const QByteArray& datagram)
+{
+    QVERIFY(sendDatagram("127.0.0.1", fixture.masterPort, datagram));
+}
+} // namespace
+
+class TestPresenterWindows : public QObject
+{
+    Q_OBJECT
+private slots:
+    void callsReachTheCallWindowThroughTheMasterPort()
+    {
+        PresenterFixture fixture;
+        fixture.writeUrlList({kPageA});
+        fixture.writeSettings({});
+        Presenter& presenter = fixture.make();
+        PresenterWindows windows(presenter);
+        QVERIFY(presenter.startUp());
+        QVERIFY(windows.calls().form() == nullptr);
+        QVERIFY(fixture.runLoop(
+            [&] {
+                for (const QByteArray& datagram : {"05Call", "31Call", "07call", "12Call"})
+                    sendCall(fixture, datagram);
+            },
+            [&] { return windows.calls().CallCount() == 2; }));
+        QCOMPARE(callList(windows), (QStringList{u"01:コンピュータ番号:05"_qs, u"02:コンピュータ番号:12"_qs}));
+        QVERIFY(windows.calls().form()->isVisible());
+    }
+
+    void callsWaitWhileAMessageBoxIsOpen()
+    {
+        PresenterFixture fixture;
+        fixture.writeUrlList({kPageA});
+        fixture.writeSettings({{2, u"0"_qs, u"nohost.invalid"_qs, u"WindowScreen"_qs}});
+        Presenter& presenter = fixture.make();
+        PresenterWindows windows(presenter);
+        QVERIFY(presenter.startUp());
+        presenter.Panel();
+        qint16 countWhileOpen = -1;
+        fixture.messages.whileOpen = [&] {
+            if (countWhileOpen >= 0)
+                return;
+            sendCall(fixture, "09Call");
+            QTest::qWait(100); // the box's own event loop runs; the call must not be taken now
+            countWhileOpen = windows.calls().CallCount();
+        };
+        // Switching on a child whose name does not resolve shows the not-found message.
+        QVERIFY(fixture.runLoop([&] { QTest::mouseClick(windows.panel().form()->Label1(1), Qt::LeftButton); },
+                                [&] { return windows.calls().CallCount() == 1; }));
+        QCOMPARE(countWhileOpen, qint16(0));
+        QVERIFY(!fixture.messages.messages.isEmpty());
+        QCOMPARE(callList(windows), QStringList{u"01:コンピュータ番号:09"_qs});
+        QCOMPARE(presenter.childSlot(1).inUse, u"1"_qs); // switched on all the same
+    }
+
+    void callsWaitWhileAPageLoads()
+    {
+        PresenterFixture fixture;
+        fixture.writeUrlList({kPageA, kPageB});
+        fixture.writeSettings({});
+        Presenter& presenter = fixture.make();
+        PresenterWindows windows(presenter);
+        QVERIFY(presenter.startUp());
+        fixture.browserLog->loadMilliseconds = 400;
+        bool busyWhenChecked = false;
+        qint16 countDuringLoad = -1;
+        QVERIFY(fixture.runLoop(
+            [&] {
+                QTimer::singleShot(30, [&] { sendCall(fixture, "04Call"); });
+                QTimer::singleShot(250, [&] {
+                    busyWhenChecked = fixture.scripted->Busy();
+                    countDuringLoad = windows.calls().CallCount();
+                });
+                presenter.NextPage();
+            },
+            [&] { return windows.calls().CallCount() == 1; }));
+        QVERIFY(busyWhenChecked);
+        QCOMPARE(countDuringLoad, qint16(0));
+        QCOMPARE(callList(windows), QStringList{u"01:コンピュータ番号:04"_qs});
+    }
+
+    // A child switched off on the panel stops following the pages; switched on, it gets the page
+    // the browser shows.
+    void panelSwitchesAChildOfTheRunningPresentation()
+    {
+        PresenterFixture fixture;
+        fixture.writeUrlList({kPageA, kPageB});
+        fixture.writeSettings(
+            {{1, u"1"_qs, u"127.0.0.2"_qs, u"WindowScreen"_qs}, {5, u"1"_qs, u"127.0.0.6"_qs, u"FullScreen"_qs}});
+        Presenter& presenter = fixture.make();
+        PresenterWindows windows(presenter);
+        QVERIFY(presenter.startUp());
+        QVERIFY(windows.panel().form() && !windows.panel().form()->isVisible());
+        fixture.children.clear();
+
+        QTest::mouseClick(presenter.form().findChild<QPushButton*>(u"Command2"_qs), Qt::LeftButton);
+        QVERIFY(windows.panel().PanelShown());
+        QVERIFY(windows.panel().form()->isVisible());
+        QTest::mouseClick(windows.panel().form()->Label1(4), Qt::LeftButton);
+        QCOMPARE(fixture.children.received(), QByteArrayList{to("127.0.0.6", u"Command:VisibleFalse"_qs)});
+        QCOMPARE(presenter.childSlot(4).inUse, u"0"_qs);
+
+        fixture.children.clear();
+        QVERIFY(fixture.runUntilReceived([&] { presenter.NextPage(); }, 2));
+        QCOMPARE(fixture.children.received(), (QByteArrayList{to("127.0.0.2", kPageB), to("127.0.0.2", kPageB)}));
+
+        fixture.children.clear();
+        QTest::mouseClick(windows.panel().form()->Label1(4), Qt::LeftButton);
+        QCOMPARE(fixture.children.received(),
+                 (QByteArrayList{to("127.0.0.6", u"Command:VisibleTrue"_qs), to("127.0.0.6", kPageB)}));
+
+        windows.panel().form()->findChild<QAction*>(u"Menu12"_qs)->trigger();
+        QVERIFY(fixture.browserLog->fullScreen);
+        windows.panel().form()->findChild<QAction*>(u"Menu13"_qs)->trigger();
+        QVERIFY(!fixture.browserLog->fullScreen);
+    }
+
+    void switchingOnWithoutABrowserAddressSendsTheLastPageShown()
+    {
+        PresenterFixture fixture;
+        fixture.writeUrlList({kPageA});
+        fixture.writeSettings({{5, u"0"_qs, u"127.0.0.6"_qs, u"WindowScreen"_qs}});
+        Presenter& presenter = fixture.make();
+        PresenterWindows windows(presenter);
+        QVERIFY(presenter.startUp());
+        fixture.scripted->followLink(QString()); // the browser can no longer tell its address
+        windows.panel().form()->Label1_Click(4);
+        QCOMPARE(fixture.children.received(),
+                 (QByteArrayList{to("127.0.0.6", u"Command:VisibleTrue"_qs), to("127.0.0.6", kPageA)}));
+    }
+
+    void panelButtonDoesNothingAfterAnAbandonedStartUp()
+    {
+        PresenterFixture fixture;
+        fixture.writeUrlList({kPageA}); // no configuration file
+        Presenter& presenter = fixture.make();
+        PresenterWindows windows(presenter);
+        QVERIFY(!presenter.startUp());
+        QTest::mouseClick(presenter.form().findChild<QPushButton*>(u"Command2"_qs), Qt::LeftButton);
+        QVERIFY(!windows.panel().PanelShown());
+        QVERIFY(windows.panel().form() == nullptr || !windows.panel().form()->isVisible());
+    }
+};
+
+QTEST_MAIN(TestPresenterWindows)
+#include "test_presenterwindows.moc"
