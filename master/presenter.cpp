@@ -83,6 +83,9 @@ void Presenter::bindSocket()
     const std::int16_t port = m_state.settings.MyHostPort;
     if (!m_channel.Bind(port))
         showMessage(masterPortUnusableText(port), ownMessageTitle());
+    // Every send to a child port outside 1..32767 fails without a word; say so once instead.
+    if (m_state.settings.RemotePort <= 0)
+        showMessage(childPortUnusableText(m_state.settings.RemotePort), ownMessageTitle());
 }
 
 void Presenter::announceToChildren()

@@ -495,6 +495,20 @@ private slots:
         QCOMPARE(fixture.children.receivedBy("127.0.0.2"), expected);
     }
 
+    void unusableChildPortIsReported()
+    {
+        PresenterFixture fixture;
+        fixture.writeUrlList({kPageA});
+        QByteArray settings = settingsFileBytes(slotOne(), 0, fixture.masterPort);
+        settings.replace("RemotePortx=0\r\n", "");
+        fixture.writeFile(u"Quillharbour_Master.ini"_qs, settings);
+        Presenter& presenter = fixture.make();
+        QVERIFY(presenter.startUp());
+        QCOMPARE(fixture.messages.texts(), QStringList{childPortUnusableText(0)});
+        QCOMPARE(fixture.children.count(), 0);
+        QCOMPARE(presenter.form().Label1->text(), u"0"_qs);
+    }
+
     void panelButtonCallsThePanel()
     {
         PresenterFixture fixture;
