@@ -12,7 +12,7 @@
 namespace qh::master {
 
 Presenter::Presenter(PresenterOptions options, QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_singleInstance(m_options.lockFilePath), m_channel(this),
+    : QObject(parent), m_options(std::move(options)), m_singleInstance(m_options.lockFilePath),
       m_form(std::make_unique<Form1>(*this))
 {
     if (!m_options.createBrowser)
