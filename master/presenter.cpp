@@ -125,8 +125,9 @@ void Presenter::FollowBrowser()
     while (!m_stopFollowing && !m_ended) {
         m_state.PresenterNavigated = false;
         // Block until something happens, unless a page held back in the last pass is still due.
-        QCoreApplication::processEvents(forwardPending ? QEventLoop::AllEvents
-                                                       : QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        m_lastYieldMayWait = !forwardPending;
+        QCoreApplication::processEvents(m_lastYieldMayWait ? QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents
+                                                           : QEventLoop::AllEvents);
         forwardPending = false;
         if (m_stopFollowing || m_ended || !m_browser)
             break;
