@@ -36,7 +36,7 @@ QHostAddress resolveComputerName(const QString& computerName)
     return {};
 }
 
-ChildChannel::ChildChannel(QObject* parent) : QObject(parent), m_socket(this)
+ChildChannel::ChildChannel(QObject* parent) : QObject(parent)
 {
     m_socket.setObjectName(QStringLiteral("Winsock1"));
     connect(&m_socket, &QUdpSocket::readyRead, this, &ChildChannel::readPending);

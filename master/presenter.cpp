@@ -12,7 +12,7 @@
 namespace qh::master {
 
 Presenter::Presenter(PresenterOptions options, QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_singleInstance(m_options.lockFilePath), m_channel(this),
+    : QObject(parent), m_options(std::move(options)), m_singleInstance(m_options.lockFilePath),
       m_form(std::make_unique<Form1>(*this))
 {
     if (!m_options.createBrowser)
@@ -83,6 +83,9 @@ void Presenter::bindSocket()
     const std::int16_t port = m_state.settings.MyHostPort;
     if (!m_channel.Bind(port))
         showMessage(masterPortUnusableText(port), ownMessageTitle());
+    // Every send to a child port outside 1..32767 fails without a word; say so once instead.
+    if (m_state.settings.RemotePort <= 0)
+        showMessage(childPortUnusableText(m_state.settings.RemotePort), ownMessageTitle());
 }
 
 void Presenter::announceToChildren()
@@ -122,8 +125,9 @@ void Presenter::FollowBrowser()
     while (!m_stopFollowing && !m_ended) {
         m_state.PresenterNavigated = false;
         // Block until something happens, unless a page held back in the last pass is still due.
-        QCoreApplication::processEvents(forwardPending ? QEventLoop::AllEvents
-                                                       : QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        m_lastYieldMayWait = !forwardPending;
+        QCoreApplication::processEvents(m_lastYieldMayWait ? QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents
+                                                           : QEventLoop::AllEvents);
         forwardPending = false;
         if (m_stopFollowing || m_ended || !m_browser)
             break;

@@ -51,6 +51,8 @@ public:
     void Panel();
     void End();
 
+    // Whether the last pass of FollowBrowser was allowed to block until an event came.
+    bool lastYieldMayWait() const { return m_lastYieldMayWait; }
     bool hasEnded() const { return m_ended; }
     bool isRunning() const { return m_running; }
     PresenterState& state() { return m_state; }
@@ -96,6 +98,7 @@ private:
     bool m_running = false;
     bool m_ended = false;
     bool m_stopFollowing = false;
+    bool m_lastYieldMayWait = false;
 };
 
 } // namespace qh::master

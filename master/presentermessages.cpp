@@ -35,4 +35,11 @@ QString masterPortUnusableText(std::int16_t port)
         .arg(port);
 }
 
+QString childPortUnusableText(std::int16_t port)
+{
+    return QStringLiteral("子機のポート%1には送れません（INIファイルの設定が正しくありません）。"
+                          "子機にはページも指示も届きません。")
+        .arg(port);
+}
+
 } // namespace qh::master

@@ -19,5 +19,6 @@ QString urlListUnreadableText(const QString& fileName);
 QString settingsUnreadableText();
 QString urlListTruncatedText(const QString& fileName, int keptEntries);
 QString masterPortUnusableText(std::int16_t port);
+QString childPortUnusableText(std::int16_t port);
 
 } // namespace qh::master

@@ -227,7 +227,18 @@ private slots:
         Presenter& presenter = fixture.make();
         QVERIFY(presenter.startUp());
         fixture.children.clear();
-        QVERIFY(fixture.runUntilReceived([&] { button(presenter, u"Command3"_qs)->click(); }, 4));
+        // The pass that forwards the page must not have waited for some unrelated event first.
+        QList<bool> waitedBeforeSends;
+        qsizetype received = 0;
+        QVERIFY(fixture.runLoop([&] { button(presenter, u"Command3"_qs)->click(); },
+                                [&] {
+                                    const qsizetype now = fixture.children.count();
+                                    if (now != received)
+                                        waitedBeforeSends.append(presenter.lastYieldMayWait());
+                                    received = now;
+                                    return now >= 4;
+                                }));
+        QCOMPARE(waitedBeforeSends, (QList<bool>{true, false}));
         const QByteArrayList expected{to("127.0.0.2", kPageB), to("127.0.0.4", kPageB), to("127.0.0.2", kPageB),
                                       to("127.0.0.4", kPageB)};
         QCOMPARE(fixture.children.received(), expected);
@@ -493,6 +504,20 @@ private slots:
         // Sending goes on from another port.
         const QByteArrayList expected{"Command:VisibleTrue", "Command:WindowScreen", kPageA.toLatin1()};
         QCOMPARE(fixture.children.receivedBy("127.0.0.2"), expected);
+    }
+
+    void unusableChildPortIsReported()
+    {
+        PresenterFixture fixture;
+        fixture.writeUrlList({kPageA});
+        QByteArray settings = settingsFileBytes(slotOne(), 0, fixture.masterPort);
+        settings.replace("RemotePortx=0\r\n", "");
+        fixture.writeFile(u"Quillharbour_Master.ini"_qs, settings);
+        Presenter& presenter = fixture.make();
+        QVERIFY(presenter.startUp());
+        QCOMPARE(fixture.messages.texts(), QStringList{childPortUnusableText(0)});
+        QCOMPARE(fixture.children.count(), 0);
+        QCOMPARE(presenter.form().Label1->text(), u"0"_qs);
     }
 
     void panelButtonCallsThePanel()
