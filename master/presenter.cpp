@@ -56,10 +56,9 @@ bool Presenter::readFiles()
         showMessage(urlListMissingText(listName), ownMessageTitle());
         return false;
     }
-    if (list.status == UrlListStatus::Unopenable) {
-        showMessage(urlListUnreadableText(listName), ownMessageTitle());
-        return false;
-    }
+    if (list.status == UrlListStatus::Unopenable)
+        return false; // exists but cannot be read: abandoned without a message, as always
+
     m_state.UrlList = list.list.entries;
     m_state.LastPageIndex = std::int16_t(m_state.UrlList.size() - 1);
     if (list.list.truncated)
@@ -70,10 +69,9 @@ bool Presenter::readFiles()
         showMessage(kSettingsMissingText, ownMessageTitle());
         return false;
     }
-    if (settings.status == ReadStatus::Unopenable) {
-        showMessage(settingsUnreadableText(), ownMessageTitle());
+    if (settings.status == ReadStatus::Unopenable)
         return false;
-    }
+
     m_state.settings = settings.settings;
     return true;
 }

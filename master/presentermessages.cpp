@@ -12,16 +12,6 @@ QString computerNotFoundText(const QString& computerName)
     return QStringLiteral("コンピュータ名") + computerName + QStringLiteral("がみつかりません");
 }
 
-QString urlListUnreadableText(const QString& fileName)
-{
-    return fileName + QStringLiteral("ｗｅｂアドレスリストのファイルを読めません。");
-}
-
-QString settingsUnreadableText()
-{
-    return QStringLiteral("INIファイルを読めません");
-}
-
 QString urlListTruncatedText(const QString& fileName, int keptEntries)
 {
     return fileName +

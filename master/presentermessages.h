@@ -15,8 +15,6 @@ inline const QString kSettingsMissingText = QStringLiteral("INIファイルが�
 QString urlListMissingText(const QString& fileName);
 QString computerNotFoundText(const QString& computerName);
 
-QString urlListUnreadableText(const QString& fileName);
-QString settingsUnreadableText();
 QString urlListTruncatedText(const QString& fileName, int keptEntries);
 QString masterPortUnusableText(std::int16_t port);
 QString childPortUnusableText(std::int16_t port);

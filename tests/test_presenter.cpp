@@ -354,10 +354,8 @@ private slots:
                                                        << u"my list.txtｗｅｂアドレスリストのファイルがありません。"_qs;
         QTest::newRow("no configuration file")
             << u"weblist.txt"_qs << u"written"_qs << u"missing"_qs << u"INIファイルがありません"_qs;
-        QTest::newRow("URL list unreadable")
-            << u"weblist.txt"_qs << u"folder"_qs << u"written"_qs << urlListUnreadableText(u"weblist.txt"_qs);
-        QTest::newRow("configuration unreadable")
-            << u"weblist.txt"_qs << u"written"_qs << u"folder"_qs << settingsUnreadableText();
+        QTest::newRow("URL list unreadable") << u"weblist.txt"_qs << u"folder"_qs << u"written"_qs << QString();
+        QTest::newRow("configuration unreadable") << u"weblist.txt"_qs << u"written"_qs << u"folder"_qs << QString();
     }
 
     void abandonedStartUpLeavesOnlyEnd()
@@ -383,8 +381,10 @@ private slots:
         presenter.panelButton = [&panelClicks] { ++panelClicks; };
 
         QVERIFY(!presenter.startUp());
-        QCOMPARE(fixture.messages.texts(), QStringList{message});
-        QCOMPARE(fixture.messages.messages.first().title, u"Quillharbour_Masterからのメッセージ"_qs);
+        // A file that exists but cannot be read abandons the start-up without a message.
+        QCOMPARE(fixture.messages.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        for (const CapturedMessage& shown : fixture.messages.messages)
+            QCOMPARE(shown.title, u"Quillharbour_Masterからのメッセージ"_qs);
         QVERIFY(presenter.form().isVisible());
         QVERIFY(!presenter.hasEnded());
         QVERIFY(fixture.scripted == nullptr);
@@ -398,7 +398,7 @@ private slots:
         QCOMPARE(ended.count(), 1);
         QVERIFY(!presenter.form().isVisible());
         QCOMPARE(fixture.children.count(), 0);
-        QCOMPARE(fixture.messages.messages.size(), 1);
+        QCOMPARE(fixture.messages.messages.size(), message.isEmpty() ? 0 : 1); // nothing more after the buttons
     }
 
     void emptyUrlListOpensABlankPage()
