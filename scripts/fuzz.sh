@@ -7,12 +7,12 @@ seconds="${1:-60}"
 bash scripts/install-deps.sh
 cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 ninja -C build-fuzz
-mkdir -p fuzz-out/settings
-build-fuzz/fuzz_settingsfile -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
-    -artifact_prefix=fuzz-out/ fuzz-out/settings fuzz/corpus/settings
-mkdir -p fuzz-out/calls
-build-fuzz/fuzz_calldatagram -max_total_time="$seconds" -max_len=64 -print_final_stats=1 \
-    -artifact_prefix=fuzz-out/ fuzz-out/calls fuzz/corpus/calls
-mkdir -p fuzz-out/urllist
-build-fuzz/fuzz_urllist -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
-    -artifact_prefix=fuzz-out/ fuzz-out/urllist fuzz/corpus/urllist
+# fuzz TARGET CORPUS MAX_LEN: new finds go to fuzz-out/CORPUS, crashes to fuzz-out/.
+fuzz() {
+    mkdir -p "fuzz-out/$2"
+    "build-fuzz/$1" -max_total_time="$seconds" -max_len="$3" -print_final_stats=1 \
+        -artifact_prefix=fuzz-out/ "fuzz-out/$2" "fuzz/corpus/$2"
+}
+fuzz fuzz_settingsfile settings 4096
+fuzz fuzz_calldatagram calls 64
+fuzz fuzz_urllist urllist 4096
