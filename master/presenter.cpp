@@ -154,8 +154,9 @@ void Presenter::ShowPage(const QString& address, std::int16_t pageNumber)
     m_form->keepAbove();
     waitWhileBusy();
     m_form->setPageNumber(pageNumber);
+    const QByteArray datagram = datagramBytes(address); // the same bytes for every child
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        if (slotInUse(slot) && !sendToChild(slot, address))
+        if (slotInUse(slot) && !sendToChild(slot, datagram))
             return; // the first name not found ends this page's sends
     }
 }
@@ -233,19 +234,18 @@ QString Presenter::screenSize() const
 
 void Presenter::SendChildCommand(int slot, const QString& verb)
 {
-    sendToChild(slot, commandText(verb));
+    sendToChild(slot, datagramBytes(commandText(verb)));
 }
 
 void Presenter::SendPageToChild(int slot, const QString& address)
 {
-    sendToChild(slot, address);
+    sendToChild(slot, datagramBytes(address));
 }
 
-bool Presenter::sendToChild(int slot, const QString& text)
+bool Presenter::sendToChild(int slot, const QByteArray& datagram)
 {
     const ChildSlot& child = m_state.settings.childSlots.at(std::size_t(slot));
-    const ChildChannel::SendResult result =
-        m_channel.send(child.computerName, m_state.settings.RemotePort, datagramBytes(text));
+    const ChildChannel::SendResult result = m_channel.send(child.computerName, m_state.settings.RemotePort, datagram);
     if (result == ChildChannel::SendResult::NameNotFound) {
         showMessage(computerNotFoundText(child.computerName), ownMessageTitle());
         return false;

@@ -82,8 +82,8 @@ private:
     void bindSocket();
     void announceToChildren();
     void openBrowser();
-    // Sends one text to a slot's child; false when its name was not found (the user was told).
-    bool sendToChild(int slot, const QString& text);
+    // Sends one datagram to a slot's child; false when its name was not found (the user was told).
+    bool sendToChild(int slot, const QByteArray& datagram);
     bool slotInUse(int slot) const;
     void waitWhileBusy();
     void Winsock1_DataArrival(const QByteArray& datagram);
