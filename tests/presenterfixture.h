@@ -16,6 +16,25 @@
 
 namespace qh::test {
 
+// Addresses of the scripted browser's pages; it never loads them.
+inline const QString kPageA = QStringLiteral("file:///srv/pages/a.html");
+inline const QString kPageB = QStringLiteral("file:///srv/pages/b.html");
+inline const QString kPageC = QStringLiteral("file:///srv/pages/c.html");
+
+// One datagram as ChildrenListener records it: the address it was sent to, a blank, the payload.
+inline QByteArray to(const char* address, const QByteArray& payload)
+{
+    return QByteArray(address) + ' ' + payload;
+}
+inline QByteArray to(const char* address, const QString& text)
+{
+    return to(address, cp932::encode(text));
+}
+inline QByteArray to(const char* address, const char* payload)
+{
+    return to(address, QByteArray(payload));
+}
+
 // One configuration line of a child slot: "1" in use, the computer name, the screen mode.
 struct SlotLine {
     int number; // 1..30

@@ -17,25 +17,6 @@ using namespace qh::master;
 using namespace qh::test;
 
 namespace {
-const QString kPageA = QStringLiteral("file:///srv/pages/a.html");
-const QString kPageB = QStringLiteral("file:///srv/pages/b.html");
-const QString kPageC = QStringLiteral("file:///srv/pages/c.html");
-
-QByteArray to(const char* address, const QByteArray& payload)
-{
-    return QByteArray(address) + ' ' + payload;
-}
-
-QByteArray to(const char* address, const QString& text)
-{
-    return to(address, cp932::encode(text));
-}
-
-QByteArray to(const char* address, const char* payload)
-{
-    return to(address, QByteArray(payload));
-}
-
 // Slots 1 and 3 in use, slot 2 configured but switched off.
 QList<SlotLine> slotsOneAndThree()
 {

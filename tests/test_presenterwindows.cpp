@@ -17,14 +17,6 @@ using namespace qh::master;
 using namespace qh::test;
 
 namespace {
-const QString kPageA = QStringLiteral("file:///srv/pages/a.html");
-const QString kPageB = QStringLiteral("file:///srv/pages/b.html");
-
-QByteArray to(const char* address, const QString& payload)
-{
-    return QByteArray(address) + ' ' + cp932::encode(payload);
-}
-
 QStringList callList(PresenterWindows& windows)
 {
     QStringList entries;
