@@ -1,6 +1,7 @@
-// A burst of calls against the call reception: 10 000 well-formed calls and 10 000 malformed
-// datagrams, interleaved, sent from another thread as fast as a loopback socket takes them, to a
-// socket bound on loopback that hands each datagram read to CallReception::Winsock1_DataArrival.
+// A burst of calls against the running presenter: 10 000 well-formed calls and 10 000 malformed
+// datagrams, interleaved, sent from another thread as fast as a loopback socket takes them to the
+// presenter's master port, where its socket hands each datagram read to the call reception. The
+// presenter runs on an empty URL list, so its real browser shows a blank page.
 //
 // Reports: calls listed against calls sent (a loss can only come from the receiving socket's
 // buffer), the longest stretch in which the user-interface thread handled no other event, and the
@@ -12,14 +13,18 @@
 // steady cost of a long run of calls rather than the first moments of a burst.
 
 #include "callreception.h"
+#include "cp932text.h"
 #include "form3.h"
+#include "presenter.h"
+#include "presenterwindows.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QListWidget>
-#include <QNetworkDatagram>
+#include <QTemporaryDir>
 #include <QTimer>
-#include <QUdpSocket>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -90,10 +95,27 @@ int main(int argc, char* argv[])
     }
     constexpr int kInFlight = 100;
 
-    qh::master::CallReception reception;
-    QUdpSocket masterPort;
-    if (!masterPort.bind(QHostAddress::LocalHost, 0)) {
-        std::fprintf(stderr, "cannot bind the master port\n");
+    // The presenter's working folder: an empty URL list and a configuration with no child in use.
+    QTemporaryDir folder;
+    const quint16 port = quint16(20000 + QCoreApplication::applicationPid() % 10000);
+    QFile settings(folder.filePath(QStringLiteral("Quillharbour_Master.ini")));
+    QFile urlList(folder.filePath(QStringLiteral("weblist.txt")));
+    if (!settings.open(QIODevice::WriteOnly) || !urlList.open(QIODevice::WriteOnly))
+        return 1;
+    settings.write(
+        qh::cp932::writeLines({QStringLiteral("RemotePortx=5001"), QStringLiteral("MyHostPortx=%1").arg(port),
+                               QStringLiteral("ScreenSizex=WindowScreen")}));
+    settings.close();
+    urlList.close();
+    QDir::setCurrent(folder.path());
+
+    qh::master::PresenterOptions options;
+    options.lockFilePath = folder.filePath(QStringLiteral("lock"));
+    qh::master::Presenter presenter(std::move(options));
+    qh::master::PresenterWindows windows(presenter);
+    qh::master::CallReception& reception = windows.calls();
+    if (!presenter.startUp()) {
+        std::fprintf(stderr, "the presenter did not start (master port %d)\n", port);
         return 1;
     }
 
@@ -103,23 +125,21 @@ int main(int argc, char* argv[])
     qint64 longestHandlingNs = 0;
     double handlerCpu = 0;
     QElapsedTimer lastArrival;
-    QObject::connect(&masterPort, &QUdpSocket::readyRead, &reception, [&] {
+    // Wraps the presenter's hand-over of each datagram to the call reception.
+    const auto toReception = presenter.datagramArrived;
+    presenter.datagramArrived = [&](const QByteArray& datagram) {
         QElapsedTimer handling;
         handling.start();
         const double cpuBefore = threadCpuSeconds();
-        // One datagram per arrival, as the presenter reads them; then back to the event loop.
-        const QNetworkDatagram datagram = masterPort.receiveDatagram();
-        if (datagram.isValid()) {
-            ++received;
-            callsReceived += datagram.data().endsWith("Call") && datagram.data().size() == 6 &&
-                             datagram.data().left(2).toInt() >= 1 && datagram.data().left(2).toInt() <= 30;
-            reception.Winsock1_DataArrival(datagram.data());
-        }
+        ++received;
+        callsReceived += datagram.endsWith("Call") && datagram.size() == 6 && datagram.left(2).toInt() >= 1 &&
+                         datagram.left(2).toInt() <= 30;
+        toReception(datagram);
         handlerCpu += threadCpuSeconds() - cpuBefore;
         handled = received;
         longestHandlingNs = std::max(longestHandlingNs, handling.nsecsElapsed());
         lastArrival.start();
-    });
+    };
 
     // The user interface's heartbeat: the longest gap between two ticks is the longest time in
     // which a click would have waited.
@@ -137,7 +157,6 @@ int main(int argc, char* argv[])
     std::atomic<bool> sent{false};
     std::atomic<qint64> sendNs{0};
     int sendFailures = 0;
-    const quint16 port = masterPort.localPort();
     std::thread sender([&] {
         const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
         sockaddr_in to{};
@@ -178,10 +197,10 @@ int main(int argc, char* argv[])
             return;
         listed = reception.form() ? reception.form()->List1()->count() : 0;
         callCount = reception.CallCount();
-        app.quit();
+        presenter.stopFollowing();
     });
     finish.start();
-    app.exec();
+    presenter.FollowBrowser();
     sender.join();
     const double cpuTotal = threadCpuSeconds() - cpuStart;
 

@@ -17,6 +17,9 @@ namespace qh::master {
 namespace {
 // A socket that keeps failing its reads must not hold the presenter in a loop.
 constexpr int kMaxFailedReads = 16;
+// Datagrams read in one turn before the user's clicks and the browser get theirs: a flood of
+// datagrams must not freeze the presenter's windows.
+constexpr int kMaxReadsPerTurn = 64;
 } // namespace
 
 QHostAddress resolveComputerName(const QString& computerName)
@@ -106,7 +109,13 @@ void ChildChannel::readPending()
     m_deferred = false;
     m_reading = true;
     int failedReads = 0;
+    int reads = 0;
     while (m_socket.hasPendingDatagrams() && failedReads < kMaxFailedReads) {
+        if (++reads > kMaxReadsPerTurn) {
+            // The rest is read in a later turn of the event loop, in the same order.
+            QTimer::singleShot(0, this, &ChildChannel::readPending);
+            break;
+        }
         if (m_held || messageBoxOpen()) {
             m_deferred = true; // a handler opened a box: the rest waits until it closes
             break;

@@ -56,6 +56,36 @@ private slots:
         QVERIFY(windows.calls().form()->isVisible());
     }
 
+    // A flood of datagrams is read a share at a time, so the presenter's windows keep getting their
+    // turns, and every call is still listed in the order it came.
+    void floodOfCallsIsReadInTurnsAndInOrder()
+    {
+        PresenterFixture fixture;
+        fixture.writeUrlList({kPageA});
+        fixture.writeSettings({});
+        Presenter& presenter = fixture.make();
+        PresenterWindows windows(presenter);
+        QVERIFY(presenter.startUp());
+        constexpr int kCalls = 130;
+        QStringList expected;
+        for (int i = 0; i < kCalls; ++i) {
+            const QString number = u"%1"_qs.arg(i % 30 + 1, 2, 10, QChar(u'0'));
+            expected.append(u"%1:コンピュータ番号:%2"_qs.arg((i + 1) % 100, 2, 10, QChar(u'0')).arg(number));
+        }
+        int passes = 0;
+        QVERIFY(fixture.runLoop(
+            [&] {
+                for (int i = 0; i < kCalls; ++i)
+                    sendCall(fixture, u"%1Call"_qs.arg(i % 30 + 1, 2, 10, QChar(u'0')).toLatin1());
+            },
+            [&] {
+                ++passes;
+                return windows.calls().CallCount() == kCalls;
+            }));
+        QCOMPARE(callList(windows), expected);
+        QVERIFY2(passes >= 3, qPrintable(u"all calls were read in %1 passes"_qs.arg(passes)));
+    }
+
     void callsWaitWhileAMessageBoxIsOpen()
     {
         PresenterFixture fixture;
