@@ -4,8 +4,10 @@
 // presenter runs on an empty URL list, so its real browser shows a blank page.
 //
 // Reports: calls listed against calls sent (a loss can only come from the receiving socket's
-// buffer), the longest stretch in which the user-interface thread handled no other event, and the
-// user-interface thread's CPU time per datagram.
+// buffer), the longest stretch in which the user-interface thread handled no other event, the
+// user-interface thread's CPU time per datagram, and whether one more call sent after the burst is
+// listed. It never waits for ever: when nothing arrives for a few seconds it stops, prints what it
+// has and exits non-zero, as it does when a call read is not listed or the lone call is missing.
 //
 //     bench_calls [--paced] [calls per kind, default 10000]
 //
@@ -94,6 +96,8 @@ int main(int argc, char* argv[])
             perKind = argument.toInt();
     }
     constexpr int kInFlight = 100;
+    // Nothing arriving for this long while datagrams are still due: the presenter stopped reading.
+    constexpr qint64 kStallMs = 3000;
 
     // The presenter's working folder: an empty URL list and a configuration with no child in use.
     QTemporaryDir folder;
@@ -155,6 +159,7 @@ int main(int argc, char* argv[])
 
     const std::vector<QByteArray> datagrams = burst(perKind);
     std::atomic<bool> sent{false};
+    std::atomic<bool> stopSending{false};
     std::atomic<qint64> sendNs{0};
     int sendFailures = 0;
     std::thread sender([&] {
@@ -167,9 +172,11 @@ int main(int argc, char* argv[])
         sending.start();
         int index = 0;
         for (const QByteArray& datagram : datagrams) {
-            // Paced: wait for the receiver, but not for ever should a datagram be lost after all.
-            for (int waits = 0; paced && index - handled >= kInFlight && waits < 4000; ++waits)
+            // Paced: wait for the receiver; a stall (nothing arrives any more) stops the sender.
+            while (paced && index - handled >= kInFlight && !stopSending)
                 std::this_thread::sleep_for(std::chrono::microseconds(50));
+            if (stopSending)
+                break;
             ++index;
             if (::sendto(fd, datagram.constData(), std::size_t(datagram.size()), 0, reinterpret_cast<sockaddr*>(&to),
                          sizeof to) != datagram.size())
@@ -180,27 +187,66 @@ int main(int argc, char* argv[])
         sent = true;
     });
 
+    const auto sendOne = [port](const QByteArray& datagram) {
+        const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(port);
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::sendto(fd, datagram.constData(), std::size_t(datagram.size()), 0, reinterpret_cast<sockaddr*>(&to),
+                 sizeof to);
+        ::close(fd);
+    };
+    const int receiveBuffer =
+        presenter.channel().Winsock1().socketOption(QAbstractSocket::ReceiveBufferSizeSocketOption).toInt();
+
     const double cpuStart = threadCpuSeconds();
     QElapsedTimer wall;
     wall.start();
     sinceTick.start();
     lastArrival.start();
     heartbeat.start();
-    // Ends once the sender is done and nothing has arrived for half a second. The list is counted
-    // before quitting, which closes the call window (and so empties it).
+    // The burst ends once the sender is done and nothing has arrived for half a second; the list is
+    // counted then. One more call follows, which must be listed within the stall time. The call
+    // window is closed (and so emptied) only when the bench quits.
+    enum class Phase { Burst, LoneCall } phase = Phase::Burst;
+    int burstReceived = 0;
+    int burstCalls = 0;
     int listed = 0;
     int callCount = 0;
+    bool stalled = false;
+    bool loneCallListed = false;
+    QElapsedTimer loneCallWait;
     QTimer finish;
     finish.setInterval(50);
     QObject::connect(&finish, &QTimer::timeout, &app, [&] {
-        if (!sent || lastArrival.elapsed() <= 500)
+        if (phase == Phase::Burst) {
+            if (lastArrival.elapsed() > kStallMs && !sent) {
+                stalled = true; // the sender still had datagrams to give, and none arrived
+                stopSending = true;
+            } else if (!sent || lastArrival.elapsed() <= 500) {
+                return;
+            }
+            listed = reception.form() ? reception.form()->List1()->count() : 0;
+            callCount = reception.CallCount();
+            burstReceived = received;
+            burstCalls = callsReceived;
+            if (stalled) {
+                presenter.stopFollowing();
+                return;
+            }
+            phase = Phase::LoneCall;
+            loneCallWait.start();
+            sendOne("17Call");
             return;
-        listed = reception.form() ? reception.form()->List1()->count() : 0;
-        callCount = reception.CallCount();
-        presenter.stopFollowing();
+        }
+        loneCallListed = reception.CallCount() == callCount + 1;
+        if (loneCallListed || loneCallWait.elapsed() > kStallMs)
+            presenter.stopFollowing();
     });
     finish.start();
     presenter.FollowBrowser();
+    stopSending = true;
     sender.join();
     const double cpuTotal = threadCpuSeconds() - cpuStart;
 
@@ -210,16 +256,21 @@ int main(int argc, char* argv[])
     std::printf("datagrams sent:             %d (%d well-formed calls, %d malformed), send failures %d, "
                 "sent in %.1f ms\n",
                 total, perKind, perKind, sendFailures, double(sendNs.load()) / 1e6);
-    std::printf("datagrams received:         %d (%d lost in the receiving socket's buffer)\n", received,
-                total - received);
-    std::printf("calls listed:               %d of %d sent, %d of %d read (CallCount %d)\n", listed, perKind, listed,
-                callsReceived, callCount);
+    std::printf("receive buffer:             %d bytes granted for the master port\n", receiveBuffer);
+    std::printf("datagrams received:         %d (%d lost in the receiving socket's buffer)\n", burstReceived,
+                total - burstReceived);
+    std::printf("calls listed:               %d of %d sent, %d of %d read (CallCount %d), %d lost\n", listed, perKind,
+                listed, burstCalls, callCount, perKind - listed);
     std::printf("longest single arrival:     %.3f ms\n", double(longestHandlingNs) / 1e6);
     std::printf("longest UI gap (1 ms tick): %.3f ms\n", double(longestGapNs) / 1e6);
     std::printf("UI-thread CPU per datagram: %.2f us in the arrival handler, %.2f us overall "
                 "(%.1f ms in all, the heartbeat's ticks included)\n",
                 received ? handlerCpu / received * 1e6 : 0.0, received ? cpuTotal / received * 1e6 : 0.0,
                 cpuTotal * 1e3);
-    // Every call that was read must be listed, and nothing else.
-    return listed == callsReceived && callCount == listed ? 0 : 1;
+    if (stalled)
+        std::printf("stalled:                    nothing arrived for %lld ms while datagrams were due\n",
+                    static_cast<long long>(kStallMs));
+    std::printf("lone call after the burst listed: %s\n", loneCallListed ? "yes" : "no");
+    // Every call that was read must be listed, and nothing else; the lone call too.
+    return !stalled && loneCallListed && listed == burstCalls && callCount == listed ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 #include <QHostInfo>
 #include <QNetworkDatagram>
 #include <QTimer>
+#include <QVariant>
 
 #ifdef Q_OS_UNIX
 #include <arpa/inet.h>
@@ -20,6 +21,11 @@ constexpr int kMaxFailedReads = 16;
 // Datagrams read in one turn before the user's clicks and the browser get theirs: a flood of
 // datagrams must not freeze the presenter's windows.
 constexpr int kMaxReadsPerTurn = 64;
+// The largest payload an IPv4 UDP datagram can carry.
+constexpr qint64 kLargestDatagram = 65507;
+// The receive buffer asked of the system for the master port, so that a class calling at once
+// loses nothing; the system may grant less (net.core.rmem_max).
+constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
 } // namespace
 
 QHostAddress resolveComputerName(const QString& computerName)
@@ -52,7 +58,10 @@ bool ChildChannel::Bind(std::int16_t port)
 {
     if (port <= 0)
         return false;
-    return m_socket.bind(QHostAddress::AnyIPv4, quint16(port));
+    if (!m_socket.bind(QHostAddress::AnyIPv4, quint16(port)))
+        return false;
+    m_socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(kReceiveBufferBytes));
+    return true;
 }
 
 ChildChannel::SendResult ChildChannel::send(const QString& computerName, std::int16_t childPort,
@@ -108,26 +117,32 @@ void ChildChannel::readPending()
     }
     m_deferred = false;
     m_reading = true;
-    int failedReads = 0;
     int reads = 0;
-    while (m_socket.hasPendingDatagrams() && failedReads < kMaxFailedReads) {
-        if (++reads > kMaxReadsPerTurn) {
-            // The rest is read in a later turn of the event loop, in the same order.
-            QTimer::singleShot(0, this, &ChildChannel::readPending);
-            break;
-        }
+    int failedReads = 0;
+    while (reads < kMaxReadsPerTurn && failedReads < kMaxFailedReads) {
         if (m_held || messageBoxOpen()) {
             m_deferred = true; // a handler opened a box: the rest waits until it closes
             break;
         }
-        const QNetworkDatagram datagram = m_socket.receiveDatagram();
+        // QUdpSocket announces readyRead once and announces again only after a read has been
+        // attempted. A notification can come after the datagrams it announced were already read
+        // (by the previous turn), so a read is attempted even when nothing seems pending: it either
+        // finds a datagram that has just arrived or re-arms the announcement. Without it the socket
+        // would stay silent for the rest of the run.
+        const qint64 size = m_socket.pendingDatagramSize();
+        const QNetworkDatagram datagram = m_socket.receiveDatagram(size >= 0 ? size : kLargestDatagram);
         if (!datagram.isValid()) {
+            if (!m_socket.hasPendingDatagrams())
+                break;
             ++failedReads; // read errors (an unreachable child's port) are ignored
             continue;
         }
         failedReads = 0;
+        ++reads;
         emit datagramRead(datagram.data());
     }
+    // Datagrams still pending are announced again in the next turn of the event loop, since the
+    // last read re-armed the announcement; the user's clicks and the browser get their turn first.
     m_reading = false;
 }
 

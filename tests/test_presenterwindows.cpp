@@ -86,6 +86,71 @@ private slots:
         QVERIFY2(passes >= 3, qPrintable(u"all calls were read in %1 passes"_qs.arg(passes)));
     }
 
+    // A burst of any size, at any moment, then single calls after a pause: the master port keeps
+    // being read, so every later call is listed. Part of a large burst may be lost in the buffer.
+    void singleCallsAfterABurstAreListed_data()
+    {
+        QTest::addColumn<int>("burst");
+        QTest::addColumn<QString>("moment");
+        for (int burst : {64, 65, 200, 5000})
+            QTest::addRow("%d idle", burst) << burst << u"idle"_qs;
+        QTest::addRow("200 during a page load") << 200 << u"page load"_qs;
+        QTest::addRow("200 while a message box is open") << 200 << u"message box"_qs;
+    }
+    void singleCallsAfterABurstAreListed()
+    {
+        QFETCH(int, burst);
+        QFETCH(QString, moment);
+        PresenterFixture fixture;
+        fixture.writeUrlList({kPageA, kPageB});
+        fixture.writeSettings({{2, u"0"_qs, u"nohost.invalid"_qs, u"WindowScreen"_qs}});
+        Presenter& presenter = fixture.make();
+        PresenterWindows windows(presenter);
+        QVERIFY(presenter.startUp());
+        const auto sendBurst = [&] {
+            for (int i = 0; i < burst; ++i)
+                sendCall(fixture, "09Call");
+        };
+        bool burstSent = false;
+        fixture.messages.whileOpen = [&] {
+            sendBurst();
+            burstSent = true;
+            QTest::qWait(100);
+        };
+        fixture.browserLog->loadMilliseconds = 300;
+        // Wakes the loop while the burst drains, so that quiet can be noticed.
+        QTimer tick;
+        tick.start(20);
+        QElapsedTimer sinceChange;
+        qint16 lastCount = -1;
+        QVERIFY(fixture.runLoop(
+            [&] {
+                if (moment == u"idle") {
+                    sendBurst();
+                } else if (moment == u"page load") {
+                    QTimer::singleShot(30, [&] { sendBurst(); });
+                    presenter.NextPage();
+                } else {
+                    windows.panel().form()->Label1_Click(1); // its name is not found: a message box
+                }
+            },
+            [&] {
+                if (windows.calls().CallCount() != lastCount) {
+                    lastCount = windows.calls().CallCount();
+                    sinceChange.start();
+                }
+                return lastCount > 0 && sinceChange.elapsed() > 300;
+            }));
+        QVERIFY(moment != u"message box" || burstSent);
+        for (int call = 0; call < 3; ++call) {
+            const qint16 before = windows.calls().CallCount();
+            QVERIFY2(fixture.runLoop([&] { sendCall(fixture, "17Call"); },
+                                     [&] { return windows.calls().CallCount() == before + 1; }, 3000),
+                     qPrintable(u"call %1 after the burst was not listed"_qs.arg(call + 1)));
+            QCOMPARE(callList(windows).last().right(2), u"17"_qs);
+        }
+    }
+
     void callsWaitWhileAMessageBoxIsOpen()
     {
         PresenterFixture fixture;
