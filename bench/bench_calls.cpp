@@ -14,11 +14,13 @@
 // --paced keeps at most 100 datagrams in flight, so that none is lost and the figures show the
 // steady cost of a long run of calls rather than the first moments of a burst.
 
-#include "callreception.h"
-#include "cp932text.h"
-#include "form3.h"
-#include "presenter.h"
-#include "presenterwindows.h"
+#include "common/cp932text.h"
+#include "common/settingsfile.h"
+#include "master/callreception.h"
+#include "master/callwindow.h"
+#include "master/presenter.h"
+#include "master/presenterwindows.h"
+#include "master/webbrowser.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,6 +29,7 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUdpSocket>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -40,6 +43,8 @@
 #include <ctime>
 #include <thread>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -76,7 +81,7 @@ std::vector<QByteArray> burst(int perKind)
 // The offscreen platform warns at every raise of the call window.
 void dropOffscreenWarnings(QtMsgType, const QMessageLogContext&, const QString& message)
 {
-    if (!message.startsWith(QStringLiteral("This plugin does not support ")))
+    if (!message.startsWith(u"This plugin does not support "_s))
         std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
@@ -89,7 +94,7 @@ int main(int argc, char* argv[])
     qInstallMessageHandler(dropOffscreenWarnings);
     QApplication app(argc, argv);
     const QStringList arguments = QApplication::arguments().mid(1);
-    const bool paced = arguments.contains(QStringLiteral("--paced"));
+    const bool paced = arguments.contains(u"--paced"_s);
     int perKind = 10000;
     for (const QString& argument : arguments) {
         if (argument.toInt() > 0)
@@ -102,26 +107,20 @@ int main(int argc, char* argv[])
     // The presenter's working folder: an empty URL list and a configuration with no child in use.
     QTemporaryDir folder;
     const quint16 port = quint16(20000 + QCoreApplication::applicationPid() % 10000);
-    QFile settings(folder.filePath(QStringLiteral("Quillharbour_Master.ini")));
-    QFile urlList(folder.filePath(QStringLiteral("weblist.txt")));
+    QFile settings(folder.filePath(u"Quillharbour_Master.ini"_s));
+    QFile urlList(folder.filePath(u"weblist.txt"_s));
     if (!settings.open(QIODevice::WriteOnly) || !urlList.open(QIODevice::WriteOnly))
         return 1;
-    settings.write(
-        qh::cp932::writeLines({QStringLiteral("RemotePortx=5001"), QStringLiteral("MyHostPortx=%1").arg(port),
-                               QStringLiteral("ScreenSizex=WindowScreen")}));
+    settings.write(qh::cp932::writeLines({qh::kChildPortKey + u"5001"_s, qh::kMasterPortKey + QString::number(port),
+                                          qh::kScreenModeKey + qh::kWindowScreenMode}));
     settings.close();
     urlList.close();
     QDir::setCurrent(folder.path());
 
     qh::master::PresenterOptions options;
-    options.lockFilePath = folder.filePath(QStringLiteral("lock"));
+    options.lockFilePath = folder.filePath(u"lock"_s);
+    options.createBrowser = [] { return std::make_unique<qh::master::WebBrowser>(); };
     qh::master::Presenter presenter(std::move(options));
-    qh::master::PresenterWindows windows(presenter);
-    qh::master::CallReception& reception = windows.calls();
-    if (!presenter.startUp()) {
-        std::fprintf(stderr, "the presenter did not start (master port %d)\n", port);
-        return 1;
-    }
 
     int received = 0;
     std::atomic<int> handled{0};
@@ -129,21 +128,29 @@ int main(int argc, char* argv[])
     qint64 longestHandlingNs = 0;
     double handlerCpu = 0;
     QElapsedTimer lastArrival;
-    // Wraps the presenter's hand-over of each datagram to the call reception.
-    const auto toReception = presenter.datagramArrived;
-    presenter.datagramArrived = [&](const QByteArray& datagram) {
-        QElapsedTimer handling;
+    QElapsedTimer handling;
+    double cpuBefore = 0;
+    // The call reception's handling of each datagram lies between these two: a signal calls its
+    // receivers in the order they were connected.
+    QObject::connect(&presenter, &qh::master::Presenter::datagramReceived, &app, [&](const QByteArray& datagram) {
         handling.start();
-        const double cpuBefore = threadCpuSeconds();
+        cpuBefore = threadCpuSeconds();
         ++received;
         callsReceived += datagram.endsWith("Call") && datagram.size() == 6 && datagram.left(2).toInt() >= 1 &&
                          datagram.left(2).toInt() <= 30;
-        toReception(datagram);
+    });
+    qh::master::PresenterWindows windows(presenter);
+    qh::master::CallReception& reception = windows.calls();
+    QObject::connect(&presenter, &qh::master::Presenter::datagramReceived, &app, [&] {
         handlerCpu += threadCpuSeconds() - cpuBefore;
         handled = received;
         longestHandlingNs = std::max(longestHandlingNs, handling.nsecsElapsed());
         lastArrival.start();
-    };
+    });
+    if (!presenter.startUp()) {
+        std::fprintf(stderr, "the presenter did not start (master port %d)\n", port);
+        return 1;
+    }
 
     // The user interface's heartbeat: the longest gap between two ticks is the longest time in
     // which a click would have waited.
@@ -197,8 +204,9 @@ int main(int argc, char* argv[])
                  sizeof to);
         ::close(fd);
     };
+    auto* masterSocket = presenter.findChild<QUdpSocket*>(u"Winsock1"_s);
     const int receiveBuffer =
-        presenter.channel().Winsock1().socketOption(QAbstractSocket::ReceiveBufferSizeSocketOption).toInt();
+        masterSocket ? masterSocket->socketOption(QAbstractSocket::ReceiveBufferSizeSocketOption).toInt() : 0;
 
     const double cpuStart = threadCpuSeconds();
     QElapsedTimer wall;
@@ -227,8 +235,8 @@ int main(int argc, char* argv[])
             } else if (!sent || lastArrival.elapsed() <= 500) {
                 return;
             }
-            listed = reception.form() ? reception.form()->List1()->count() : 0;
-            callCount = reception.CallCount();
+            listed = reception.window() ? reception.window()->callList()->count() : 0;
+            callCount = reception.callCount();
             burstReceived = received;
             burstCalls = callsReceived;
             if (stalled) {
@@ -240,12 +248,12 @@ int main(int argc, char* argv[])
             sendOne("17Call");
             return;
         }
-        loneCallListed = reception.CallCount() == callCount + 1;
+        loneCallListed = reception.callCount() == callCount + 1;
         if (loneCallListed || loneCallWait.elapsed() > kStallMs)
             presenter.stopFollowing();
     });
     finish.start();
-    presenter.FollowBrowser();
+    presenter.followBrowser();
     stopSending = true;
     sender.join();
     const double cpuTotal = threadCpuSeconds() - cpuStart;

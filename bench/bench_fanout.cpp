@@ -1,14 +1,21 @@
 // Fan-out: the time from the end of a page load to the arrival of the 30th child's datagram, with
 // 30 children in use on loopback, against a bare loop of the same 30 sendto calls.
-#include "benchutil.h"
-#include "presenter.h"
-#include "webbrowser.h"
+#include "bench/benchutil.h"
+#include "master/presenter.h"
+#include "master/presenterwindows.h"
+#include "master/webbrowser.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QWebEnginePage>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
 using namespace qh::bench;
 using namespace qh::master;
 
@@ -22,29 +29,29 @@ class TimedBrowser : public Browser
 public:
     TimedBrowser() : m_inner(std::make_unique<WebBrowser>())
     {
-        // Connected after the browser's own handler, so Busy() has already fallen here.
+        // Connected after the browser's own handler, so isBusy() has already fallen here.
         QObject::connect(m_inner->view()->page(), &QWebEnginePage::loadingChanged, &m_context, [this] {
-            if (m_waiting && !m_inner->Busy()) {
+            if (m_waiting && !m_inner->isBusy()) {
                 loadEndNs = nowNs();
                 m_waiting = false;
             }
         });
     }
-    void Navigate(const QString& address) override
+    void navigate(const QString& address) override
     {
         m_waiting = true;
-        m_inner->Navigate(address);
+        m_inner->navigate(address);
     }
-    bool Busy() const override { return m_inner->Busy(); }
-    bool Visible() const override { return m_inner->Visible(); }
+    bool isBusy() const override { return m_inner->isBusy(); }
+    bool isVisible() const override { return m_inner->isVisible(); }
     void setVisible(bool visible) override { m_inner->setVisible(visible); }
-    bool ToolBar() const override { return m_inner->ToolBar(); }
+    bool hasToolBar() const override { return m_inner->hasToolBar(); }
     void setToolBar(bool shown) override { m_inner->setToolBar(shown); }
-    bool MenuBar() const override { return m_inner->MenuBar(); }
+    bool hasMenuBar() const override { return m_inner->hasMenuBar(); }
     void setMenuBar(bool shown) override { m_inner->setMenuBar(shown); }
-    bool FullScreen() const override { return m_inner->FullScreen(); }
+    bool isFullScreen() const override { return m_inner->isFullScreen(); }
     void setFullScreen(bool fullScreen) override { m_inner->setFullScreen(fullScreen); }
-    QString LocationURL() const override { return m_inner->LocationURL(); }
+    QString locationUrl() const override { return m_inner->locationUrl(); }
 
     std::int64_t loadEndNs = 0;
 
@@ -70,7 +77,7 @@ double bareLoopMicroseconds(std::uint16_t childPort, LoopbackChildren& children,
         for (const sockaddr_in& address : addresses)
             ::sendto(fd, payload.constData(), size_t(payload.size()), 0, reinterpret_cast<const sockaddr*>(&address),
                      sizeof address);
-        const QList<LoopbackChildren::Arrival> arrivals = children.take();
+        const QList<Arrival> arrivals = children.take();
         if (arrivals.size() == kChildren)
             times.append(double(arrivals.last().atNs - start) / 1000.0);
     }
@@ -86,28 +93,28 @@ int main(int argc, char* argv[])
     QTemporaryDir folder;
     LoopbackChildren children;
     const std::uint16_t childPort = children.bindFreePort();
-    const std::uint16_t masterPort = freePort();
+    const std::uint16_t masterPort = qh::test::freeUdpPort();
     QStringList pages;
     for (int i = 0; i < 2; ++i) {
-        const QString path = folder.filePath(QStringLiteral("page%1.html").arg(i));
-        writeFile(path, "<html><body><h1>page " + QByteArray::number(i) + "</h1></body></html>");
+        const QString path = folder.filePath(u"page%1.html"_s.arg(i));
+        qh::test::writeAll(path, "<html><body><h1>page " + QByteArray::number(i) + "</h1></body></html>");
         pages.append(QUrl::fromLocalFile(path).toString());
     }
-    writeFile(folder.filePath(QStringLiteral("weblist.txt")),
-              (pages.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
-    writeFile(folder.filePath(QStringLiteral("Quillharbour_Master.ini")),
-              settingsFor(kChildren, childPort, masterPort));
+    qh::test::writeAll(folder.filePath(u"weblist.txt"_s), (pages.join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
+    qh::test::writeAll(folder.filePath(u"Quillharbour_Master.ini"_s), settingsFor(kChildren, childPort, masterPort));
     QDir::setCurrent(folder.path());
 
     TimedBrowser* browser = nullptr;
     PresenterOptions options;
-    options.lockFilePath = folder.filePath(QStringLiteral("lock"));
+    options.lockFilePath = folder.filePath(u"lock"_s);
     options.createBrowser = [&browser] {
         auto made = std::make_unique<TimedBrowser>();
         browser = made.get();
         return made;
     };
     Presenter presenter(std::move(options));
+    // The bar shows each page number before the children are sent the page, as in the program.
+    PresenterWindows windows(presenter);
     if (!presenter.startUp()) {
         std::fprintf(stderr, "the presenter did not start\n");
         return 1;
@@ -117,8 +124,8 @@ int main(int argc, char* argv[])
     QList<double> presenterTimes;
     QList<double> firstArrivals;
     for (int change = 0; change < kPageChanges; ++change) {
-        presenter.ShowPage(pages[change % 2], std::int16_t(change % 2));
-        const QList<LoopbackChildren::Arrival> arrivals = children.take();
+        presenter.showPage(pages[change % 2], std::int16_t(change % 2));
+        const QList<Arrival> arrivals = children.take();
         if (arrivals.size() == kChildren && arrivals.last().to == "127.0.0.31") {
             presenterTimes.append(double(arrivals.last().atNs - browser->loadEndNs) / 1000.0);
             firstArrivals.append(double(arrivals.first().atNs - browser->loadEndNs) / 1000.0);
@@ -132,8 +139,8 @@ int main(int argc, char* argv[])
     {
         const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
         for (int change = 0; change < kPageChanges; ++change) {
-            browser->Navigate(pages[change % 2]);
-            while (browser->Busy())
+            browser->navigate(pages[change % 2]);
+            while (browser->isBusy())
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
             const std::int64_t start = browser->loadEndNs;
             const QByteArray payload = pages[change % 2].toUtf8();
@@ -145,7 +152,7 @@ int main(int argc, char* argv[])
                 ::sendto(fd, payload.constData(), size_t(payload.size()), 0,
                          reinterpret_cast<const sockaddr*>(&address), sizeof address);
             }
-            const QList<LoopbackChildren::Arrival> arrivals = children.take();
+            const QList<Arrival> arrivals = children.take();
             if (arrivals.size() == kChildren)
                 bareAfterLoad.append(double(arrivals.last().atNs - start) / 1000.0);
         }
@@ -162,6 +169,6 @@ int main(int argc, char* argv[])
     std::printf("ratio: %.2f against the quiet loop, %.2f against the loop after a load (goal: under 2)\n",
                 bareMedian > 0 ? presenterMedian / bareMedian : 0.0,
                 bareAfterLoadMedian > 0 ? presenterMedian / bareAfterLoadMedian : 0.0);
-    presenter.End();
+    presenter.end();
     return 0;
 }

@@ -1,6 +1,6 @@
 // The running program: time from process start to the first page shown and sent to 30 children,
 // CPU use while idle over 10 s, and peak memory.
-#include "benchutil.h"
+#include "bench/benchutil.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,6 +13,8 @@
 
 #include <map>
 
+using namespace Qt::StringLiterals;
+
 using namespace qh::bench;
 
 namespace {
@@ -20,7 +22,7 @@ constexpr int kChildren = 30;
 
 QByteArray procFile(qint64 pid, const char* name)
 {
-    QFile file(QStringLiteral("/proc/%1/%2").arg(pid).arg(QString::fromLatin1(name)));
+    QFile file(u"/proc/%1/%2"_s.arg(pid).arg(QString::fromLatin1(name)));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
@@ -36,7 +38,7 @@ QList<QByteArray> statFields(qint64 pid)
 QList<qint64> processTree(qint64 root)
 {
     std::multimap<qint64, qint64> children;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+    for (const QString& entry : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
         bool isPid = false;
         const qint64 pid = entry.toLongLong(&isPid);
         const QList<QByteArray> fields = isPid ? statFields(pid) : QList<QByteArray>{};
@@ -80,16 +82,16 @@ int main(int argc, char* argv[])
     QTemporaryDir folder;
     LoopbackChildren children;
     const std::uint16_t childPort = children.bindFreePort();
-    const QString page = QUrl::fromLocalFile(folder.filePath(QStringLiteral("page.html"))).toString();
-    writeFile(folder.filePath(QStringLiteral("page.html")), "<html><body><h1>page</h1></body></html>");
-    writeFile(folder.filePath(QStringLiteral("weblist.txt")), page.toUtf8() + "\r\n");
-    writeFile(folder.filePath(QStringLiteral("Quillharbour_Master.ini")),
-              settingsFor(kChildren, childPort, freePort()));
+    const QString page = QUrl::fromLocalFile(folder.filePath(u"page.html"_s)).toString();
+    qh::test::writeAll(folder.filePath(u"page.html"_s), "<html><body><h1>page</h1></body></html>");
+    qh::test::writeAll(folder.filePath(u"weblist.txt"_s), page.toUtf8() + "\r\n");
+    qh::test::writeAll(folder.filePath(u"Quillharbour_Master.ini"_s),
+                       settingsFor(kChildren, childPort, qh::test::freeUdpPort()));
 
     QProcess presenter;
     presenter.setWorkingDirectory(folder.path());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TMPDIR"), folder.path()); // its own single-instance lock
+    environment.insert(u"TMPDIR"_s, folder.path()); // its own single-instance lock
     presenter.setProcessEnvironment(environment);
     presenter.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     presenter.setStandardOutputFile(QProcess::nullDevice());
@@ -105,7 +107,7 @@ int main(int argc, char* argv[])
     QElapsedTimer waited;
     waited.start();
     while (pagesArrived < kChildren && waited.elapsed() < 60000) {
-        for (const LoopbackChildren::Arrival& arrival : children.take()) {
+        for (const Arrival& arrival : children.take()) {
             if (arrival.payload == page.toUtf8()) {
                 ++pagesArrived;
                 lastPageNs = arrival.atNs;

@@ -1,3 +1,5 @@
+get_filename_component(QH_SOURCE_ROOT "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
+
 # One INTERFACE target that carries the warnings, Qt defines and sanitizer flags of every target.
 add_library(qh_options INTERFACE)
 target_compile_options(qh_options INTERFACE
@@ -13,12 +15,22 @@ if(QH_SANITIZE)
     target_link_options(qh_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# A static library of the project: its headers are included by folder ("common/cp932text.h"),
+# so the project's root is its include path.
+#   qh_add_library(name sources... LIBS public dependencies...)
+function(qh_add_library name)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    add_library(${name} STATIC ${ARG_UNPARSED_ARGUMENTS})
+    target_include_directories(${name} PUBLIC ${QH_SOURCE_ROOT})
+    target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE qh_options)
+endfunction()
+
 # Registers one QTest program with CTest, with the environment every test needs: no display,
 # Qt WebEngine allowed to run as root and without a GPU.
 function(qh_add_test name)
     cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test qh_options)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} qh_testsupport Qt6::Test qh_options)
     add_test(NAME ${name} COMMAND ${name})
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)

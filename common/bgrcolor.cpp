@@ -1,4 +1,4 @@
-#include "bgrcolor.h"
+#include "common/bgrcolor.h"
 
 #include <QPalette>
 #include <QWidget>

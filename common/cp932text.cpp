@@ -1,4 +1,4 @@
-#include "cp932text.h"
+#include "common/cp932text.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -1,4 +1,4 @@
-#include "leadingnumber.h"
+#include "common/leadingnumber.h"
 
 #include <cmath>
 #include <string>

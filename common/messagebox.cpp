@@ -1,87 +1,20 @@
-#include "messagebox.h"
+#include "common/messagebox.h"
 
-#include <QApplication>
 #include <QMessageBox>
 
 namespace qh {
 
-namespace {
-QString g_programTitle;
-MessageCapture* g_capture = nullptr;
-int g_openBoxes = 0;
+MessageBoxDisplay::MessageBoxDisplay() : m_previous(setMessageDisplay(this)) {}
 
-// Counts the box as open for its whole lifetime and announces its closing.
-class OpenBoxGuard
+MessageBoxDisplay::~MessageBoxDisplay()
 {
-public:
-    OpenBoxGuard() { ++g_openBoxes; }
-    ~OpenBoxGuard()
-    {
-        --g_openBoxes;
-        emit MessageBoxNotifier::instance().closed();
-    }
-    OpenBoxGuard(const OpenBoxGuard&) = delete;
-    OpenBoxGuard& operator=(const OpenBoxGuard&) = delete;
-};
-} // namespace
-
-void setProgramTitle(const QString& title)
-{
-    g_programTitle = title;
+    setMessageDisplay(m_previous);
 }
 
-QString programTitle()
+void MessageBoxDisplay::display(const QString& text, const QString& title)
 {
-    return g_programTitle.isEmpty() ? QCoreApplication::applicationName() : g_programTitle;
-}
-
-QString ownMessageTitle()
-{
-    return QStringLiteral("Quillharbour_Master") + kMessageTitleSuffix;
-}
-
-void showMessage(const QString& text, const QString& title)
-{
-    const QString shownTitle = title.isEmpty() ? programTitle() : title;
-    OpenBoxGuard guard;
-    if (g_capture) {
-        g_capture->messages.append({text, shownTitle});
-        if (g_capture->whileOpen)
-            g_capture->whileOpen();
-        return;
-    }
-    QMessageBox box(QMessageBox::NoIcon, shownTitle, text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
     box.exec();
-}
-
-bool messageBoxOpen()
-{
-    return g_openBoxes > 0;
-}
-
-MessageBoxNotifier& MessageBoxNotifier::instance()
-{
-    static MessageBoxNotifier notifier;
-    return notifier;
-}
-
-MessageCapture::MessageCapture()
-{
-    g_capture = this;
-}
-
-MessageCapture::~MessageCapture()
-{
-    if (g_capture == this)
-        g_capture = nullptr;
-}
-
-QStringList MessageCapture::texts() const
-{
-    QStringList out;
-    for (const CapturedMessage& message : messages)
-        out.append(message.text);
-    return out;
 }
 
 } // namespace qh

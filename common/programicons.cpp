@@ -1,6 +1,6 @@
-#include "programicons.h"
+#include "common/programicons.h"
 
-#include "bgrcolor.h"
+#include "common/bgrcolor.h"
 
 #include <QPainter>
 #include <QPixmap>

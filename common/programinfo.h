@@ -4,8 +4,10 @@
 
 namespace qh {
 
-inline const QString kPresenterTitle = QStringLiteral("Quillharbour_Master");
-inline const QString kToolTitle = QStringLiteral("Quillharbour_Master_Tool");
+using namespace Qt::StringLiterals;
+
+inline const QString kPresenterTitle = u"Quillharbour_Master"_s;
+inline const QString kToolTitle = u"Quillharbour_Master_Tool"_s;
 
 inline constexpr int kVersionMajor = 1;
 inline constexpr int kVersionMinor = 1;

@@ -1,6 +1,6 @@
-#include "registrystore.h"
+#include "common/registrystore.h"
 
-#include "cp932text.h"
+#include "common/cp932text.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -8,6 +8,8 @@
 #include <QtEndian>
 
 #include <optional>
+
+using namespace Qt::StringLiterals;
 
 namespace qh {
 
@@ -17,13 +19,13 @@ QString rootName(std::uint32_t root)
 {
     switch (root) {
     case kHKeyClassesRoot:
-        return QStringLiteral("HKEY_CLASSES_ROOT");
+        return u"HKEY_CLASSES_ROOT"_s;
     case kHKeyCurrentUser:
-        return QStringLiteral("HKEY_CURRENT_USER");
+        return u"HKEY_CURRENT_USER"_s;
     case kHKeyLocalMachine:
-        return QStringLiteral("HKEY_LOCAL_MACHINE");
+        return u"HKEY_LOCAL_MACHINE"_s;
     case kHKeyUsers:
-        return QStringLiteral("HKEY_USERS");
+        return u"HKEY_USERS"_s;
     default:
         return {};
     }
@@ -118,7 +120,7 @@ QString registryStorePath()
     const QString fromEnvironment = qEnvironmentVariable("QH_REGISTRY_FILE");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Quillharbour_Registry.txt");
+    return QCoreApplication::applicationDirPath() + u"/Quillharbour_Registry.txt"_s;
 }
 
 bool findRegistryValue(const QString& storePath, std::uint32_t root, const QString& keyName, const QString& valueName,
@@ -164,7 +166,7 @@ bool findRegistryValue(const QString& storePath, std::uint32_t root, const QStri
     return found;
 }
 
-bool GetKeyValue(const QString& storePath, std::uint32_t keyRoot, const QString& keyName, const QString& valueName,
+bool getKeyValue(const QString& storePath, std::uint32_t keyRoot, const QString& keyName, const QString& valueName,
                  QString& valueText)
 {
     RegistryValue value;
@@ -181,7 +183,7 @@ bool GetKeyValue(const QString& storePath, std::uint32_t keyRoot, const QString&
         break;
     case kRegDword:
         valueText =
-            QStringLiteral("&h") +
+            u"&h"_s +
             QString::number(qFromLittleEndian<quint32>(value.data.leftJustified(4, '\0').constData()), 16).toUpper();
         break;
     default:
@@ -191,9 +193,9 @@ bool GetKeyValue(const QString& storePath, std::uint32_t keyRoot, const QString&
     return true;
 }
 
-bool GetKeyValue(std::uint32_t keyRoot, const QString& keyName, const QString& valueName, QString& valueText)
+bool getKeyValue(std::uint32_t keyRoot, const QString& keyName, const QString& valueName, QString& valueText)
 {
-    return GetKeyValue(registryStorePath(), keyRoot, keyName, valueName, valueText);
+    return getKeyValue(registryStorePath(), keyRoot, keyName, valueName, valueText);
 }
 
 } // namespace qh
@@ -203,10 +205,10 @@ namespace qh {
 std::optional<QString> findSysInfoProgram(const QString& storePath)
 {
     QString path;
-    if (GetKeyValue(storePath, kHKeyLocalMachine, kMsinfoPathKey, kMsinfoPathValue, path))
+    if (getKeyValue(storePath, kHKeyLocalMachine, kMsinfoPathKey, kMsinfoPathValue, path))
         return path;
     QString folder;
-    if (!GetKeyValue(storePath, kHKeyLocalMachine, kMsinfoFolderKey, kMsinfoFolderValue, folder))
+    if (!getKeyValue(storePath, kHKeyLocalMachine, kMsinfoFolderKey, kMsinfoFolderValue, folder))
         return std::nullopt;
     const QString candidate = folder + u'/' + kMsinfoFileName;
     if (!QFileInfo(candidate).isFile())

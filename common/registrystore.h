@@ -23,6 +23,8 @@
 // what the size limit of a read counts.
 namespace qh {
 
+using namespace Qt::StringLiterals;
+
 // Handle values of the predefined registry roots.
 inline constexpr std::uint32_t kHKeyClassesRoot = 0x80000000u;
 inline constexpr std::uint32_t kHKeyCurrentUser = 0x80000001u;
@@ -54,10 +56,10 @@ bool findRegistryValue(const QString& storePath, std::uint32_t root, const QStri
 // Reads one value into valueText: a string as its text, a 32-bit number as "&h" and hexadecimal
 // digits, any other type leaves valueText as it was and still counts as read. A missing key or
 // value, or a value of more than kRegistryValueLimit bytes, gives false and an empty valueText.
-bool GetKeyValue(std::uint32_t keyRoot, const QString& keyName, const QString& valueName, QString& valueText);
+bool getKeyValue(std::uint32_t keyRoot, const QString& keyName, const QString& valueName, QString& valueText);
 
 // The same read against a given store file.
-bool GetKeyValue(const QString& storePath, std::uint32_t keyRoot, const QString& keyName, const QString& valueName,
+bool getKeyValue(const QString& storePath, std::uint32_t keyRoot, const QString& keyName, const QString& valueName,
                  QString& valueText);
 
 } // namespace qh
@@ -65,11 +67,11 @@ bool GetKeyValue(const QString& storePath, std::uint32_t keyRoot, const QString&
 namespace qh {
 
 // Where the system-information program is recorded, tried in this order.
-inline const QString kMsinfoPathKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
-inline const QString kMsinfoPathValue = QStringLiteral("PATH");
-inline const QString kMsinfoFolderKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
-inline const QString kMsinfoFolderValue = QStringLiteral("MSINFO");
-inline const QString kMsinfoFileName = QStringLiteral("MSINFO32.EXE");
+inline const QString kMsinfoPathKey = u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"_s;
+inline const QString kMsinfoPathValue = u"PATH"_s;
+inline const QString kMsinfoFolderKey = u"SOFTWARE\\Microsoft\\Shared Tools Location"_s;
+inline const QString kMsinfoFolderValue = u"MSINFO"_s;
+inline const QString kMsinfoFileName = u"MSINFO32.EXE"_s;
 
 // The program to start as system information, or nothing. A "PATH" value that can be read is
 // taken as it is, without looking for the file. Otherwise the folder named by "MSINFO" must hold

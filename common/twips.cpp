@@ -1,4 +1,4 @@
-#include "twips.h"
+#include "common/twips.h"
 
 #include <QGuiApplication>
 #include <QScreen>

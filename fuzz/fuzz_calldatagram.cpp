@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the check of a call datagram and to the call entry, to find datagrams
 // that crash them or that are taken as a call without being one.
-#include "callentry.h"
-#include "cp932text.h"
-#include "leadingnumber.h"
+#include "common/cp932text.h"
+#include "common/leadingnumber.h"
+#include "master/callentry.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A call is its number and "Call", and nothing else: the bytes end in "Call", the text is the
     // number followed by "Call", and the number is not above 30.
     const QString text = qh::cp932::decode(datagram);
-    if (!datagram.endsWith("Call") || text != *number + QStringLiteral("Call") || number->size() > 2 ||
+    if (!datagram.endsWith("Call") || text != *number + qh::kCallVerb || number->size() > 2 ||
         qh::leadingNumberExact(*number) > 30)
         std::abort();
     // Every counter value gives an entry that starts with two digits.

@@ -1,11 +1,13 @@
-#include "helpviewer.h"
+#include "help/helpviewer.h"
 
-#include "cp932text.h"
+#include "common/cp932text.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+
+using namespace Qt::StringLiterals;
 
 namespace qh::help {
 
@@ -34,18 +36,18 @@ QString helpHtml(const QByteArray& bytes)
 
 HelpWindow::HelpWindow(const QString& name, const QString& programFolder, QWidget* parent) : QTextBrowser(parent)
 {
-    setObjectName(u"HelpWindow"_qs);
+    setObjectName(u"HelpWindow"_s);
     setOpenExternalLinks(true);
     resize(720, 640);
     const QString path = findHelpFile(name, programFolder);
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-        setWindowTitle(u"ヘルプ"_qs);
-        setPlainText(u"ヘルプファイル「%1」が見つかりません。"_qs.arg(name));
+        setWindowTitle(u"ヘルプ"_s);
+        setPlainText(u"ヘルプファイル「%1」が見つかりません。"_s.arg(name));
         return;
     }
     m_fileFound = true;
-    setWindowTitle(u"ヘルプ - "_qs + QFileInfo(path).fileName());
+    setWindowTitle(u"ヘルプ - "_s + QFileInfo(path).fileName());
     // Links between sections and to pictures are resolved beside the help file.
     setSearchPaths({QFileInfo(path).absolutePath()});
     setHtml(helpHtml(file.readAll()));

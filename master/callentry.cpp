@@ -1,10 +1,12 @@
-#include "callentry.h"
+#include "master/callentry.h"
 
-#include "cp932text.h"
-#include "leadingnumber.h"
+#include "common/cp932text.h"
+#include "common/leadingnumber.h"
 
 #include <cstdlib>
 #include <limits>
+
+using namespace Qt::StringLiterals;
 
 namespace qh::master {
 
@@ -20,15 +22,16 @@ std::optional<QString> callNumberOf(const QString& text)
 
 std::optional<QString> callNumberOfDatagram(QByteArrayView datagram)
 {
-    if (!datagram.endsWith("Call"))
+    static const QByteArray verb = datagramBytes(kCallVerb);
+    if (!datagram.endsWith(verb))
         return std::nullopt;
     return callNumberOf(cp932::decode(datagram));
 }
 
 QString callEntry(qint16 callCount, const QString& computerNumber)
 {
-    const QString sequence = (QStringLiteral("00") + QString::number(std::abs(int(callCount)))).right(2);
-    return sequence + QStringLiteral(":コンピュータ番号:") + computerNumber;
+    const QString sequence = (u"00"_s + QString::number(std::abs(int(callCount)))).right(2);
+    return sequence + u":コンピュータ番号:"_s + computerNumber;
 }
 
 qint16 nextCallCount(qint16 callCount)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/datagrams.h"
+
 #include <QByteArrayView>
 #include <QString>
 
@@ -10,7 +12,6 @@
 namespace qh::master {
 
 inline constexpr double kHighestCallNumber = 30;
-inline const QString kCallVerb = QStringLiteral("Call");
 
 // The computer number (characters 1-2, as received) when the text is a call: the number, read
 // leniently and unrounded, is not above 30 (there is no lower bound, so "00", "-1" and " 7" pass)

@@ -1,7 +1,7 @@
-#include "callreception.h"
+#include "master/callreception.h"
 
-#include "callentry.h"
-#include "form3.h"
+#include "master/callentry.h"
+#include "master/callwindow.h"
 
 #include <QListWidget>
 
@@ -11,32 +11,32 @@ CallReception::CallReception(QObject* parent) : QObject(parent) {}
 
 CallReception::~CallReception() = default;
 
-void CallReception::Winsock1_DataArrival(const QByteArray& datagram)
+void CallReception::handleDatagram(const QByteArray& datagram)
 {
     const std::optional<QString> computerNumber = callNumberOfDatagram(datagram);
     if (!computerNumber)
         return;
-    m_CallCount = nextCallCount(m_CallCount);
-    const QString entry = callEntry(m_CallCount, *computerNumber);
-    if (!m_form) {
+    m_callCount = nextCallCount(m_callCount);
+    const QString entry = callEntry(m_callCount, *computerNumber);
+    if (!m_window) {
         // Built from its layout, still hidden, on the first call after start or after a close.
-        m_form = std::make_unique<Form3>();
-        connect(m_form.get(), &Form3::unloaded, this, &CallReception::Form3_Unload);
+        m_window = std::make_unique<CallWindow>();
+        connect(m_window.get(), &CallWindow::closed, this, &CallReception::windowClosed);
     }
-    m_form->List1()->addItem(entry);
-    m_form->show();
-    m_form->raise();
+    m_window->callList()->addItem(entry);
+    m_window->show();
+    m_window->raise();
 }
 
-void CallReception::Form3_Unload()
+void CallReception::windowClosed()
 {
-    if (!m_form)
+    if (!m_window)
         return;
-    m_CallCount = 0;
-    m_form->List1()->clear();
-    m_form->disconnect(this);
+    m_callCount = 0;
+    m_window->callList()->clear();
+    m_window->disconnect(this);
     // Discarded once its close has finished; the next call builds a fresh window.
-    m_form.release()->deleteLater();
+    m_window.release()->deleteLater();
 }
 
 } // namespace qh::master

@@ -7,7 +7,7 @@
 
 namespace qh::master {
 
-class Form3;
+class CallWindow;
 
 // The presenter's side of the children's calls: checks each datagram that arrives on the master
 // port, counts the calls and lists them in the call window, which comes up on every call.
@@ -23,19 +23,19 @@ public:
 
     // One datagram read from the master port. A call is counted, listed and shows the window; any
     // other datagram is ignored without a trace.
-    void Winsock1_DataArrival(const QByteArray& datagram);
+    void handleDatagram(const QByteArray& datagram);
 
     // Calls listed since the call window was last closed (see nextCallCount() beyond 32 767).
-    qint16 CallCount() const { return m_CallCount; }
+    qint16 callCount() const { return m_callCount; }
 
     // The call window, or nullptr while there is none (before the first call, after a close).
-    Form3* form() const { return m_form.get(); }
+    CallWindow* window() const { return m_window.get(); }
 
 private:
-    void Form3_Unload();
+    void windowClosed();
 
-    qint16 m_CallCount = 0;
-    std::unique_ptr<Form3> m_form;
+    qint16 m_callCount = 0;
+    std::unique_ptr<CallWindow> m_window;
 };
 
 } // namespace qh::master

@@ -1,6 +1,6 @@
-#include "childchannel.h"
+#include "master/childchannel.h"
 
-#include "messagebox.h"
+#include "common/messagegate.h"
 
 #include <QHostInfo>
 #include <QNetworkDatagram>
@@ -11,6 +11,8 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+
+using namespace Qt::StringLiterals;
 #endif
 
 namespace qh::master {
@@ -45,16 +47,16 @@ QHostAddress resolveComputerName(const QString& computerName)
     return {};
 }
 
-ChildChannel::ChildChannel(QObject* parent) : QObject(parent)
+ChildChannel::ChildChannel(QObject* parent) : QObject(parent), m_socket(this)
 {
-    m_socket.setObjectName(QStringLiteral("Winsock1"));
+    m_socket.setObjectName(u"Winsock1"_s);
     connect(&m_socket, &QUdpSocket::readyRead, this, &ChildChannel::readPending);
     // Datagrams that arrived while a message box was open are read once it has closed, from the
     // event loop rather than from inside the closing box.
-    connect(&MessageBoxNotifier::instance(), &MessageBoxNotifier::closed, this, &ChildChannel::resumeReading);
+    connect(&MessageGate::instance(), &MessageGate::closed, this, &ChildChannel::resumeReading);
 }
 
-bool ChildChannel::Bind(std::int16_t port)
+bool ChildChannel::bind(std::int16_t port)
 {
     if (port <= 0)
         return false;
@@ -111,7 +113,7 @@ void ChildChannel::resumeReading()
 
 void ChildChannel::readPending()
 {
-    if (m_reading || m_held || messageBoxOpen()) {
+    if (m_reading || m_held || MessageGate::isOpen()) {
         m_deferred = true;
         return;
     }
@@ -120,7 +122,7 @@ void ChildChannel::readPending()
     int reads = 0;
     int failedReads = 0;
     while (reads < kMaxReadsPerTurn && failedReads < kMaxFailedReads) {
-        if (m_held || messageBoxOpen()) {
+        if (m_held || MessageGate::isOpen()) {
             m_deferred = true; // a handler opened a box: the rest waits until it closes
             break;
         }

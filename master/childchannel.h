@@ -9,8 +9,8 @@
 
 namespace qh::master {
 
-// The presenter's one UDP socket, Winsock1: bound to the master port, it sends every datagram to
-// the children and receives their calls. The socket is never connected; each send names its
+// The presenter's one UDP socket (objectName Winsock1): bound to the master port, it sends every
+// datagram to the children and receives their calls. The socket is never connected; each send names its
 // destination, and the computer name is resolved anew at every send.
 class ChildChannel : public QObject
 {
@@ -26,15 +26,13 @@ public:
 
     // Binds to the master port on every local IPv4 address. False when the port is outside
     // 1..32767 or cannot be bound; sending still works then, from a port the system picks.
-    bool Bind(std::int16_t port);
+    bool bind(std::int16_t port);
 
     SendResult send(const QString& computerName, std::int16_t childPort, const QByteArray& datagram);
 
     // While held (the presenter waits for a page load), arriving datagrams stay in the socket;
     // they are read, in order, once the hold ends. A message box on screen holds them the same way.
     void setReadingHeld(bool held);
-
-    QUdpSocket& Winsock1() { return m_socket; }
 
 signals:
     // One datagram read from the socket, in arrival order.

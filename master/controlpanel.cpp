@@ -1,30 +1,10 @@
-#include "controlpanel.h"
+#include "master/controlpanel.h"
 
-#include "form2.h"
+#include "common/datagrams.h"
+#include "master/panelwindow.h"
+#include "master/presenterservices.h"
 
 namespace qh::master {
-
-bool isSwitchedOn(const QString& inUse)
-{
-    return inUse == kSwitchedOnFlag;
-}
-
-std::optional<std::uint32_t> slotTextColor(const QString& inUse)
-{
-    if (inUse == kSwitchedOnFlag)
-        return kSwitchedOnColor;
-    if (inUse == kSwitchedOffFlag)
-        return kSwitchedOffColor;
-    return std::nullopt;
-}
-
-QRect panelLabelRect(int index)
-{
-    const int row = index / 10;
-    const int column = index % 10;
-    const int width = (index == 0 || index == 10) ? 135 : 255;
-    return {120 + 360 * column, 120 + 360 * row, width, 255};
-}
 
 ControlPanel::ControlPanel(PresenterServices& services, QObject* parent) : QObject(parent), m_services(services) {}
 
@@ -32,43 +12,83 @@ ControlPanel::~ControlPanel() = default;
 
 void ControlPanel::prepare()
 {
-    buildForm();
-    m_form->prepare();
+    buildWindow();
+    for (int index = 0; index < kSlotCount; ++index) {
+        const ChildSlot& slot = m_services.childSlot(index);
+        // A flag that is neither leaves the label in its default colour.
+        if (slot.inUse == kInUseFlag || slot.inUse == kNotInUseFlag)
+            m_window->showSwitchedOn(index, slot.isInUse());
+        if (!slot.holdsComputer())
+            m_window->disableSlot(index);
+    }
+    m_window->setScreenModeChecks(isFullScreen(m_services.screenMode()));
 }
 
-void ControlPanel::Command2_Click()
+void ControlPanel::toggle()
 {
-    if (m_PanelShown) {
-        if (m_form)
-            m_form->hide();
-        m_PanelShown = false;
+    if (m_shown) {
+        if (m_window)
+            m_window->hide();
+        m_shown = false;
         return;
     }
-    if (!m_form)
-        buildForm();
-    m_form->show();
-    m_form->raise();
-    m_PanelShown = true;
+    if (!m_window)
+        buildWindow();
+    m_window->show();
+    m_window->raise();
+    m_shown = true;
 }
 
-void ControlPanel::buildForm()
+void ControlPanel::switchChild(int index)
 {
-    if (m_form) {
-        m_form->disconnect(this);
-        m_form.release()->deleteLater();
-    }
-    m_form = std::make_unique<Form2>(m_services);
-    connect(m_form.get(), &Form2::unloaded, this, &ControlPanel::Form2_Unload);
-}
-
-void ControlPanel::Form2_Unload()
-{
-    m_PanelShown = false;
-    if (!m_form)
+    ChildSlot& slot = m_services.childSlot(index);
+    if (!slot.holdsComputer())
         return;
-    m_form->disconnect(this);
+    // A message about a failed send is application-modal, so the window cannot be closed while
+    // it is open; it is there again when the send returns.
+    if (slot.isInUse()) {
+        m_services.sendChildCommand(index, kVerbVisibleFalse);
+        slot.inUse = kNotInUseFlag;
+    } else {
+        m_services.sendChildCommand(index, kVerbVisibleTrue);
+        slot.inUse = kInUseFlag;
+        // The address the browser shows now (it may be a link followed away from the list). Empty
+        // only when no page was ever shown: there is nothing to send then.
+        const QString address = m_services.browserLocation();
+        if (!address.isEmpty())
+            m_services.sendPageToChild(index, address);
+    }
+    if (m_window)
+        m_window->showSwitchedOn(index, slot.isInUse());
+}
+
+void ControlPanel::buildWindow()
+{
+    if (m_window) {
+        m_window->disconnect(this);
+        m_window.release()->deleteLater();
+    }
+    m_window = std::make_unique<PanelWindow>();
+    connect(m_window.get(), &PanelWindow::slotClicked, this, &ControlPanel::switchChild);
+    connect(m_window.get(), &PanelWindow::screenModeChosen, this, &ControlPanel::chooseScreenMode);
+    connect(m_window.get(), &PanelWindow::closed, this, &ControlPanel::windowClosed);
+}
+
+void ControlPanel::windowClosed()
+{
+    m_shown = false;
+    if (!m_window)
+        return;
+    m_window->disconnect(this);
     // Discarded once its close has finished; PANEL builds it anew.
-    m_form.release()->deleteLater();
+    m_window.release()->deleteLater();
+}
+
+void ControlPanel::chooseScreenMode(bool fullScreen)
+{
+    m_services.setBrowserFullScreen(fullScreen);
+    if (m_window)
+        m_window->setScreenModeChecks(fullScreen);
 }
 
 } // namespace qh::master

@@ -1,9 +1,10 @@
-#include "messagebox.h"
-#include "presenter.h"
-#include "presenterwindows.h"
-#include "programicons.h"
-#include "programinfo.h"
-#include "urllist.h"
+#include "common/messagebox.h"
+#include "common/programicons.h"
+#include "common/programinfo.h"
+#include "master/presenter.h"
+#include "master/presenterwindows.h"
+#include "master/urllist.h"
+#include "master/webbrowser.h"
 
 #include <QApplication>
 
@@ -21,13 +22,15 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false); // End, not a closed window, ends the program
     qh::setProgramTitle(qh::kPresenterTitle);
     QApplication::setWindowIcon(qh::presenterIcon());
+    const qh::MessageBoxDisplay messageBoxes;
 
     qh::master::PresenterOptions options;
     options.urlListFileName = urlListName;
+    options.createBrowser = [] { return std::make_unique<qh::master::WebBrowser>(); };
     qh::master::Presenter presenter(std::move(options));
     qh::master::PresenterWindows windows(presenter);
     QObject::connect(&presenter, &qh::master::Presenter::ended, &app, [] { QCoreApplication::exit(0); });
-    presenter.Form_Load();
+    presenter.run();
     if (presenter.hasEnded())
         return 0;
     return QApplication::exec(); // start-up was abandoned: the bar waits for End

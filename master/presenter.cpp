@@ -1,31 +1,32 @@
-#include "presenter.h"
+#include "master/presenter.h"
 
-#include "datagrams.h"
-#include "form1.h"
-#include "messagebox.h"
-#include "presentermessages.h"
-#include "urllist.h"
-#include "webbrowser.h"
+#include "common/datagrams.h"
+#include "common/messages.h"
+#include "common/messagetexts.h"
+#include "master/presentermessages.h"
+#include "master/urllist.h"
 
 #include <QCoreApplication>
 
 namespace qh::master {
 
 Presenter::Presenter(PresenterOptions options, QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_singleInstance(m_options.lockFilePath),
-      m_form(std::make_unique<Form1>(*this))
+    : QObject(parent), m_options(std::move(options)),
+      m_singleInstance(m_options.lockFilePath.isEmpty() ? SingleInstance::userLockFilePath(kPresenterLockName)
+                                                        : m_options.lockFilePath),
+      m_channel(this)
 {
-    if (!m_options.createBrowser)
-        m_options.createBrowser = [] { return std::make_unique<WebBrowser>(); };
-    connect(&m_channel, &ChildChannel::datagramRead, this, &Presenter::Winsock1_DataArrival);
+    if (m_options.urlListFileName.isEmpty())
+        m_options.urlListFileName = kDefaultUrlListFileName;
+    connect(&m_channel, &ChildChannel::datagramRead, this, &Presenter::datagramReceived);
 }
 
 Presenter::~Presenter() = default;
 
-void Presenter::Form_Load()
+void Presenter::run()
 {
     if (startUp())
-        FollowBrowser();
+        followBrowser();
 }
 
 bool Presenter::startUp()
@@ -37,13 +38,12 @@ bool Presenter::startUp()
         emit ended();
         return false;
     }
-    SetTopmost(m_form.get(), 1);
+    emit barNeeded();
     if (!readFiles())
         return false; // abandoned: the bar stays, End ends the program
     bindSocket();
     announceToChildren();
-    if (preparePanel)
-        preparePanel();
+    emit panelPreparing();
     openBrowser();
     return !m_ended;
 }
@@ -52,24 +52,24 @@ bool Presenter::readFiles()
 {
     const QString& listName = m_options.urlListFileName;
     const UrlListReadResult list = readUrlListFile(listName);
-    if (list.status == UrlListStatus::Missing) {
-        showMessage(urlListMissingText(listName), ownMessageTitle());
+    if (list.status == FileStatus::Missing) {
+        showMessage(urlListMissingText(listName), kOwnMessageTitle);
         return false;
     }
-    if (list.status == UrlListStatus::Unopenable)
+    if (list.status == FileStatus::Unopenable)
         return false; // exists but cannot be read: abandoned without a message, as always
 
-    m_state.UrlList = list.list.entries;
-    m_state.LastPageIndex = std::int16_t(m_state.UrlList.size() - 1);
+    m_state.urlList = list.list.entries;
+    m_state.lastPageIndex = std::int16_t(m_state.urlList.size() - 1);
     if (list.list.truncated)
-        showMessage(urlListTruncatedText(listName, kMaxUrlListEntries), ownMessageTitle());
+        showMessage(urlListTruncatedText(listName, kMaxUrlListEntries), kOwnMessageTitle);
 
-    const SettingsReadResult settings = ReadSettingsFile(kSettingsFileName);
-    if (settings.status == ReadStatus::Missing) {
-        showMessage(kSettingsMissingText, ownMessageTitle());
+    const SettingsReadResult settings = readSettingsFile(kSettingsFileName);
+    if (settings.status == FileStatus::Missing) {
+        showMessage(kSettingsMissingText, kOwnMessageTitle);
         return false;
     }
-    if (settings.status == ReadStatus::Unopenable)
+    if (settings.status == FileStatus::Unopenable)
         return false;
 
     m_state.settings = settings.settings;
@@ -78,21 +78,21 @@ bool Presenter::readFiles()
 
 void Presenter::bindSocket()
 {
-    const std::int16_t port = m_state.settings.MyHostPort;
-    if (!m_channel.Bind(port))
-        showMessage(masterPortUnusableText(port), ownMessageTitle());
+    const std::int16_t port = m_state.settings.masterPort;
+    if (!m_channel.bind(port))
+        showMessage(masterPortUnusableText(port), kOwnMessageTitle);
     // Every send to a child port outside 1..32767 fails without a word; say so once instead.
-    if (m_state.settings.RemotePort <= 0)
-        showMessage(childPortUnusableText(m_state.settings.RemotePort), ownMessageTitle());
+    if (m_state.settings.childPort <= 0)
+        showMessage(childPortUnusableText(m_state.settings.childPort), kOwnMessageTitle);
 }
 
 void Presenter::announceToChildren()
 {
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        if (!slotInUse(slot))
+        if (!m_state.settings.childSlots[slot].isInUse())
             continue;
-        SendChildCommand(slot, kVerbVisibleTrue);
-        SendChildCommand(slot, m_state.settings.childSlots[slot].screenMode);
+        sendChildCommand(slot, kVerbVisibleTrue);
+        sendChildCommand(slot, m_state.settings.childSlots[slot].screenMode);
     }
 }
 
@@ -101,62 +101,59 @@ void Presenter::openBrowser()
     m_browser = m_options.createBrowser();
     m_browser->setToolBar(false);
     m_browser->setMenuBar(false);
-    m_browser->setFullScreen(isFullScreen(m_state.settings.ScreenSize));
+    m_browser->setFullScreen(isFullScreen(m_state.settings.screenMode));
     m_running = true;
-    if (m_state.UrlList.isEmpty()) {
+    if (m_state.urlList.isEmpty()) {
         // Nothing to present: a blank page, and nothing for the children.
-        m_browser->Navigate(QString());
+        m_browser->navigate(QString());
         m_browser->setVisible(true);
         waitWhileBusy();
     } else {
-        ShowPage(m_state.UrlList.first(), 0);
+        showPage(m_state.urlList.first(), 0);
     }
     if (m_browser)
         m_browser->setVisible(true);
 }
 
-void Presenter::FollowBrowser()
+void Presenter::followBrowser()
 {
     m_stopFollowing = false;
     QString seenAddress = browserLocation();
     bool forwardPending = false;
     while (!m_stopFollowing && !m_ended) {
-        m_state.PresenterNavigated = false;
+        m_state.presenterNavigated = false;
         // Block until something happens, unless a page held back in the last pass is still due.
-        m_lastYieldMayWait = !forwardPending;
-        QCoreApplication::processEvents(m_lastYieldMayWait ? QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents
-                                                           : QEventLoop::AllEvents);
+        QCoreApplication::processEvents(forwardPending ? QEventLoop::AllEvents
+                                                       : QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         forwardPending = false;
         if (m_stopFollowing || m_ended || !m_browser)
             break;
-        if (m_browser->LocationURL() != seenAddress) {
-            if (m_state.PresenterNavigated) {
-                forwardPending = true; // the button just showed it; forward it in the next pass
-            } else {
-                seenAddress = m_browser->LocationURL();
-                ShowPage(seenAddress, m_state.PageIndex);
-                if (m_browser)
-                    m_browser->setVisible(true);
-            }
+        if (m_browser->locationUrl() == seenAddress)
+            continue;
+        if (m_state.presenterNavigated) {
+            forwardPending = true; // the button just showed it; forward it in the next pass
+            continue;
         }
-        if (passFinished)
-            passFinished();
+        seenAddress = m_browser->locationUrl();
+        showPage(seenAddress, m_state.pageIndex);
+        if (m_browser)
+            m_browser->setVisible(true);
     }
 }
 
-void Presenter::ShowPage(const QString& address, std::int16_t pageNumber)
+void Presenter::showPage(const QString& address, std::int16_t pageNumber)
 {
     if (!m_browser)
         return;
     m_lastShownAddress = address;
-    m_browser->Navigate(address);
+    m_browser->navigate(address);
     m_browser->setVisible(true);
-    m_form->keepAbove();
+    emit browserShown();
     waitWhileBusy();
-    m_form->setPageNumber(pageNumber);
+    emit pageShown(pageNumber);
     const QByteArray datagram = datagramBytes(address); // the same bytes for every child
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        if (slotInUse(slot) && !sendToChild(slot, datagram))
+        if (m_state.settings.childSlots[slot].isInUse() && !sendToChild(slot, datagram))
             return; // the first name not found ends this page's sends
     }
 }
@@ -166,57 +163,56 @@ void Presenter::waitWhileBusy()
     // The page loads without the user's input or the children's datagrams being handled; both
     // wait in their queues until the page is shown and sent.
     m_channel.setReadingHeld(true);
-    while (m_browser && m_browser->Busy())
+    while (m_browser && m_browser->isBusy())
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers |
                                         QEventLoop::WaitForMoreEvents);
     m_channel.setReadingHeld(false);
 }
 
-void Presenter::Home()
+void Presenter::home()
 {
-    if (!m_running || m_state.UrlList.isEmpty())
+    if (!m_running || m_state.urlList.isEmpty())
         return;
-    ShowPage(m_state.UrlList.first(), 0);
-    m_state.PageIndex = 0;
+    showPage(m_state.urlList.first(), 0);
+    m_state.pageIndex = 0;
 }
 
-void Presenter::NextPage()
+void Presenter::nextPage()
 {
-    if (!m_running || m_state.PageIndex >= m_state.LastPageIndex)
+    if (!m_running || m_state.pageIndex >= m_state.lastPageIndex)
         return;
-    ++m_state.PageIndex;
-    ShowPage(m_state.UrlList.at(m_state.PageIndex), m_state.PageIndex);
-    m_state.PresenterNavigated = true;
+    ++m_state.pageIndex;
+    showPage(m_state.urlList.at(m_state.pageIndex), m_state.pageIndex);
+    m_state.presenterNavigated = true;
 }
 
-void Presenter::PreviousPage()
+void Presenter::previousPage()
 {
-    if (!m_running || m_state.PageIndex <= 0)
+    if (!m_running || m_state.pageIndex <= 0)
         return;
-    --m_state.PageIndex;
-    ShowPage(m_state.UrlList.at(m_state.PageIndex), m_state.PageIndex);
-    m_state.PresenterNavigated = true;
+    --m_state.pageIndex;
+    showPage(m_state.urlList.at(m_state.pageIndex), m_state.pageIndex);
+    m_state.presenterNavigated = true;
 }
 
-void Presenter::Panel()
+void Presenter::togglePanel()
 {
-    if (m_running && panelButton)
-        panelButton();
+    if (m_running)
+        emit panelToggled();
 }
 
-void Presenter::End()
+void Presenter::end()
 {
     if (m_ended)
         return;
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        if (slotInUse(slot))
-            SendChildCommand(slot, kVerbVisibleFalse);
+        if (m_state.settings.childSlots[slot].isInUse())
+            sendChildCommand(slot, kVerbVisibleFalse);
     }
     if (m_browser) {
         m_browser->setVisible(false);
         m_browser.reset();
     }
-    m_form->hide();
     m_running = false;
     m_ended = true;
     emit ended();
@@ -227,17 +223,17 @@ ChildSlot& Presenter::childSlot(int index)
     return m_state.settings.childSlots.at(std::size_t(index));
 }
 
-QString Presenter::screenSize() const
+QString Presenter::screenMode() const
 {
-    return m_state.settings.ScreenSize;
+    return m_state.settings.screenMode;
 }
 
-void Presenter::SendChildCommand(int slot, const QString& verb)
+void Presenter::sendChildCommand(int slot, const QString& verb)
 {
     sendToChild(slot, datagramBytes(commandText(verb)));
 }
 
-void Presenter::SendPageToChild(int slot, const QString& address)
+void Presenter::sendPageToChild(int slot, const QString& address)
 {
     sendToChild(slot, datagramBytes(address));
 }
@@ -245,22 +241,17 @@ void Presenter::SendPageToChild(int slot, const QString& address)
 bool Presenter::sendToChild(int slot, const QByteArray& datagram)
 {
     const ChildSlot& child = m_state.settings.childSlots.at(std::size_t(slot));
-    const ChildChannel::SendResult result = m_channel.send(child.computerName, m_state.settings.RemotePort, datagram);
+    const ChildChannel::SendResult result = m_channel.send(child.computerName, m_state.settings.childPort, datagram);
     if (result == ChildChannel::SendResult::NameNotFound) {
-        showMessage(computerNotFoundText(child.computerName), ownMessageTitle());
+        showMessage(computerNotFoundText(child.computerName), kOwnMessageTitle);
         return false;
     }
     return true;
 }
 
-bool Presenter::slotInUse(int slot) const
-{
-    return m_state.settings.childSlots.at(std::size_t(slot)).inUse == u"1";
-}
-
 QString Presenter::browserLocation()
 {
-    const QString location = m_browser ? m_browser->LocationURL() : QString();
+    const QString location = m_browser ? m_browser->locationUrl() : QString();
     return location.isEmpty() ? m_lastShownAddress : location;
 }
 
@@ -268,12 +259,6 @@ void Presenter::setBrowserFullScreen(bool fullScreen)
 {
     if (m_browser)
         m_browser->setFullScreen(fullScreen);
-}
-
-void Presenter::Winsock1_DataArrival(const QByteArray& datagram)
-{
-    if (datagramArrived)
-        datagramArrived(datagram);
 }
 
 } // namespace qh::master

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "browser.h"
-#include "childchannel.h"
-#include "presenterservices.h"
-#include "presenterstate.h"
-#include "singleinstance.h"
+#include "common/singleinstance.h"
+#include "master/browser.h"
+#include "master/childchannel.h"
+#include "master/presenterservices.h"
+#include "master/presenterstate.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -16,17 +16,17 @@
 
 namespace qh::master {
 
-class Form1;
-
 struct PresenterOptions {
-    QString urlListFileName = QStringLiteral("weblist.txt");
+    QString urlListFileName;
     QString lockFilePath; // empty: the user's own presenter lock
-    // Makes the browser when the presentation opens; empty makes the Qt WebEngine window.
+    // Makes the browser when the presentation opens.
     std::function<std::unique_ptr<Browser>()> createBrowser;
 };
 
 // The running presenter: its shared state, the start-up, the page changes of the main bar, the
-// loop that forwards pages the browser moved to by itself, and the end of the presentation.
+// loop that forwards pages the browser moved to by itself, and the end of the presentation. It
+// has no window of its own: the bar, the control panel and the call window follow its signals,
+// connected where the windows are wired (PresenterWindows).
 class Presenter : public QObject, public PresenterServices
 {
     Q_OBJECT
@@ -34,47 +34,54 @@ public:
     explicit Presenter(PresenterOptions options, QObject* parent = nullptr);
     ~Presenter() override;
 
-    // The whole start-up, then FollowBrowser. Returns when End has ended the presentation, when a
-    // second instance was refused (ended() is then true as well), or at once when start-up was
+    // The whole start-up, then the follow loop. Returns when End has ended the presentation, when a
+    // second instance was refused (hasEnded() is then true as well), or at once when start-up was
     // abandoned: the bar then stays and End ends the program.
-    void Form_Load();
-    // Form_Load without the loop: true when the presentation opened and FollowBrowser may run.
+    void run();
+    // The start-up without the loop: true when the presentation opened and the loop may run.
     bool startUp();
-    // Runs until End, or until stopFollowing() (tests stop the loop that way).
-    void FollowBrowser();
+    // Forwards to the children every page the browser moves to by itself, until End. Each pass
+    // handles the pending events first; an idle pass waits for the next event.
+    void followBrowser();
+    // Leaves followBrowser() after its current pass, leaving the presentation as it is, for a
+    // caller that runs the loop in steps.
     void stopFollowing() { m_stopFollowing = true; }
 
-    void ShowPage(const QString& address, std::int16_t pageNumber);
-    void Home();
-    void NextPage();
-    void PreviousPage();
-    void Panel();
-    void End();
+    // Loads the address, waits for the load without handling input or datagrams, shows the page
+    // number, then sends the address to every child in use.
+    void showPage(const QString& address, std::int16_t pageNumber);
+    void home();
+    void nextPage();
+    void previousPage();
+    void togglePanel();
+    void end();
 
-    // Whether the last pass of FollowBrowser was allowed to block until an event came.
-    bool lastYieldMayWait() const { return m_lastYieldMayWait; }
     bool hasEnded() const { return m_ended; }
     bool isRunning() const { return m_running; }
-    PresenterState& state() { return m_state; }
-    Form1& form() { return *m_form; }
-    Browser* browser() const { return m_browser.get(); }
-    ChildChannel& channel() { return m_channel; }
 
     // PresenterServices
     ChildSlot& childSlot(int index) override;
-    QString screenSize() const override;
-    void SendChildCommand(int slot, const QString& verb) override;
-    void SendPageToChild(int slot, const QString& address) override;
+    QString screenMode() const override;
+    void sendChildCommand(int slot, const QString& verb) override;
+    void sendPageToChild(int slot, const QString& address) override;
     QString browserLocation() override;
     void setBrowserFullScreen(bool fullScreen) override;
 
-    // Hooks of the control panel and the call reception, empty by default.
-    std::function<void()> preparePanel;                     // start-up, before the browser opens
-    std::function<void()> panelButton;                      // the PANEL button
-    std::function<void(const QByteArray&)> datagramArrived; // each datagram read, in order
-    std::function<void()> passFinished;                     // after each pass of FollowBrowser
-
 signals:
+    // Start-up passed the single-instance test: the bar comes up, above all windows, before any
+    // file is read.
+    void barNeeded();
+    // Start-up, after the announcement to the children and before the browser opens.
+    void panelPreparing();
+    // PANEL, while the presentation runs.
+    void panelToggled();
+    // The browser window was shown for a page; windows meant to stay above it are raised again.
+    void browserShown();
+    // A page has loaded, before the children are sent its address.
+    void pageShown(std::int16_t pageNumber);
+    // A datagram read from the master port, in arrival order.
+    void datagramReceived(const QByteArray& datagram);
+    // The presentation has ended: End, or a second instance that was refused.
     void ended();
 
 private:
@@ -84,21 +91,17 @@ private:
     void openBrowser();
     // Sends one datagram to a slot's child; false when its name was not found (the user was told).
     bool sendToChild(int slot, const QByteArray& datagram);
-    bool slotInUse(int slot) const;
     void waitWhileBusy();
-    void Winsock1_DataArrival(const QByteArray& datagram);
 
     PresenterOptions m_options;
     PresenterState m_state;
     SingleInstance m_singleInstance;
     ChildChannel m_channel;
     std::unique_ptr<Browser> m_browser;
-    std::unique_ptr<Form1> m_form;
     QString m_lastShownAddress;
     bool m_running = false;
     bool m_ended = false;
     bool m_stopFollowing = false;
-    bool m_lastYieldMayWait = false;
 };
 
 } // namespace qh::master

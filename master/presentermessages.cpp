@@ -1,35 +1,34 @@
-#include "presentermessages.h"
+#include "master/presentermessages.h"
+
+using namespace Qt::StringLiterals;
 
 namespace qh::master {
 
 QString urlListMissingText(const QString& fileName)
 {
-    return fileName + QStringLiteral("ｗｅｂアドレスリストのファイルがありません。");
+    return fileName + u"ｗｅｂアドレスリストのファイルがありません。"_s;
 }
 
 QString computerNotFoundText(const QString& computerName)
 {
-    return QStringLiteral("コンピュータ名") + computerName + QStringLiteral("がみつかりません");
+    return u"コンピュータ名"_s + computerName + u"がみつかりません"_s;
 }
 
 QString urlListTruncatedText(const QString& fileName, int keptEntries)
 {
-    return fileName +
-           QStringLiteral("ｗｅｂアドレスリストの項目が多すぎます。最初の%1項目だけを使います。").arg(keptEntries);
+    return fileName + u"ｗｅｂアドレスリストの項目が多すぎます。最初の%1項目だけを使います。"_s.arg(keptEntries);
 }
 
 QString masterPortUnusableText(std::int16_t port)
 {
-    return QStringLiteral("ポート%1で受信できません（使用中か、INIファイルの設定が正しくありません）。"
-                          "子機からの呼び出しは受け取れませんが、ページは送られます。")
-        .arg(port);
+    return u"ポート%1で受信できません（使用中か、INIファイルの設定が正しくありません）。"
+           u"子機からの呼び出しは受け取れませんが、ページは送られます。"_s.arg(port);
 }
 
 QString childPortUnusableText(std::int16_t port)
 {
-    return QStringLiteral("子機のポート%1には送れません（INIファイルの設定が正しくありません）。"
-                          "子機にはページも指示も届きません。")
-        .arg(port);
+    return u"子機のポート%1には送れません（INIファイルの設定が正しくありません）。"
+           u"子機にはページも指示も届きません。"_s.arg(port);
 }
 
 } // namespace qh::master

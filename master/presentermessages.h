@@ -4,13 +4,16 @@
 
 #include <cstdint>
 
-// The texts of the presenter's message boxes. The first four are the program's long-standing
-// messages; the others tell the user about a file or port the presenter cannot use.
+// The texts of the presenter's message boxes: the second-instance warning, the missing URL list and
+// the computer that is not found, and the messages about a file or port it cannot use.
 namespace qh::master {
 
-inline const QString kSecondInstanceText = QStringLiteral("すでにこのプログラムは起動しています");
-inline const QString kSecondInstanceTitle = QStringLiteral("警告");
-inline const QString kSettingsMissingText = QStringLiteral("INIファイルがありません");
+using namespace Qt::StringLiterals;
+
+inline const QString kSecondInstanceText = u"すでにこのプログラムは起動しています"_s;
+inline const QString kSecondInstanceTitle = u"警告"_s;
+// The lock file that tells a second presenter of this user that one runs.
+inline const QString kPresenterLockName = u"Quillharbour_Master.lock"_s;
 
 QString urlListMissingText(const QString& fileName);
 QString computerNotFoundText(const QString& computerName);

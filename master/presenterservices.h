@@ -1,13 +1,13 @@
 #pragma once
 
-#include "settingsfile.h"
+#include "common/settingsfile.h"
 
 #include <QString>
 
 namespace qh::master {
 
-// What the control panel and the call reception need from the running presenter: the child slots
-// whose in-use flags the panel flips, the two sends to a child, and the browser.
+// What the control panel needs from the running presenter: the child slots whose in-use flags the
+// panel flips, the two sends to a child, and the browser.
 class PresenterServices
 {
 public:
@@ -16,15 +16,15 @@ public:
     // Slot 0..29 of the settings read at start-up; its in-use flag is the child's on/off state.
     virtual ChildSlot& childSlot(int index) = 0;
     // The master screen-mode text read at start-up.
-    virtual QString screenSize() const = 0;
+    virtual QString screenMode() const = 0;
 
     // "Command:" + verb to the slot's child; a name that does not resolve shows its message.
-    virtual void SendChildCommand(int slot, const QString& verb) = 0;
+    virtual void sendChildCommand(int slot, const QString& verb) = 0;
     // The bare address to the slot's child.
-    virtual void SendPageToChild(int slot, const QString& address) = 0;
+    virtual void sendPageToChild(int slot, const QString& address) = 0;
 
-    // The address the browser shows now (LocationURL). When the browser cannot report one (its
-    // window was closed by the user), the last address the presenter showed.
+    // The address the browser shows now. When the browser cannot report one (its window was closed
+    // by the user), the last address the presenter showed.
     virtual QString browserLocation() = 0;
     virtual void setBrowserFullScreen(bool fullScreen) = 0;
 };

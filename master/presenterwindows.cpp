@@ -1,22 +1,27 @@
-#include "presenterwindows.h"
+#include "master/presenterwindows.h"
 
-#include "presenter.h"
+#include "master/presenter.h"
+
+#include <QPushButton>
 
 namespace qh::master {
 
-PresenterWindows::PresenterWindows(Presenter& presenter) : m_presenter(presenter), m_panel(presenter)
+PresenterWindows::PresenterWindows(Presenter& presenter) : m_panel(presenter)
 {
-    m_presenter.preparePanel = [this] { m_panel.prepare(); };
-    m_presenter.panelButton = [this] { m_panel.Command2_Click(); };
-    m_presenter.datagramArrived = [this](const QByteArray& datagram) { m_calls.Winsock1_DataArrival(datagram); };
-}
+    // Every connection has a window of its own as context, so none outlives these windows.
+    QObject::connect(m_bar.homeButton(), &QPushButton::clicked, &m_bar, [&presenter] { presenter.home(); });
+    QObject::connect(m_bar.previousButton(), &QPushButton::clicked, &m_bar, [&presenter] { presenter.previousPage(); });
+    QObject::connect(m_bar.nextButton(), &QPushButton::clicked, &m_bar, [&presenter] { presenter.nextPage(); });
+    QObject::connect(m_bar.panelButton(), &QPushButton::clicked, &m_bar, [&presenter] { presenter.togglePanel(); });
+    QObject::connect(m_bar.endButton(), &QPushButton::clicked, &m_bar, [&presenter] { presenter.end(); });
 
-PresenterWindows::~PresenterWindows()
-{
-    // The presentation may outlive these windows (in tests): it must not call into them any more.
-    m_presenter.preparePanel = nullptr;
-    m_presenter.panelButton = nullptr;
-    m_presenter.datagramArrived = nullptr;
+    QObject::connect(&presenter, &Presenter::barNeeded, &m_bar, [this] { setTopmost(&m_bar, 1); });
+    QObject::connect(&presenter, &Presenter::browserShown, &m_bar, &PresenterBar::keepAbove);
+    QObject::connect(&presenter, &Presenter::pageShown, &m_bar, &PresenterBar::setPageNumber);
+    QObject::connect(&presenter, &Presenter::ended, &m_bar, &QWidget::hide);
+    QObject::connect(&presenter, &Presenter::panelPreparing, &m_panel, &ControlPanel::prepare);
+    QObject::connect(&presenter, &Presenter::panelToggled, &m_panel, &ControlPanel::toggle);
+    QObject::connect(&presenter, &Presenter::datagramReceived, &m_calls, &CallReception::handleDatagram);
 }
 
 } // namespace qh::master

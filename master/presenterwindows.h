@@ -1,28 +1,29 @@
 #pragma once
 
-#include "callreception.h"
-#include "controlpanel.h"
+#include "master/callreception.h"
+#include "master/controlpanel.h"
+#include "master/presenterbar.h"
 
 namespace qh::master {
 
 class Presenter;
 
-// The presenter's secondary windows, the control panel and the call window, attached to a running
-// presentation: the panel is prepared at start-up and shown by PANEL, and every datagram the master
-// port receives goes to the call reception.
+// The presenter's windows, wired to a presentation: the bar whose buttons drive it, the control
+// panel that is prepared at start-up and shown by PANEL, and the call reception that takes every
+// datagram the master port receives.
 class PresenterWindows
 {
 public:
     explicit PresenterWindows(Presenter& presenter);
-    ~PresenterWindows();
     PresenterWindows(const PresenterWindows&) = delete;
     PresenterWindows& operator=(const PresenterWindows&) = delete;
 
+    PresenterBar& bar() { return m_bar; }
     ControlPanel& panel() { return m_panel; }
     CallReception& calls() { return m_calls; }
 
 private:
-    Presenter& m_presenter;
+    PresenterBar m_bar;
     ControlPanel m_panel;
     CallReception m_calls;
 };

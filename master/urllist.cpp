@@ -1,9 +1,6 @@
-#include "urllist.h"
+#include "master/urllist.h"
 
-#include "cp932text.h"
-
-#include <QFile>
-#include <QFileInfo>
+#include "common/cp932text.h"
 
 namespace qh::master {
 
@@ -62,23 +59,10 @@ UrlListParse parseUrlList(QByteArrayView bytes, int maxEntries)
 
 UrlListReadResult readUrlListFile(const QString& fileName)
 {
-    UrlListReadResult result;
-    QFile file(fileName);
-    if (!QFileInfo::exists(fileName)) {
-        result.status = UrlListStatus::Missing;
-        return result;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.status = UrlListStatus::Unopenable;
-        return result;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.status = UrlListStatus::Unopenable;
-        return result;
-    }
-    result.list = parseUrlList(bytes);
-    return result;
+    const FileBytes file = readWholeFile(fileName);
+    if (file.status != FileStatus::Ok)
+        return {file.status, {}};
+    return {FileStatus::Ok, parseUrlList(file.bytes)};
 }
 
 QString urlListFileName(const QStringList& argumentsAfterProgram)

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "common/textfile.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
 namespace qh::master {
 
-inline const QString kDefaultUrlListFileName = QStringLiteral("weblist.txt");
+using namespace Qt::StringLiterals;
+
+inline const QString kDefaultUrlListFileName = u"weblist.txt"_s;
 
 // The list is indexed with 16-bit integers and grows in steps of ten, so it holds at most this many.
 inline constexpr int kMaxUrlListEntries = 32760;
@@ -24,10 +28,8 @@ struct UrlListParse {
 // kept.
 UrlListParse parseUrlList(QByteArrayView bytes, int maxEntries = kMaxUrlListEntries);
 
-enum class UrlListStatus { Ok, Missing, Unopenable };
-
 struct UrlListReadResult {
-    UrlListStatus status = UrlListStatus::Ok;
+    FileStatus status = FileStatus::Ok;
     UrlListParse list;
 };
 

@@ -1,11 +1,13 @@
-#include "webbrowser.h"
+#include "master/webbrowser.h"
 
-#include "browseraddress.h"
+#include "common/browseraddress.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWebEngineLoadingInfo>
+
+using namespace Qt::StringLiterals;
 
 namespace qh::master {
 
@@ -26,7 +28,7 @@ void BrowserWindow::closeEvent(QCloseEvent* event)
 
 WebBrowser::WebBrowser() : m_view(std::make_unique<BrowserWindow>())
 {
-    m_view->setObjectName(QStringLiteral("Browser"));
+    m_view->setObjectName(u"Browser"_s);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         m_view->resize(screen->availableGeometry().size() * 3 / 4);
     connect(m_view->page(), &QWebEnginePage::loadingChanged, this, &WebBrowser::loadingChanged);
@@ -38,7 +40,7 @@ WebBrowser::WebBrowser() : m_view(std::make_unique<BrowserWindow>())
 
 WebBrowser::~WebBrowser() = default;
 
-void WebBrowser::Navigate(const QString& address)
+void WebBrowser::navigate(const QString& address)
 {
     m_target = browserUrl(address);
     m_busy = true;
@@ -66,7 +68,7 @@ void WebBrowser::urlChanged(const QUrl& url)
         m_busy = false;
 }
 
-bool WebBrowser::Visible() const
+bool WebBrowser::isVisible() const
 {
     return m_view->isVisible();
 }
@@ -94,7 +96,7 @@ void WebBrowser::showInMode()
         m_view->showNormal();
 }
 
-QString WebBrowser::LocationURL() const
+QString WebBrowser::locationUrl() const
 {
     return m_view->url().toString();
 }

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "browser.h"
+#include "master/browser.h"
 
 #include <QObject>
 #include <QUrl>
 #include <QWebEngineView>
 
-class QWebEngineLoadingInfo;
-
 #include <memory>
+
+class QWebEngineLoadingInfo;
 
 namespace qh::master {
 
@@ -24,7 +24,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 };
 
-// The presenter's browser on Qt WebEngine. Busy() falls when the page has loaded or failed to; a
+// The presenter's browser on Qt WebEngine. isBusy() falls when the page has loaded or failed to; a
 // move within the same document (a #fragment), which brings no load signal, ends it when the view
 // reports the new address, and addresses that cannot be loaded open the blank page instead.
 class WebBrowser : public QObject, public Browser
@@ -34,17 +34,17 @@ public:
     WebBrowser();
     ~WebBrowser() override;
 
-    void Navigate(const QString& address) override;
-    bool Busy() const override { return m_busy; }
-    bool Visible() const override;
+    void navigate(const QString& address) override;
+    bool isBusy() const override { return m_busy; }
+    bool isVisible() const override;
     void setVisible(bool visible) override;
-    bool ToolBar() const override { return m_toolBar; }
+    bool hasToolBar() const override { return m_toolBar; }
     void setToolBar(bool shown) override { m_toolBar = shown; } // the window has no tool bar to show
-    bool MenuBar() const override { return m_menuBar; }
+    bool hasMenuBar() const override { return m_menuBar; }
     void setMenuBar(bool shown) override { m_menuBar = shown; } // nor a menu bar
-    bool FullScreen() const override { return m_fullScreen; }
+    bool isFullScreen() const override { return m_fullScreen; }
     void setFullScreen(bool fullScreen) override;
-    QString LocationURL() const override;
+    QString locationUrl() const override;
 
     QWebEngineView* view() const { return m_view.get(); }
 

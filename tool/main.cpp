@@ -1,7 +1,7 @@
-#include "form1.h"
-#include "messagebox.h"
-#include "programicons.h"
-#include "programinfo.h"
+#include "common/messagebox.h"
+#include "common/programicons.h"
+#include "common/programinfo.h"
+#include "tool/settingswindow.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -12,10 +12,11 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(qh::kToolTitle);
     qh::setProgramTitle(qh::kToolTitle);
     QApplication::setWindowIcon(qh::toolIcon());
+    const qh::MessageBoxDisplay messageBoxes;
     // The window deletes itself when it is closed; "終了" ends the program with it still open.
-    QPointer<qh::tool::Form1> form = new qh::tool::Form1;
-    form->show();
+    QPointer<qh::tool::SettingsWindow> window = new qh::tool::SettingsWindow;
+    window->show();
     const int status = QApplication::exec();
-    delete form.data();
+    delete window.data();
     return status;
 }

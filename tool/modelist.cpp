@@ -1,9 +1,11 @@
-#include "modelist.h"
+#include "tool/modelist.h"
 
 #include <QScrollBar>
 #include <QWheelEvent>
 
 #include <algorithm>
+
+using namespace Qt::StringLiterals;
 
 namespace qh::tool {
 
@@ -14,8 +16,8 @@ int steppedModeIndex(int modeIndex)
 
 ModeList::ModeList(QWidget* parent) : QListWidget(parent)
 {
-    addItem(u"全画面表示"_qs);
-    addItem(u"ウィンドウ表示"_qs);
+    addItem(u"全画面表示"_s);
+    addItem(u"ウィンドウ表示"_s);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -57,7 +59,7 @@ void ModeList::stepSelection(int action)
     default:
         return;
     }
-    emit Scroll();
+    emit stepped();
     // The bar applies this position once the handler returns, which keeps the selected row in view.
     verticalScrollBar()->setSliderPosition(std::max(modeIndex(), 0));
 }

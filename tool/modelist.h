@@ -9,7 +9,7 @@ namespace qh::tool {
 int steppedModeIndex(int modeIndex);
 
 // A list box one row high with the two screen modes, "全画面表示" and "ウィンドウ表示". Its scroll
-// bar is the step control: every arrow or page step, even at either end, emits Scroll(), whose
+// bar is the step control: every arrow or page step, even at either end, emits stepped(), whose
 // handler flips the selection; the row in view is then the selected one. Index -1 means no selection.
 class ModeList : public QListWidget
 {
@@ -22,7 +22,7 @@ public:
 
 signals:
     // One step of the scroll bar.
-    void Scroll();
+    void stepped();
 
 protected:
     void wheelEvent(QWheelEvent* event) override;

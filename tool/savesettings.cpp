@@ -1,6 +1,6 @@
-#include "savesettings.h"
+#include "tool/savesettings.h"
 
-#include "cp932text.h"
+#include "common/cp932text.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace qh::tool {
 
@@ -21,8 +23,8 @@ SaveResult failed(SaveOutcome outcome, const QString& message)
 
 QString tempNotWrittenMessage(const QString& tempName, const QString& settingsName)
 {
-    return u"%1 に書き込めないため、設定を保存できませんでした。\n%2 は変更されていません。"_qs.arg(tempName,
-                                                                                                    settingsName);
+    return u"%1 に書き込めないため、設定を保存できませんでした。\n%2 は変更されていません。"_s.arg(tempName,
+                                                                                                   settingsName);
 }
 
 bool readsBackAsTyped(const QString& name)
@@ -72,8 +74,8 @@ QString entriesProblem(const SettingsEntries& entries)
     for (int i = 0; i < kSlotCount; ++i) {
         if (readsBackAsTyped(entries.childSlots[i].name))
             continue;
-        const QString slot = u"コンピュータ番号%1"_qs.arg(i + 1, 2, 10, QLatin1Char('0'));
-        return u"%1の名前に保存できない文字があります。"_qs.arg(slot) + u"\n設定は保存されていません。"_qs;
+        const QString slot = u"コンピュータ番号%1"_s.arg(i + 1, 2, 10, QLatin1Char('0'));
+        return u"%1の名前に保存できない文字があります。"_s.arg(slot) + u"\n設定は保存されていません。"_s;
     }
     return {};
 }
@@ -84,7 +86,7 @@ SaveResult replaceSettingsFile(const QString& tempName, const QString& settingsN
     if (std::rename(QFile::encodeName(tempName).constData(), QFile::encodeName(settingsName).constData()) != 0) {
         return failed(SaveOutcome::ReplaceFailed,
                       u"%1 を置き換えられないため、設定を保存できませんでした。\n%1 は元のままです。"
-                      u"新しい設定は %2 に残してあります。"_qs.arg(settingsName, tempName));
+                      u"新しい設定は %2 に残してあります。"_s.arg(settingsName, tempName));
     }
     syncFolderOf(settingsName);
     return {};
@@ -94,7 +96,7 @@ SaveResult saveSettings(const SettingsEntries& entries, const QString& settingsN
 {
     const QFileInfo settingsInfo(settingsName);
     if (!settingsInfo.exists())
-        return failed(SaveOutcome::SettingsMissing, u" ファイルがありません"_qs);
+        return failed(SaveOutcome::SettingsMissing, u" ファイルがありません"_s);
     QFile settingsFile(settingsName);
     if (settingsInfo.isDir() || !settingsFile.open(QIODevice::ReadOnly))
         return failed(SaveOutcome::SettingsUnopenable, {});
@@ -110,7 +112,7 @@ SaveResult saveSettings(const SettingsEntries& entries, const QString& settingsN
     if (isReadOnly(settingsInfo)) {
         return failed(
             SaveOutcome::SettingsReadOnly,
-            u"%1 は読み取り専用のため、設定を保存できませんでした。\n%1 は変更されていません。"_qs.arg(settingsName));
+            u"%1 は読み取り専用のため、設定を保存できませんでした。\n%1 は変更されていません。"_s.arg(settingsName));
     }
 
     const WriteResult written = writeDurably(tempName, rewriteSettingsBytes(oldBytes, entries));

@@ -1,14 +1,16 @@
 #pragma once
 
-#include "settingsfile.h"
+#include "tool/settingsentries.h"
 
 #include <QString>
 
 namespace qh::tool {
 
+using namespace Qt::StringLiterals;
+
 // The file a save writes first and then puts in place of the configuration file. Like the
 // configuration file it is named bare, so it lies in the current working directory.
-inline const QString kTempFileName = QStringLiteral("Temp.tmp");
+inline const QString kTempFileName = u"Temp.tmp"_s;
 
 enum class SaveOutcome {
     Saved,

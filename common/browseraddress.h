@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+namespace qh {
+
+using namespace Qt::StringLiterals;
+
+inline const QString kBlankPage = u"about:blank"_s;
+
+// The page the browser opens for a URL list entry. Addresses are taken as a user would type
+// them ("example.com" opens http://example.com/). An empty entry, text that is no usable address,
+// and addresses of any kind but http, https, file and data (a script runs in the current page, a
+// mail address starts another program: neither loads a page) open the blank page.
+QUrl browserUrl(const QString& address);
+
+// True when going from one address to the other stays in the same document: the same page, and
+// the target names another fragment. The browser reports no page load for such a move; going to
+// the very address shown reloads the page.
+bool isSameDocument(const QUrl& from, const QUrl& to);
+
+} // namespace qh

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// The program's message boxes: an OK button only, no icon, and the program's title when the caller
+// gives none. Where a message goes is set once: the programs show it in a box (messagebox.h), the
+// tests record it. A message is modal: showMessage() returns when it has been closed, and until
+// then MessageGate (messagegate.h) reports it open.
+namespace qh {
+
+// The title of the program's own message boxes when a caller gives none; set once in main().
+void setProgramTitle(const QString& title);
+QString programTitle();
+
+// Where messages are shown.
+class MessageDisplay
+{
+public:
+    virtual ~MessageDisplay() = default;
+    // Shows the message and returns once the user has closed it.
+    virtual void display(const QString& text, const QString& title) = 0;
+};
+
+// Makes `display` the place messages go from now on and returns the one before. With none set, a
+// message is shown nowhere (a program without a user interface).
+MessageDisplay* setMessageDisplay(MessageDisplay* display);
+
+// Shows a message; with an empty title the program's title is used.
+void showMessage(const QString& text, const QString& title = {});
+
+} // namespace qh

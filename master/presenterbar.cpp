@@ -1,0 +1,148 @@
+#include "master/presenterbar.h"
+
+#include "common/programinfo.h"
+#include "common/twips.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QWindow>
+
+using namespace Qt::StringLiterals;
+
+namespace qh::master {
+
+namespace {
+// The bar's controls share one row.
+constexpr int kRowTop = 120;
+constexpr int kRowHeight = 255;
+} // namespace
+
+int setTopmost(QWidget* window, std::int16_t mode)
+{
+    if (mode != 0 && mode != 1)
+        return 0;
+    const bool onTop = mode == 1;
+    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop) {
+        const QPoint position = window->pos();
+        const bool placed = window->testAttribute(Qt::WA_Moved);
+        window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop); // hides the window
+        if (placed)
+            window->move(position);
+    }
+    window->show();
+    return 1;
+}
+
+PresenterBar::PresenterBar() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
+{
+    setObjectName(u"Form1"_s);
+    setWindowTitle(kPresenterTitle);
+    setFixedSize(twips::sizeToPixels(4335, 510));
+
+    m_homeButton = addButton(u"Command1"_s, u"Home"_s, 120, 615);
+    m_previousButton = addButton(u"Command4"_s, u"<<"_s, 840, 495);
+    m_nextButton = addButton(u"Command3"_s, u">>"_s, 1440, 495);
+    m_pageNumberLabel = new QLabel(this);
+    m_pageNumberLabel->setObjectName(u"Label1"_s);
+    twips::place(m_pageNumberLabel, 2160, kRowTop, 495, kRowHeight);
+    m_pageNumberLabel->installEventFilter(this);
+    m_panelButton = addButton(u"Command2"_s, u"PANEL"_s, 2760, 735);
+    m_endButton = addButton(u"Command5"_s, u"End"_s, 3600, 615);
+
+    // Tab order: >>, <<, End, (the label), Home, PANEL.
+    setTabOrder(m_nextButton, m_previousButton);
+    setTabOrder(m_previousButton, m_endButton);
+    setTabOrder(m_endButton, m_homeButton);
+    setTabOrder(m_homeButton, m_panelButton);
+}
+
+QPushButton* PresenterBar::addButton(const QString& name, const QString& caption, int left, int width)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    twips::place(button, left, kRowTop, width, kRowHeight);
+    return button;
+}
+
+void PresenterBar::keepAbove()
+{
+    // A window manager keeps a stay-on-top window above the browser by itself; without one (a
+    // bare X server) only raising it does. Windowless platforms have no stacking to change.
+    if (isVisible() && QGuiApplication::platformName() != u"offscreen")
+        raise();
+}
+
+void PresenterBar::setPageNumber(std::int16_t pageNumber)
+{
+    m_pageNumberLabel->setText(QString::number(pageNumber));
+}
+
+void PresenterBar::mouseDownOnBar(Qt::MouseButtons buttons, const QPoint& globalPosition)
+{
+    if (buttons & Qt::LeftButton)
+        startDrag(globalPosition);
+}
+
+void PresenterBar::startDrag(const QPoint& globalPosition)
+{
+    // The window manager moves the bar as if by a title bar; where there is none to ask, the bar
+    // follows the pointer itself until the button is released.
+    if (windowHandle() && windowHandle()->startSystemMove())
+        return;
+    m_dragging = true;
+    m_dragOffset = globalPosition - pos();
+}
+
+void PresenterBar::mousePressEvent(QMouseEvent* event)
+{
+    mouseDownOnBar(event->buttons() | event->button(), event->globalPosition().toPoint());
+}
+
+void PresenterBar::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_dragging && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - m_dragOffset);
+}
+
+void PresenterBar::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
+}
+
+bool PresenterBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pageNumberLabel && event->type() == QEvent::MouseButtonPress) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        mouseDownOnBar(mouse->buttons() | mouse->button(), mouse->globalPosition().toPoint());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PresenterBar::closeEvent(QCloseEvent* event)
+{
+    // The bar has no close box; a close asked for by the window system would leave the children
+    // and the browser behind, so only End closes it.
+    event->ignore();
+}
+
+void PresenterBar::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    const int right = twips::toPixels(4320);
+    const int bottom = twips::toPixels(480);
+    const int lineEnd = twips::toPixels(840); // the side lines run past the bottom edge
+    painter.drawLine(0, 0, right, 0);
+    painter.drawLine(0, bottom, right, bottom);
+    painter.drawLine(0, 0, 0, lineEnd);
+    painter.drawLine(right, 0, right, lineEnd);
+}
+
+} // namespace qh::master

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QPoint>
+#include <QWidget>
+
+#include <cstdint>
+
+class QLabel;
+class QPushButton;
+
+namespace qh::master {
+
+// Keeps a window above all others (mode 1) or returns it to the ordinary stacking order (mode 0);
+// both show it where it is. Any other mode does nothing and returns 0.
+int setTopmost(QWidget* window, std::int16_t mode);
+
+// The presenter's main bar (objectName Form1): a small borderless window with the page buttons, the
+// page number, PANEL and End. It has no close box; End is the way out. It is dragged by its surface
+// or by the page number.
+class PresenterBar : public QWidget
+{
+    Q_OBJECT
+public:
+    PresenterBar();
+
+    void setPageNumber(std::int16_t pageNumber);
+    // Puts the bar back above the browser window that was just shown.
+    void keepAbove();
+
+    QPushButton* homeButton() const { return m_homeButton; }
+    QPushButton* previousButton() const { return m_previousButton; }
+    QPushButton* nextButton() const { return m_nextButton; }
+    QPushButton* panelButton() const { return m_panelButton; }
+    QPushButton* endButton() const { return m_endButton; }
+    QLabel* pageNumberLabel() const { return m_pageNumberLabel; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPushButton* addButton(const QString& name, const QString& caption, int left, int width);
+    // A mouse button went down on the bar or on its page number: the left one drags the bar.
+    void mouseDownOnBar(Qt::MouseButtons buttons, const QPoint& globalPosition);
+    void startDrag(const QPoint& globalPosition);
+
+    QPushButton* m_homeButton = nullptr;
+    QPushButton* m_previousButton = nullptr;
+    QPushButton* m_nextButton = nullptr;
+    QPushButton* m_panelButton = nullptr;
+    QPushButton* m_endButton = nullptr;
+    QLabel* m_pageNumberLabel = nullptr;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
+};
+
+} // namespace qh::master

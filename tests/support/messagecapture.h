@@ -1,0 +1,37 @@
+#pragma once
+
+#include "common/messages.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+namespace qh::test {
+
+struct CapturedMessage {
+    QString text;
+    QString title;
+};
+
+// While alive, messages are recorded instead of shown, so that no test ever waits on a box. The
+// message counts as open (MessageGate) while whileOpen, when set, runs.
+class MessageCapture : public MessageDisplay
+{
+public:
+    MessageCapture();
+    ~MessageCapture() override;
+    MessageCapture(const MessageCapture&) = delete;
+    MessageCapture& operator=(const MessageCapture&) = delete;
+
+    void display(const QString& text, const QString& title) override;
+    QStringList texts() const;
+
+    QList<CapturedMessage> messages;
+    std::function<void()> whileOpen;
+
+private:
+    MessageDisplay* m_previous = nullptr;
+};
+
+} // namespace qh::test

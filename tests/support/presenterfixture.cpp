@@ -1,0 +1,107 @@
+#include "tests/support/presenterfixture.h"
+
+#include "common/cp932text.h"
+#include "common/settingsfile.h"
+
+#include <QTimer>
+
+namespace qh::test {
+
+QByteArray to(const char* address, const QByteArray& payload)
+{
+    return QByteArray(address) + ' ' + payload;
+}
+
+QByteArray to(const char* address, const QString& text)
+{
+    return to(address, cp932::encode(text));
+}
+
+QByteArray to(const char* address, const char* payload)
+{
+    return to(address, QByteArray(payload));
+}
+
+QByteArray settingsFileBytes(const QList<SlotLine>& slotLines, int childPort, int masterPort, const QString& screenMode)
+{
+    QStringList lines{u"[ChildComp]"_s};
+    for (const SlotLine& slot : slotLines)
+        lines.append(u"ChildComp%1="_s.arg(slot.number, 2, 10, QChar(u'0')) + slot.flag + slot.name + u',' + slot.mode);
+    lines.append(kChildPortKey + QString::number(childPort));
+    lines.append(kMasterPortKey + QString::number(masterPort));
+    lines.append(kScreenModeKey + screenMode);
+    return cp932::writeLines(lines);
+}
+
+PresenterFixture::PresenterFixture()
+{
+    childPort = children.bindFreePort();
+    masterPort = freeUdpPort();
+}
+
+PresenterFixture::~PresenterFixture()
+{
+    m_windows.reset();
+    presenter.reset();
+}
+
+void PresenterFixture::writeUrlList(const QStringList& entries)
+{
+    folder.write(u"weblist.txt"_s, cp932::writeLines(entries));
+}
+
+void PresenterFixture::writeSettings(const QList<SlotLine>& slotLines, const QString& screenMode)
+{
+    folder.write(kSettingsFileName, settingsFileBytes(slotLines, childPort, masterPort, screenMode));
+}
+
+master::Presenter& PresenterFixture::make(master::PresenterOptions options)
+{
+    options.lockFilePath = folder.path(u"presenter.lock"_s);
+    if (!options.createBrowser) {
+        options.createBrowser = [this] {
+            auto made = std::make_unique<ScriptedBrowser>(browserLog);
+            scripted = made.get();
+            return made;
+        };
+    }
+    m_windows.reset();
+    presenter = std::make_unique<master::Presenter>(std::move(options));
+    m_windows = std::make_unique<master::PresenterWindows>(*presenter);
+    return *presenter;
+}
+
+bool PresenterFixture::runLoop(const std::function<void()>& actions, const std::function<bool()>& done, int watchdogMs)
+{
+    bool watchdogFired = false;
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, &watchdog, [&] {
+        watchdogFired = true;
+        presenter->stopFollowing();
+    });
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &check, [&] {
+        if (done())
+            presenter->stopFollowing();
+    });
+    if (actions)
+        QTimer::singleShot(0, &watchdog, actions);
+    watchdog.start(watchdogMs);
+    check.start(2);
+    presenter->followBrowser();
+    return !watchdogFired;
+}
+
+bool PresenterFixture::runUntilReceived(const std::function<void()>& actions, qsizetype count)
+{
+    return runLoop(actions, [this, count] { return children.count() >= count; });
+}
+
+void PresenterFixture::runFor(const std::function<void()>& actions, int milliseconds)
+{
+    runLoop(
+        actions, [] { return false; }, milliseconds);
+}
+
+} // namespace qh::test

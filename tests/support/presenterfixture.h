@@ -1,0 +1,79 @@
+#pragma once
+
+#include "master/presenter.h"
+#include "master/presenterwindows.h"
+#include "tests/support/loopback.h"
+#include "tests/support/messagecapture.h"
+#include "tests/support/scriptedbrowser.h"
+#include "tests/support/testfiles.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace qh::test {
+
+using namespace Qt::StringLiterals;
+
+// Addresses of the scripted browser's pages; it never loads them.
+inline const QString kPageA = u"file:///srv/pages/a.html"_s;
+inline const QString kPageB = u"file:///srv/pages/b.html"_s;
+inline const QString kPageC = u"file:///srv/pages/c.html"_s;
+
+// One datagram as ChildrenListener records it: the address it was sent to, a blank, the payload.
+QByteArray to(const char* address, const QByteArray& payload);
+QByteArray to(const char* address, const QString& text);
+QByteArray to(const char* address, const char* payload);
+
+// One configuration line of a child slot: the in-use flag, the computer name, the screen mode.
+struct SlotLine {
+    int number; // 1..30
+    QString flag;
+    QString name;
+    QString mode;
+};
+
+QByteArray settingsFileBytes(const QList<SlotLine>& slotLines, int childPort, int masterPort,
+                             const QString& screenMode = u"WindowScreen"_s);
+
+// A presenter with its windows, started in a temporary working folder, its children listening on
+// loopback, its messages captured and its browser scripted (unless a test gives its own).
+class PresenterFixture
+{
+public:
+    PresenterFixture();
+    ~PresenterFixture();
+    PresenterFixture(const PresenterFixture&) = delete;
+    PresenterFixture& operator=(const PresenterFixture&) = delete;
+
+    void writeUrlList(const QStringList& entries);
+    void writeSettings(const QList<SlotLine>& slotLines, const QString& screenMode = u"WindowScreen"_s);
+
+    // The presenter and its windows; the options' lock file lies in the working folder.
+    master::Presenter& make(master::PresenterOptions options = {});
+    master::PresenterWindows& windows() { return *m_windows; }
+    master::PresenterBar& bar() { return m_windows->bar(); }
+
+    // Runs the follow loop with the given actions queued, until done() holds (it is checked every
+    // few milliseconds) or the presenter ends. False when the watchdog had to stop the loop.
+    bool runLoop(const std::function<void()>& actions, const std::function<bool()>& done, int watchdogMs = 20000);
+    // Runs the loop until `count` datagrams have reached the children in all.
+    bool runUntilReceived(const std::function<void()>& actions, qsizetype count);
+    // Runs the loop for the given time, for what must not happen.
+    void runFor(const std::function<void()>& actions, int milliseconds);
+
+    WorkingFolder folder;
+    ChildrenListener children;
+    std::uint16_t childPort = 0;
+    std::uint16_t masterPort = 0;
+    MessageCapture messages;
+    std::shared_ptr<BrowserLog> browserLog = std::make_shared<BrowserLog>();
+    ScriptedBrowser* scripted = nullptr; // valid until End releases the browser
+    std::unique_ptr<master::Presenter> presenter;
+
+private:
+    std::unique_ptr<master::PresenterWindows> m_windows;
+};
+
+} // namespace qh::test

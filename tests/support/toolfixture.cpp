@@ -1,0 +1,35 @@
+#include "tests/support/toolfixture.h"
+
+#include "tool/modelist.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+using namespace Qt::StringLiterals;
+
+namespace qh::test {
+
+OpenWindow::OpenWindow() : m_window(new tool::SettingsWindow) {}
+
+OpenWindow::~OpenWindow()
+{
+    delete m_window.data();
+}
+
+QVariant OpenWindow::value(const QString& name) const
+{
+    if (auto* text = control<QLineEdit>(name))
+        return text->text();
+    if (auto* check = control<QCheckBox>(name))
+        return check->isChecked();
+    if (auto* list = control<tool::ModeList>(name))
+        return list->modeIndex();
+    return {};
+}
+
+QByteArray exampleBytes()
+{
+    return readAll(dataPath(u"example.ini"_s));
+}
+
+} // namespace qh::test

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "tests/support/testfiles.h"
+#include "tool/settingswindow.h"
+
+#include <QPointer>
+#include <QVariant>
+
+namespace qh::test {
+
+// The settings window as the program opens it; it deletes itself when it is closed, so the test
+// only deletes one that is still open.
+class OpenWindow
+{
+public:
+    OpenWindow();
+    ~OpenWindow();
+    OpenWindow(const OpenWindow&) = delete;
+    OpenWindow& operator=(const OpenWindow&) = delete;
+
+    tool::SettingsWindow* operator->() const { return m_window.data(); }
+    tool::SettingsWindow* get() const { return m_window.data(); }
+    bool isOpen() const { return !m_window.isNull(); }
+
+    template <typename Widget> Widget* control(const QString& name) const { return m_window->findChild<Widget*>(name); }
+
+    // The value a control shows: a text box's text, a check box's tick, a list's selected index.
+    QVariant value(const QString& name) const;
+
+private:
+    QPointer<tool::SettingsWindow> m_window;
+};
+
+// The configuration file of the tests' data folder, as bytes.
+QByteArray exampleBytes();
+
+} // namespace qh::test
