@@ -1,9 +1,9 @@
 #include "common/registrystore.h"
 
 #include "common/cp932text.h"
+#include "common/textfile.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
 
@@ -123,18 +123,14 @@ QString registryStorePath()
     return QCoreApplication::applicationDirPath() + u"/Quillharbour_Registry.txt"_s;
 }
 
-bool findRegistryValue(const QString& storePath, std::uint32_t root, const QString& keyName, const QString& valueName,
-                       RegistryValue& value)
+bool findRegistryValueInStore(const QByteArray& store, std::uint32_t root, const QString& keyName,
+                              const QString& valueName, RegistryValue& value)
 {
     const QString wantedRoot = rootName(root);
     if (wantedRoot.isEmpty())
         return false;
     const QString wantedKey = wantedRoot + u'\\' + keyName;
-
-    QFile file(storePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    const QStringList lines = QString::fromUtf8(store).split(u'\n');
 
     bool inKey = false;
     bool found = false;
@@ -166,11 +162,16 @@ bool findRegistryValue(const QString& storePath, std::uint32_t root, const QStri
     return found;
 }
 
-bool getKeyValue(const QString& storePath, std::uint32_t keyRoot, const QString& keyName, const QString& valueName,
-                 QString& valueText)
+bool findRegistryValue(const QString& storePath, std::uint32_t root, const QString& keyName, const QString& valueName,
+                       RegistryValue& value)
 {
-    RegistryValue value;
-    if (!findRegistryValue(storePath, keyRoot, keyName, valueName, value) || value.data.size() > kRegistryValueLimit) {
+    const FileBytes file = readWholeFile(storePath);
+    return file.status == FileStatus::Ok && findRegistryValueInStore(file.bytes, root, keyName, valueName, value);
+}
+
+bool registryValueText(const RegistryValue& value, QString& valueText)
+{
+    if (value.data.size() > kRegistryValueLimit) {
         valueText.clear();
         return false;
     }
@@ -191,6 +192,17 @@ bool getKeyValue(const QString& storePath, std::uint32_t keyRoot, const QString&
         break;
     }
     return true;
+}
+
+bool getKeyValue(const QString& storePath, std::uint32_t keyRoot, const QString& keyName, const QString& valueName,
+                 QString& valueText)
+{
+    RegistryValue value;
+    if (!findRegistryValue(storePath, keyRoot, keyName, valueName, value)) {
+        valueText.clear();
+        return false;
+    }
+    return registryValueText(value, valueText);
 }
 
 bool getKeyValue(std::uint32_t keyRoot, const QString& keyName, const QString& valueName, QString& valueText)

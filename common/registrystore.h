@@ -48,10 +48,19 @@ struct RegistryValue {
     QByteArray data;
 };
 
-// Looks one value up in the store file; false when the file, the key or the value is missing.
-// When a key or value is written more than once, the last one counts.
+// Looks one value up in the store's text; false when the key or the value is missing. When a key
+// or value is written more than once, the last one counts.
+bool findRegistryValueInStore(const QByteArray& store, std::uint32_t root, const QString& keyName,
+                              const QString& valueName, RegistryValue& value);
+
+// findRegistryValueInStore() on the store file; false also when the file cannot be read.
 bool findRegistryValue(const QString& storePath, std::uint32_t root, const QString& keyName, const QString& valueName,
                        RegistryValue& value);
+
+// The text of a value read: a string as its text, a 32-bit number as "&h" and hexadecimal digits,
+// any other type leaves valueText as it was and still counts as read. A value of more than
+// kRegistryValueLimit bytes gives false and an empty valueText.
+bool registryValueText(const RegistryValue& value, QString& valueText);
 
 // Reads one value into valueText: a string as its text, a 32-bit number as "&h" and hexadecimal
 // digits, any other type leaves valueText as it was and still counts as read. A missing key or

@@ -1,18 +1,11 @@
 #pragma once
 
+#include "help/helpfile.h"
+
 #include <QString>
 #include <QTextBrowser>
 
 namespace qh::help {
-
-// Where the viewer finds a help file given by name: a name with a folder, or one found in the
-// current working directory, is taken as it is; else the file next to the viewer's executable.
-// Returns the empty text when neither exists.
-QString findHelpFile(const QString& name, const QString& programFolder);
-
-// The help file's content as HTML: a help file is UTF-8 HTML, and one that is not valid UTF-8 is
-// read as code page 932.
-QString helpHtml(const QByteArray& bytes);
 
 // The viewer's window: shows one help file, or says that it cannot be found.
 class HelpWindow : public QTextBrowser
