@@ -1,5 +1,6 @@
 #include "tests/support/toolfixture.h"
 
+#include "common/settingsfile.h"
 #include "tool/modelist.h"
 
 #include <QCheckBox>
@@ -31,5 +32,9 @@ QByteArray exampleBytes()
 {
     return readAll(dataPath(u"example.ini"_s));
 }
+
+ToolSession::ToolSession(const QByteArray& settings)
+    : m_written(settings.isNull() || folder.write(kSettingsFileName, settings))
+{}
 
 } // namespace qh::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/support/messagecapture.h"
 #include "tests/support/testfiles.h"
 #include "tool/settingswindow.h"
 
@@ -33,5 +34,22 @@ private:
 
 // The configuration file of the tests' data folder, as bytes.
 QByteArray exampleBytes();
+
+// The settings tool as it starts in a folder of its own: the configuration file holds `settings`
+// (a null array: there is none), messages are captured, and the window has loaded.
+class ToolSession
+{
+public:
+    explicit ToolSession(const QByteArray& settings = exampleBytes());
+
+    const WorkingFolder folder;
+    MessageCapture messages;
+
+private:
+    bool m_written; // the file is in place before the window loads it
+
+public:
+    const OpenWindow window;
+};
 
 } // namespace qh::test
