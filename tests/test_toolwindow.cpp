@@ -321,78 +321,74 @@ private slots:
         QCOMPARE(chain, expected);
     }
 
-    void quitButtonEndsTheProgramAtOnce()
+    // "終了" ends the program at once, an open About box with it. The menu's "終了" and the title
+    // bar close the window only: the program runs on until the About box is closed. None saves.
+    void endingTheTool_data()
     {
-        const ToolSession tool;
-        tool.window->show();
-        tool.window.control<QAction>(u"Menu01"_s)->trigger(); // an open About box must not keep the program alive
-        const QPointer<AboutBox> about = aboutBox();
-        QVERIFY(about);
-        tool.window.control<QLineEdit>(u"Text1"_s)->setText(u"7777"_s);
-        QTimer::singleShot(0, tool.window.get(), [&tool] {
-            QTest::mouseClick(tool.window.control<QPushButton>(u"Command1"_s), Qt::LeftButton);
-        });
-        QCOMPARE(runEventLoop(), 0);
-        QVERIFY(tool.window.isOpen());
-        QTRY_VERIFY(!about); // the About box went with the program
-        QCOMPARE(readAll(kIni), exampleBytes());
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("windowStaysOpen");
+        QTest::newRow("button 終了") << u"Command1"_s << true;
+        QTest::newRow("menu 終了") << u"Menu11"_s << false;
+        QTest::newRow("title bar") << QString() << false;
     }
-
-    void exitClosesOnlyTheWindow_data()
+    void endingTheTool()
     {
-        QTest::addColumn<bool>("byMenu");
-        QTest::newRow("menu 終了") << true;
-        QTest::newRow("title bar") << false;
-    }
-    void exitClosesOnlyTheWindow()
-    {
-        QFETCH(bool, byMenu);
+        QFETCH(QString, how);
+        QFETCH(bool, windowStaysOpen);
         const ToolSession tool;
         const OpenWindow& window = tool.window;
         window->show();
-        // The help menu's About box, the tool's own.
         window.control<QAction>(u"Menu01"_s)->trigger();
         const QPointer<AboutBox> about = aboutBox();
         QVERIFY(about && about->isVisible());
         QCOMPARE(about->windowTitle(), u"Quillharbour_Master_Toolのﾊﾞｰｼﾞｮﾝ情報"_s);
         window.control<QLineEdit>(u"Text1"_s)->setText(u"7777"_s);
-        bool stillRunning = false;
+        bool ranOnWithTheBox = false;
         QTimer::singleShot(0, qApp, [&] {
-            if (byMenu)
-                window.control<QAction>(u"Menu11"_s)->trigger();
+            if (how == u"Command1")
+                QTest::mouseClick(window.control<QPushButton>(how), Qt::LeftButton);
+            else if (how == u"Menu11")
+                window.control<QAction>(how)->trigger();
             else
                 window->close();
-            // Runs after the closed window was deleted: the program runs on while the About box is open.
+            // Runs after a closed window was deleted, unless the program has ended.
             QTimer::singleShot(0, about.data(), [&] {
-                stillRunning = about && about->isVisible() && !window.isOpen();
+                ranOnWithTheBox = about && about->isVisible() && !window.isOpen();
                 about->accept();
             });
         });
         QCOMPARE(runEventLoop(), 0);
-        QVERIFY(stillRunning);
-        QVERIFY(!window.isOpen());
-        QCOMPARE(readAll(kIni), exampleBytes()); // neither way saves
+        QCOMPARE(ranOnWithTheBox, !windowStaysOpen);
+        QCOMPARE(window.isOpen(), windowStaysOpen);
+        QTRY_VERIFY(!about);
+        QCOMPARE(readAll(kIni), exampleBytes());
     }
 
     // The help viewer is taken from beside the program, else from PATH; a stand-in notes how it
     // was started. The tests do not lie beside a viewer, so the "beside" one is put there for a row.
+    // When none can be started, the tool shows nothing.
     void helpStartsTheViewerWithTheBareName_data()
     {
+        QTest::addColumn<bool>("onPath");
         QTest::addColumn<bool>("besideProgram");
         QTest::addColumn<QByteArray>("started");
-        QTest::newRow("from PATH") << false << QByteArray("path");
-        QTest::newRow("beside the program before PATH") << true << QByteArray("beside");
+        QTest::newRow("from PATH") << true << false << QByteArray("path");
+        QTest::newRow("beside the program before PATH") << true << true << QByteArray("beside");
+        QTest::newRow("none to start") << false << false << QByteArray();
     }
     void helpStartsTheViewerWithTheBareName()
     {
+        QFETCH(bool, onPath);
         QFETCH(bool, besideProgram);
         QFETCH(QByteArray, started);
         const ToolSession tool;
         const QString out = tool.folder.path(u"viewer.out"_s);
         QVERIFY(QDir().mkdir(u"bin"_s));
-        QVERIFY(writeViewer(tool.folder.path(u"bin/Quillharbour_Help"_s), "path", out));
+        if (onPath)
+            QVERIFY(writeViewer(tool.folder.path(u"bin/Quillharbour_Help"_s), "path", out));
         const QByteArray path = qgetenv("PATH");
-        qputenv("PATH", QFile::encodeName(tool.folder.path(u"bin"_s)) + ':' + path);
+        // Without a viewer on it, PATH holds only the empty folder.
+        qputenv("PATH", QFile::encodeName(tool.folder.path(u"bin"_s)) + (onPath ? ':' + path : QByteArray()));
         const QString beside = QCoreApplication::applicationDirPath() + u"/Quillharbour_Help"_s;
         const auto restore = qScopeGuard([&] {
             qputenv("PATH", path);
@@ -402,20 +398,11 @@ private slots:
         if (besideProgram)
             QVERIFY(writeViewer(beside, "beside", out));
         tool.window.control<QAction>(u"Menu03"_s)->trigger();
-        QTRY_VERIFY(QFileInfo::exists(out));
-        QCOMPARE(readAll(out),
-                 started + "\n1\nQuillharbour_Master.hlp\n" + QFile::encodeName(tool.folder.path()) + '\n');
-        QCOMPARE(tool.messages.texts(), QStringList());
-        QVERIFY(tool.window.isOpen());
-    }
-
-    void helpThatCannotStartShowsNothing()
-    {
-        const ToolSession tool;
-        const QByteArray path = qgetenv("PATH");
-        qputenv("PATH", QFile::encodeName(tool.folder.path())); // no viewer anywhere
-        const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
-        tool.window.control<QAction>(u"Menu03"_s)->trigger();
+        if (!started.isEmpty()) {
+            QTRY_VERIFY(QFileInfo::exists(out));
+            QCOMPARE(readAll(out),
+                     started + "\n1\nQuillharbour_Master.hlp\n" + QFile::encodeName(tool.folder.path()) + '\n');
+        }
         QCOMPARE(tool.messages.texts(), QStringList());
         QVERIFY(tool.window.isOpen());
     }
