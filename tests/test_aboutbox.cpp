@@ -4,6 +4,7 @@
 #include "common/registrystore.h"
 #include "tests/support/messagecapture.h"
 #include "tests/support/testfiles.h"
+#include "tests/support/toolfixture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -39,12 +40,11 @@ QString hexBytes(int count)
     return bytes.join(u',');
 }
 
-int openAboutBoxes()
+// The one About box on screen, or nullptr.
+AboutBox* shownBox()
 {
-    int count = 0;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        count += qobject_cast<AboutBox*>(widget) && widget->isVisible() ? 1 : 0;
-    return count;
+    const QList<AboutBox*> boxes = shownAboutBoxes();
+    return boxes.size() == 1 ? boxes.first() : nullptr;
 }
 
 QLabel* label(const QWidget* box, const QString& name)
@@ -80,9 +80,11 @@ private slots:
     // Closes any box a test left and waits until it is gone.
     void cleanup()
     {
-        if (AboutBox* box = aboutBox())
+        for (AboutBox* box : shownAboutBoxes()) {
+            const QPointer<AboutBox> closing = box;
             box->accept();
-        QTRY_VERIFY(!aboutBox());
+            QTRY_VERIFY(!closing);
+        }
         setProgramTitle(u"Quillharbour_Master"_s);
         QApplication::setWindowIcon(QIcon());
     }
@@ -105,7 +107,7 @@ private slots:
         setProgramTitle(title);
         QApplication::setWindowIcon(icon);
         showAboutBox();
-        AboutBox* box = aboutBox();
+        AboutBox* box = shownBox();
         QVERIFY(box && box->isVisible());
         QVERIFY(!box->isModal());
         QVERIFY(!box->parentWidget());
@@ -167,7 +169,7 @@ private slots:
         QFETCH(QString, how);
         QFETCH(bool, filledAnew);
         showAboutBox();
-        const QPointer<AboutBox> first = aboutBox();
+        const QPointer<AboutBox> first = shownBox();
         QVERIFY(first);
         // Marks the texts: a fill would overwrite the mark.
         label(first, u"lblTitle"_s)->setText(u"mark"_s);
@@ -180,9 +182,8 @@ private slots:
         if (filledAnew)
             QTRY_VERIFY(!first);
         showAboutBox();
-        QVERIFY(aboutBox());
-        QCOMPARE(openAboutBoxes(), 1);
-        QCOMPARE(label(aboutBox(), u"lblTitle"_s)->text(), filledAnew ? u"Quillharbour_Master"_s : u"mark"_s);
+        QCOMPARE(shownAboutBoxes().size(), 1);
+        QCOMPARE(label(shownBox(), u"lblTitle"_s)->text(), filledAnew ? u"Quillharbour_Master"_s : u"mark"_s);
     }
 
     // A store without a key line is read under the key of "PATH".
@@ -312,11 +313,11 @@ private slots:
     {
         useStore(kFolderKeyLine + u"\n\"MSINFO\"=\"/nonexistent\"\n"_s);
         showAboutBox();
-        AboutBox* box = aboutBox();
+        AboutBox* box = shownBox();
         MessageCapture capture;
         QTest::mouseClick(box->findChild<QPushButton*>(u"cmdSysInfo"_s), Qt::LeftButton);
         QCOMPARE(capture.texts(), QStringList{kUnavailable});
-        QCOMPARE(aboutBox(), box);
+        QCOMPARE(shownBox(), box);
         QVERIFY(box->isVisible());
     }
 

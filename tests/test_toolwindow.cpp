@@ -339,7 +339,7 @@ private slots:
         const OpenWindow& window = tool.window;
         window->show();
         window.control<QAction>(u"Menu01"_s)->trigger();
-        const QPointer<AboutBox> about = aboutBox();
+        const QPointer<AboutBox> about = shownAboutBoxes().value(0);
         QVERIFY(about && about->isVisible());
         QCOMPARE(about->windowTitle(), u"Quillharbour_Master_Toolのﾊﾞｰｼﾞｮﾝ情報"_s);
         window.control<QLineEdit>(u"Text1"_s)->setText(u"7777"_s);

@@ -1,8 +1,10 @@
 #include "tests/support/toolfixture.h"
 
+#include "common/aboutbox.h"
 #include "common/settingsfile.h"
 #include "tool/modelist.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 
@@ -26,6 +28,16 @@ QVariant OpenWindow::value(const QString& name) const
     if (auto* list = control<tool::ModeList>(name))
         return list->modeIndex();
     return {};
+}
+
+QList<AboutBox*> shownAboutBoxes()
+{
+    QList<AboutBox*> boxes;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<AboutBox*>(widget); box && box->isVisible())
+            boxes.append(box);
+    }
+    return boxes;
 }
 
 QByteArray exampleBytes()

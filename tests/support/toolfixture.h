@@ -4,8 +4,13 @@
 #include "tests/support/testfiles.h"
 #include "tool/settingswindow.h"
 
+#include <QList>
 #include <QPointer>
 #include <QVariant>
+
+namespace qh {
+class AboutBox;
+}
 
 namespace qh::test {
 
@@ -31,6 +36,9 @@ public:
 private:
     QPointer<tool::SettingsWindow> m_window;
 };
+
+// The About boxes on screen, found as the user sees them; a program shows at most one.
+QList<AboutBox*> shownAboutBoxes();
 
 // The configuration file of the tests' data folder, as bytes.
 QByteArray exampleBytes();
