@@ -30,11 +30,6 @@ QString summary(const PresenterSettings& settings)
     return parts.join(u' ');
 }
 
-QByteArray crlfLines(const QStringList& lines)
-{
-    return cp932::writeLines(lines);
-}
-
 // A computer name of 1 to 12 characters drawn from ASCII, kana, kanji and the Windows-only
 // characters of code page 932, never a comma and never a lone blank.
 QString randomName(QRandomGenerator& random)
@@ -165,15 +160,16 @@ private slots:
         entries.childSlots[2] = {true, u"PC03"_s, -1};
         entries.childSlots[3] = {true, QString(), 0}; // cleared name: an empty slot, flag and mode dropped
         entries.childSlots[4] = {true, u"caf"_s + QChar(0x00E9), 0};
-        const QByteArray in = crlfLines({u"ChildComp01=0old,WindowScreen"_s, u"ChildComp02= ,"_s, u"ChildComp03"_s,
-                                         u"ChildComp04=1PC04,FullScreen"_s, u"ChildComp05= ,"_s,
-                                         u"ChildComp31=1PC31,FullScreen"_s, u"RemotePort=5000"_s, u"MyHostPor"_s,
-                                         u"ScreenSizxx=FullScreen"_s, u"ScreenSiz"_s, QString(), u"[x]"_s, u"other"_s});
-        const QByteArray out =
-            crlfLines({u"ChildComp01=1PC01,FullScreen"_s, u"ChildComp02=0PC02,WindowScreen"_s,
-                       u"ChildComp03=1PC03,WindowScreen"_s, u"ChildComp04= ,"_s, u"ChildComp05=1caf?,FullScreen"_s,
-                       u"ChildComp31=1PC31,FullScreen"_s, u"RemotePortx=50 01x"_s, u"MyHostPortx="_s,
-                       u"ScreenSizex=WindowScreen"_s, u"ScreenSizex=WindowScreen"_s, QString(), u"[x]"_s, u"other"_s});
+        const QByteArray in =
+            cp932::writeLines({u"ChildComp01=0old,WindowScreen"_s, u"ChildComp02= ,"_s, u"ChildComp03"_s,
+                               u"ChildComp04=1PC04,FullScreen"_s, u"ChildComp05= ,"_s,
+                               u"ChildComp31=1PC31,FullScreen"_s, u"RemotePort=5000"_s, u"MyHostPor"_s,
+                               u"ScreenSizxx=FullScreen"_s, u"ScreenSiz"_s, QString(), u"[x]"_s, u"other"_s});
+        const QByteArray out = cp932::writeLines(
+            {u"ChildComp01=1PC01,FullScreen"_s, u"ChildComp02=0PC02,WindowScreen"_s,
+             u"ChildComp03=1PC03,WindowScreen"_s, u"ChildComp04= ,"_s, u"ChildComp05=1caf?,FullScreen"_s,
+             u"ChildComp31=1PC31,FullScreen"_s, u"RemotePortx=50 01x"_s, u"MyHostPortx="_s,
+             u"ScreenSizex=WindowScreen"_s, u"ScreenSizex=WindowScreen"_s, QString(), u"[x]"_s, u"other"_s});
         QCOMPARE(rewriteSettingsBytes(in, entries), out);
     }
 
