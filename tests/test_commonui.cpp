@@ -1,52 +1,81 @@
-#include "messagebox.h"
-#include "twips.h"
+#include "common/messagegate.h"
+#include "common/messages.h"
+#include "common/twips.h"
+#include "tests/support/messagecapture.h"
 
 #include <QApplication>
-#include <QLabel>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace qh;
+using namespace qh::test;
+using namespace Qt::StringLiterals;
 
 class TestCommonUi : public QObject
 {
     Q_OBJECT
 private slots:
-    void messagesTakeTheProgramTitleWhenNoneIsGiven()
+    void messageTitle_data()
     {
-        setProgramTitle(u"Quillharbour_Master_Tool"_qs);
+        QTest::addColumn<QString>("programTitle"); // as set in main(), empty when never set
+        QTest::addColumn<QString>("givenTitle");
+        QTest::addColumn<QString>("shownTitle");
+        QTest::newRow("program title") << u"Quillharbour_Master_Tool"_s << QString() << u"Quillharbour_Master_Tool"_s;
+        QTest::newRow("given title wins") << u"Quillharbour_Master_Tool"_s << u"警告"_s << u"警告"_s;
+        // A program that never set its title still names its boxes, after the application.
+        QTest::newRow("title never set") << QString() << QString() << u"test_commonui"_s;
+    }
+    void messageTitle()
+    {
+        QFETCH(QString, programTitle);
+        QFETCH(QString, givenTitle);
+        QFETCH(QString, shownTitle);
+        setProgramTitle(programTitle);
         MessageCapture capture;
-        bool openDuringBox = false;
-        capture.whileOpen = [&openDuringBox] { openDuringBox = messageBoxOpen(); };
-        int closedSignals = 0;
-        QObject context;
-        QObject::connect(&MessageBoxNotifier::instance(), &MessageBoxNotifier::closed, &context,
-                         [&closedSignals] { ++closedSignals; });
-
-        showMessage(u"現時点ではｼｽﾃﾑ情報を使用できません"_qs);
-        showMessage(u"INIファイルがありません"_qs, ownMessageTitle());
-        QCOMPARE(capture.messages.size(), 2);
-        QCOMPARE(capture.messages[0].title, u"Quillharbour_Master_Tool"_qs);
-        QCOMPARE(capture.messages[0].text, u"現時点ではｼｽﾃﾑ情報を使用できません"_qs);
-        QCOMPARE(capture.messages[1].title, u"Quillharbour_Masterからのメッセージ"_qs);
-        QVERIFY(openDuringBox);
-        QVERIFY(!messageBoxOpen());
-        QCOMPARE(closedSignals, 2);
+        showMessage(u"現時点ではｼｽﾃﾑ情報を使用できません"_s, givenTitle);
+        QCOMPARE(capture.messages.size(), 1);
+        QCOMPARE(capture.messages[0].text, u"現時点ではｼｽﾃﾑ情報を使用できません"_s);
+        QCOMPARE(capture.messages[0].title, shownTitle);
     }
 
-    void twipsScaleWithTheScreen()
+    // Work held back while a message is open (the reading of datagrams) resumes on closed().
+    void gateIsOpenWhileAMessageShows()
     {
-        const double dpi = twips::screenDpi();
-        QVERIFY(dpi > 0);
-        QCOMPARE(twips::toPixels(1440), qRound(dpi));
-        QCOMPARE(twips::toPixels(0), 0);
-        if (qFuzzyCompare(dpi, 96.0)) {
-            QCOMPARE(twips::toPixels(15), 1);
-            QCOMPARE(twips::rectToPixels(120, 120, 615, 255), QRect(8, 8, 41, 17));
-        }
-        QWidget parent;
-        QLabel label(&parent);
-        twips::place(&label, 2160, 120, 495, 255);
-        QCOMPARE(label.geometry(), twips::rectToPixels(2160, 120, 495, 255));
+        QSignalSpy closed(&MessageGate::instance(), &MessageGate::closed);
+        MessageCapture capture;
+        QList<bool> openWhileShown;
+        QList<int> closedWhileShown;
+        capture.whileOpen = [&] {
+            openWhileShown << MessageGate::isOpen();
+            closedWhileShown << int(closed.count());
+        };
+        QVERIFY(!MessageGate::isOpen());
+        showMessage(u"one"_s);
+        showMessage(u"two"_s);
+        QCOMPARE(openWhileShown, (QList<bool>{true, true}));
+        QCOMPARE(closedWhileShown, (QList<int>{0, 1}));
+        QVERIFY(!MessageGate::isOpen());
+        QCOMPARE(closed.count(), 2);
+    }
+
+    void twipsAtTheScreensDpi_data()
+    {
+        QTest::addColumn<int>("twips");
+        QTest::addColumn<int>("pixels"); // at 96 dpi
+        QTest::newRow("one pixel") << 15 << 1;
+        QTest::newRow("one inch") << 1440 << 96;
+        QTest::newRow("rounds down") << 7 << 0;
+        QTest::newRow("rounds up") << 8 << 1;
+        QTest::newRow("odd width") << 615 << 41;
+    }
+    void twipsAtTheScreensDpi()
+    {
+        QFETCH(int, twips);
+        QFETCH(int, pixels);
+        if (twips::screenDpi() != 96.0)
+            QSKIP("the table is for a screen of 96 dpi");
+        QCOMPARE(twips::toPixels(twips), pixels);
+        QCOMPARE(twips::rectToPixels(twips, 0, twips, 15), QRect(pixels, 0, pixels, 1));
     }
 };
 

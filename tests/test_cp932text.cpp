@@ -1,8 +1,9 @@
-#include "cp932text.h"
+#include "common/cp932text.h"
 
 #include <QTest>
 
 using namespace qh;
+using namespace Qt::StringLiterals;
 
 class TestCp932Text : public QObject
 {
@@ -12,12 +13,12 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("ascii") << u"Command:VisibleTrue"_qs << QByteArray("Command:VisibleTrue");
+        QTest::newRow("ascii") << u"Command:VisibleTrue"_s << QByteArray("Command:VisibleTrue");
         // The Windows variant maps the wave dash and circled digits differently from plain Shift-JIS.
         QTest::newRow("wave dash") << QString(QChar(0xFF5E)) << QByteArray("\x81\x60");
         QTest::newRow("circled one") << QString(QChar(0x2460)) << QByteArray("\x87\x40");
-        QTest::newRow("kanji") << u"漢字"_qs << QByteArray("\x8a\xbf\x8e\x9a");
-        QTest::newRow("half-width kana") << u"ﾊﾞｰｼﾞｮﾝ"_qs << QByteArray("\xca\xde\xb0\xbc\xde\xae\xdd");
+        QTest::newRow("kanji") << u"漢字"_s << QByteArray("\x8a\xbf\x8e\x9a");
+        QTest::newRow("half-width kana") << u"ﾊﾞｰｼﾞｮﾝ"_s << QByteArray("\xca\xde\xb0\xbc\xde\xae\xdd");
     }
     void encodesWindowsVariant()
     {
@@ -30,7 +31,7 @@ private slots:
 
     void unencodableCharactersBecomeQuestionMarks()
     {
-        const QString text = u"a"_qs + QChar(0x00E9) + u"漢"_qs + QString::fromUtf8("\xF0\x9F\x98\x80") + u"b"_qs;
+        const QString text = u"a"_s + QChar(0x00E9) + u"漢"_s + QString::fromUtf8("\xF0\x9F\x98\x80") + u"b"_s;
         QVERIFY(!cp932::canEncode(text));
         QCOMPARE(cp932::encode(text), QByteArray("a?\x8a\xbf?b"));
         // A lone surrogate is no character at all: also one question mark.
@@ -41,7 +42,7 @@ private slots:
     {
         const QByteArray broken("\xff\x85\x40\x82\xa0\x82", 6);
         const QString text = cp932::decode(broken);
-        QVERIFY(text.contains(u"あ"_qs));
+        QVERIFY(text.contains(u"あ"_s));
         QVERIFY(text.size() <= broken.size());
     }
 
@@ -49,15 +50,15 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QStringList{u"a"_qs, u"b"_qs};
-        QTest::newRow("lone cr") << QByteArray("a\rb\r") << QStringList{u"a"_qs, u"b"_qs};
-        QTest::newRow("lone lf") << QByteArray("a\nb") << QStringList{u"a"_qs, u"b"_qs};
-        QTest::newRow("last line without end") << QByteArray("a\r\nb") << QStringList{u"a"_qs, u"b"_qs};
+        QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("lone cr") << QByteArray("a\rb\r") << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("lone lf") << QByteArray("a\nb") << QStringList{u"a"_s, u"b"_s};
+        QTest::newRow("last line without end") << QByteArray("a\r\nb") << QStringList{u"a"_s, u"b"_s};
         QTest::newRow("empty lines kept")
-            << QByteArray("\r\n\r\na\r\n\r\n") << QStringList{QString(), QString(), u"a"_qs, QString()};
-        QTest::newRow("cr cr lf is two ends") << QByteArray("a\r\r\nb") << QStringList{u"a"_qs, QString(), u"b"_qs};
+            << QByteArray("\r\n\r\na\r\n\r\n") << QStringList{QString(), QString(), u"a"_s, QString()};
+        QTest::newRow("cr cr lf is two ends") << QByteArray("a\r\r\nb") << QStringList{u"a"_s, QString(), u"b"_s};
         QTest::newRow("empty file") << QByteArray() << QStringList{};
-        QTest::newRow("double-byte") << QByteArray("\x8a\xbf\r\n\x82\xa0") << QStringList{u"漢"_qs, u"あ"_qs};
+        QTest::newRow("double-byte") << QByteArray("\x8a\xbf\r\n\x82\xa0") << QStringList{u"漢"_s, u"あ"_s};
     }
     void splitsAtEveryLineEnd()
     {
@@ -68,7 +69,7 @@ private slots:
 
     void writesCrLfAfterEveryLine()
     {
-        QCOMPARE(cp932::writeLines({u"漢"_qs, QString(), u"x"_qs}), QByteArray("\x8a\xbf\r\n\r\nx\r\n"));
+        QCOMPARE(cp932::writeLines({u"漢"_s, QString(), u"x"_s}), QByteArray("\x8a\xbf\r\n\r\nx\r\n"));
         QCOMPARE(cp932::writeLines({}), QByteArray());
     }
 };

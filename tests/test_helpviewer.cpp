@@ -1,21 +1,16 @@
-#include "cp932text.h"
-#include "helpviewer.h"
-#include "testutil.h"
+#include "common/cp932text.h"
+#include "help/helpviewer.h"
+#include "tests/support/testfiles.h"
 
 #include <QDir>
-#include <QTemporaryDir>
+#include <QTest>
 
 using namespace qh;
 using namespace qh::test;
+using namespace Qt::StringLiterals;
 
 namespace {
-
-// The help file as it is shipped, from data/ beside the tests' own data.
-QString shippedHelpFile()
-{
-    return dataPath(u"../../data/Quillharbour_Master.hlp"_qs);
-}
-
+const QString kHelpName = u"Quillharbour_Master.hlp"_s;
 } // namespace
 
 class TestHelpViewer : public QObject
@@ -24,40 +19,39 @@ class TestHelpViewer : public QObject
 private slots:
     void findsTheFile_data()
     {
-        QTest::addColumn<bool>("inWorkingFolder");
+        QTest::addColumn<QString>("inWorkingFolder"); // "file", "folder" or nothing
         QTest::addColumn<bool>("besideProgram");
-        QTest::addColumn<QString>("found"); // "work", "program" or empty
-        QTest::newRow("working folder first") << true << true << u"work"_qs;
-        QTest::newRow("beside the program") << false << true << u"program"_qs;
-        QTest::newRow("only in the working folder") << true << false << u"work"_qs;
-        QTest::newRow("nowhere") << false << false << QString();
+        QTest::addColumn<QByteArray>("found"); // the content of the file found, empty for none
+        QTest::newRow("working folder first") << u"file"_s << true << QByteArray("work");
+        QTest::newRow("beside the program") << QString() << true << QByteArray("program");
+        QTest::newRow("only in the working folder") << u"file"_s << false << QByteArray("work");
+        QTest::newRow("a folder of that name is no file") << u"folder"_s << true << QByteArray("program");
+        QTest::newRow("nowhere") << QString() << false << QByteArray();
     }
     void findsTheFile()
     {
-        QFETCH(bool, inWorkingFolder);
+        QFETCH(QString, inWorkingFolder);
         QFETCH(bool, besideProgram);
-        QFETCH(QString, found);
-        QTemporaryDir work;
-        QTemporaryDir program;
-        const QString name = u"Quillharbour_Master.hlp"_qs;
-        if (inWorkingFolder)
-            QVERIFY(writeAll(work.filePath(name), "work"));
+        QFETCH(QByteArray, found);
+        const WorkingFolder work;
+        const QTemporaryDir program;
+        if (inWorkingFolder == u"file")
+            QVERIFY(work.write(kHelpName, "work"));
+        if (inWorkingFolder == u"folder")
+            QVERIFY(QDir(work.path()).mkdir(kHelpName));
         if (besideProgram)
-            QVERIFY(writeAll(program.filePath(name), "program"));
-        const QString previous = QDir::currentPath();
-        QDir::setCurrent(work.path());
-        const QString path = help::findHelpFile(name, program.path());
-        QDir::setCurrent(previous);
-        QCOMPARE(readAll(path), found.toLatin1());
+            QVERIFY(writeAll(program.filePath(kHelpName), "program"));
+        const QString path = help::findHelpFile(kHelpName, program.path());
         QCOMPARE(path.isEmpty(), found.isEmpty());
+        QCOMPARE(readAll(path), found);
     }
 
     void decodesUtf8AndCp932_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
-        QTest::newRow("UTF-8") << QByteArray("<p>\xe5\x85\xa8\xe7\x94\xbb\xe9\x9d\xa2</p>") << u"<p>全画面</p>"_qs;
-        QTest::newRow("code page 932") << cp932::encode(u"<p>全画面表示</p>"_qs) << u"<p>全画面表示</p>"_qs;
+        QTest::newRow("UTF-8") << QByteArray("<p>\xe5\x85\xa8\xe7\x94\xbb\xe9\x9d\xa2</p>") << u"<p>全画面</p>"_s;
+        QTest::newRow("code page 932") << QByteArray("<p>\x91\x53\x89\xe6\x96\xca</p>") << u"<p>全画面</p>"_s;
     }
     void decodesUtf8AndCp932()
     {
@@ -68,23 +62,23 @@ private slots:
 
     void showsTheShippedHelpFile()
     {
-        QVERIFY(QFileInfo::exists(shippedHelpFile()));
-        help::HelpWindow window(shippedHelpFile(), QString());
+        const QString shipped = dataPath(u"../../data/"_s + kHelpName);
+        help::HelpWindow window(shipped, QString());
         QVERIFY(window.fileFound());
-        QCOMPARE(window.windowTitle(), u"Quillharbour ヘルプ"_qs);
+        QCOMPARE(window.windowTitle(), u"Quillharbour ヘルプ"_s);
         const QString text = window.toPlainText();
-        // Every setting of the settings window is explained.
-        for (const QString& caption : {u"Masterのポート番号"_qs, u"Childのポート番号"_qs, u"Masterの初期画面表示"_qs,
-                                       u"全画面表示"_qs, u"ウィンドウ表示"_qs, u"設定"_qs, u"呼び出し"_qs})
+        // Every setting of the settings window is explained, and the calls.
+        for (const QString& caption : {u"Masterのポート番号"_s, u"Childのポート番号"_s, u"Masterの初期画面表示"_s,
+                                       u"全画面表示"_s, u"ウィンドウ表示"_s, u"設定"_s, u"呼び出し"_s})
             QVERIFY2(text.contains(caption), qPrintable(caption));
     }
 
     void saysWhenTheFileIsMissing()
     {
-        QTemporaryDir empty;
-        help::HelpWindow window(u"missing.hlp"_qs, empty.path());
+        const QTemporaryDir empty;
+        help::HelpWindow window(u"missing.hlp"_s, empty.path());
         QVERIFY(!window.fileFound());
-        QVERIFY(window.toPlainText().contains(u"missing.hlp"_qs));
+        QVERIFY(window.toPlainText().contains(u"missing.hlp"_s));
     }
 };
 

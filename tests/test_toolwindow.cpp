@@ -1,32 +1,41 @@
-#include "cp932text.h"
-#include "frmabout.h"
-#include "helplauncher.h"
-#include "messagebox.h"
-#include "toolfixture.h"
-#include "twips.h"
+#include "common/aboutbox.h"
+#include "common/cp932text.h"
+#include "tests/support/toolfixture.h"
+#include "tool/modelist.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTabBar>
+#include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
 
 using namespace qh;
 using namespace qh::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kIni = u"Quillharbour_Master.ini"_qs;
+const QString kIni = u"Quillharbour_Master.ini"_s;
 
-QStringList slotNames(const char* control)
+QString slotName(const char* control, int index)
+{
+    return QLatin1String(control) + u'_' + QString::number(index);
+}
+
+QStringList objectNames(const QList<QAction*>& actions)
 {
     QStringList names;
-    for (int i = 0; i < kSlotCount; ++i)
-        names << QLatin1String(control) + u'_' + QString::number(i);
+    for (const QAction* action : actions)
+        names << (action->menu() ? action->menu()->objectName() : action->objectName());
     return names;
 }
 
@@ -41,184 +50,164 @@ int runEventLoop()
     return QApplication::exec();
 }
 
+// A stand-in help viewer: writes its tag, its arguments and its working folder to `out`.
+bool writeViewer(const QString& path, const QByteArray& tag, const QString& out)
+{
+    const QByteArray target = QFile::encodeName(out);
+    const QByteArray script = "#!/bin/sh\n{ echo " + tag + "; echo \"$#\"; printf '%s\\n' \"$@\"; pwd; } > '" + target +
+                              ".part'\nmv '" + target + ".part' '" + target + "'\n";
+    return writeAll(path, script) &&
+           QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 } // namespace
 
 class TestToolWindow : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { setProgramTitle(kToolTitle()); }
-
-    void layoutAndCaptions_data()
+    void initTestCase()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QRect>("twipsRect");
-        QTest::newRow("Label1") << u"Label1"_qs << u"Masterのポート番号"_qs << QRect(240, 120, 1575, 255);
-        QTest::newRow("Text1") << u"Text1"_qs << QString() << QRect(1920, 120, 615, 270);
-        QTest::newRow("Label3") << u"Label3"_qs << u"Masterの初期画面表示"_qs << QRect(2760, 120, 1815, 255);
-        QTest::newRow("List1") << u"List1"_qs << QString() << QRect(4680, 120, 1695, 240);
-        QTest::newRow("Label2") << u"Label2"_qs << u"Childのポート番号"_qs << QRect(240, 480, 1575, 255);
-        QTest::newRow("Text2") << u"Text2"_qs << QString() << QRect(1920, 480, 615, 270);
-        QTest::newRow("Frame1_1") << u"Frame1_1"_qs << u"01-10"_qs << QRect(480, 1440, 5655, 3855);
-        QTest::newRow("Frame1_2") << u"Frame1_2"_qs << u"11-20"_qs << QRect(480, 1440, 5655, 3855);
-        QTest::newRow("Frame1_3") << u"Frame1_3"_qs << u"21-30"_qs << QRect(480, 1440, 5655, 3855);
-        QTest::newRow("Command2") << u"Command2"_qs << u"設定"_qs << QRect(240, 5520, 1575, 375);
-        QTest::newRow("Command1") << u"Command1"_qs << u"終了"_qs << QRect(5280, 5520, 1095, 375);
-        QTest::newRow("Check1_0") << u"Check1_0"_qs << u"コンピュータ番号01"_qs << QRect(120, 240, 1815, 255);
-        QTest::newRow("Check1_19") << u"Check1_19"_qs << u"コンピュータ番号20"_qs << QRect(120, 3480, 1815, 255);
-        QTest::newRow("Check1_29") << u"Check1_29"_qs << u"コンピュータ番号30"_qs << QRect(120, 3480, 1815, 255);
-        QTest::newRow("Text3_12") << u"Text3_12"_qs << QString() << QRect(2040, 960, 1335, 270);
-        QTest::newRow("List2_25") << u"List2_25"_qs << QString() << QRect(3600, 2040, 1695, 240);
-    }
-    void layoutAndCaptions()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, caption);
-        QFETCH(QRect, twipsRect);
-        WorkingFolder folder;
-        QVERIFY(writeAll(folder.path(kIni), exampleBytes()));
-        OpenWindow form;
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        QCOMPARE(form->windowTitle(), u"Quillharbour_Master_Tool"_qs);
-        auto* widget = form.control<QWidget>(name);
-        QVERIFY(widget);
-        QCOMPARE(widget->geometry(),
-                 twips::rectToPixels(twipsRect.x(), twipsRect.y(), twipsRect.width(), twipsRect.height()));
-        if (auto* label = qobject_cast<QLabel*>(widget))
-            QCOMPARE(label->text(), caption);
-        // No caption is cut off at its place.
-        if (qobject_cast<QLabel*>(widget) || qobject_cast<QCheckBox*>(widget))
-            QVERIFY(widget->sizeHint().width() <= widget->width());
-        if (auto* button = qobject_cast<QAbstractButton*>(widget))
-            QCOMPARE(button->text(), caption);
-        if (auto* frame = qobject_cast<QGroupBox*>(widget))
-            QCOMPARE(frame->title(), caption);
-        QCOMPARE(form->centralWidget()->size(), twips::sizeToPixels(6600, 5985));
+        quietOffscreenWarnings();
+        setProgramTitle(u"Quillharbour_Master_Tool"_s);
     }
 
-    void everySlotRowHasItsControls()
+    void captionsAndMenus()
     {
-        WorkingFolder folder;
-        MessageCapture capture;
-        OpenWindow form;
-        auto* tabs = form.control<QTabBar>(u"TabStrip1"_qs);
-        QVERIFY(tabs);
+        const ToolSession tool;
+        const OpenWindow& window = tool.window;
+        QCOMPARE(window->windowTitle(), u"Quillharbour_Master_Tool"_s);
+        const QList<std::pair<QString, QString>> captions{{u"Label1"_s, u"Masterのポート番号"_s},
+                                                          {u"Label3"_s, u"Masterの初期画面表示"_s},
+                                                          {u"Label2"_s, u"Childのポート番号"_s},
+                                                          {u"Frame1_1"_s, u"01-10"_s},
+                                                          {u"Frame1_2"_s, u"11-20"_s},
+                                                          {u"Frame1_3"_s, u"21-30"_s},
+                                                          {u"Command2"_s, u"設定"_s},
+                                                          {u"Command1"_s, u"終了"_s},
+                                                          {u"Menu10"_s, u"ﾌｧｲﾙ"_s},
+                                                          {u"Menu11"_s, u"終了"_s},
+                                                          {u"Menu00"_s, u"ヘルプ"_s},
+                                                          {u"Menu03"_s, u"ヘルプ"_s},
+                                                          {u"Menu01"_s, u"About..."_s}};
+        for (const auto& [name, caption] : captions) {
+            QObject* control = window.control<QObject>(name);
+            QVERIFY2(control, qPrintable(name));
+            if (auto* label = qobject_cast<QLabel*>(control)) {
+                QCOMPARE(label->text(), caption);
+                QVERIFY2(label->sizeHint().width() <= label->width(), "caption cut off");
+            } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+                QCOMPARE(button->text(), caption);
+            } else if (auto* frame = qobject_cast<QGroupBox*>(control)) {
+                QCOMPARE(frame->title(), caption);
+            } else if (auto* menu = qobject_cast<QMenu*>(control)) {
+                QCOMPARE(menu->title(), caption);
+            } else {
+                QCOMPARE(qobject_cast<QAction*>(control)->text(), caption);
+            }
+        }
+        auto* tabs = window.control<QTabBar>(u"TabStrip1"_s);
+        QCOMPARE((QStringList{tabs->tabText(0), tabs->tabText(1), tabs->tabText(2)}),
+                 (QStringList{u"01-10"_s, u"11-20"_s, u"21-30"_s}));
         QCOMPARE(tabs->count(), 3);
-        QCOMPARE(tabs->tabText(0), u"01-10"_qs);
-        QCOMPARE(tabs->tabText(2), u"21-30"_qs);
         for (int i = 0; i < kSlotCount; ++i) {
-            const QString frameName = u"Frame1_"_qs + QString::number(i / 10 + 1);
-            auto* check = form.control<QCheckBox>(u"Check1_"_qs + QString::number(i));
-            QVERIFY(check);
-            QCOMPARE(check->text(), u"コンピュータ番号%1"_qs.arg(i + 1, 2, 10, QLatin1Char('0')));
-            QCOMPARE(check->parent()->objectName(), frameName);
-            QCOMPARE(form.control<QWidget>(u"Text3_"_qs + QString::number(i))->parent()->objectName(), frameName);
-            QCOMPARE(form.control<QWidget>(u"List2_"_qs + QString::number(i))->parent()->objectName(), frameName);
+            auto* check = window.control<QCheckBox>(slotName("Check1", i));
+            QCOMPARE(check->text(), u"コンピュータ番号%1"_s.arg(i + 1, 2, 10, QLatin1Char('0')));
+            QVERIFY2(check->sizeHint().width() <= check->width(), "caption cut off");
+        }
+        // The menus in their places, without shortcuts or check marks.
+        QCOMPARE(objectNames(window->menuBar()->actions()), (QStringList{u"Menu10"_s, u"Menu00"_s}));
+        QCOMPARE(objectNames(window.control<QMenu>(u"Menu10"_s)->actions()), QStringList{u"Menu11"_s});
+        QCOMPARE(objectNames(window.control<QMenu>(u"Menu00"_s)->actions()), (QStringList{u"Menu03"_s, u"Menu01"_s}));
+        for (const QAction* action : window->findChildren<QAction*>()) {
+            QVERIFY(!action->isCheckable());
+            QVERIFY(action->shortcut().isEmpty());
         }
     }
 
     void loadsTheExampleFile()
     {
-        WorkingFolder folder;
-        QVERIFY(writeAll(folder.path(kIni), exampleBytes()));
-        MessageCapture capture;
-        OpenWindow form;
-        QVERIFY(capture.messages.isEmpty());
-        QCOMPARE(form.value(u"Text1"_qs), QVariant(u"5002"_qs));
-        QCOMPARE(form.value(u"Text2"_qs), QVariant(u"5001"_qs));
-        QCOMPARE(form.value(u"List1"_qs), QVariant(0));
+        const ToolSession tool;
+        QCOMPARE(tool.messages.texts(), QStringList());
+        QCOMPARE(tool.window.value(u"Text1"_s), QVariant(u"5002"_s));
+        QCOMPARE(tool.window.value(u"Text2"_s), QVariant(u"5001"_s));
+        QCOMPARE(tool.window.value(u"List1"_s), QVariant(0));
         for (int i = 0; i < kSlotCount; ++i) {
-            const QString n = QString::number(i);
             const bool named = i < 3;
-            QCOMPARE(form.value(u"Check1_"_qs + n), QVariant(i < 2));
-            QCOMPARE(form.value(u"Text3_"_qs + n),
-                     QVariant(named ? u"ROOM2-PC0"_qs + QString::number(i + 1) : QString()));
-            QCOMPARE(form.value(u"List2_"_qs + n), QVariant(i < 2 ? 0 : (named ? 1 : -1)));
+            QCOMPARE(tool.window.value(slotName("Check1", i)), QVariant(i < 2));
+            QCOMPARE(tool.window.value(slotName("Text3", i)),
+                     QVariant(named ? u"ROOM2-PC0"_s + QString::number(i + 1) : QString()));
+            QCOMPARE(tool.window.value(slotName("List2", i)), QVariant(i < 2 ? 0 : (named ? 1 : -1)));
         }
-        QCOMPARE(form->currentTab(), 1);
     }
 
+    // How the window shows what it read: the reading itself is test_settingsfile's.
     void loadingRules_data()
     {
         QTest::addColumn<QString>("fileText");
         QTest::addColumn<QString>("control");
-        QTest::addColumn<QVariant>("expected");
-        QTest::newRow("port with leading zero") << u"RemotePortx=05000"_qs << u"Text2"_qs << QVariant(u"5000"_qs);
-        QTest::newRow("port with a blank") << u"MyHostPortx= 5002"_qs << u"Text1"_qs << QVariant(u"5002"_qs);
-        QTest::newRow("negative port") << u"MyHostPortx=-7"_qs << u"Text1"_qs << QVariant(u"-7"_qs);
-        QTest::newRow("empty port") << u"RemotePortx="_qs << u"Text2"_qs << QVariant(u"0"_qs);
-        QTest::newRow("key without x") << u"RemotePort=5000"_qs << u"Text2"_qs << QVariant(u"0"_qs);
-        QTest::newRow("port line missing") << u"ScreenSizex=FullScreen"_qs << u"Text2"_qs << QVariant(QString());
-        QTest::newRow("master full screen") << u"ScreenSizex=FullScreen"_qs << u"List1"_qs << QVariant(0);
-        QTest::newRow("master lower case") << u"ScreenSizex=fullscreen"_qs << u"List1"_qs << QVariant(1);
-        QTest::newRow("master empty mode") << u"ScreenSizex="_qs << u"List1"_qs << QVariant(1);
-        QTest::newRow("master line missing") << u"RemotePortx=1"_qs << u"List1"_qs << QVariant(-1);
-        QTest::newRow("flag 1 without name ticks")
-            << u"ChildComp05=1,FullScreen"_qs << u"Check1_4"_qs << QVariant(true);
-        QTest::newRow("name of one blank is empty") << u"ChildComp05=1 ,FullScreen"_qs << u"List2_4"_qs << QVariant(-1);
+        QTest::addColumn<QVariant>("shown");
+        QTest::newRow("port with leading zero") << u"RemotePortx=05000"_s << u"Text2"_s << QVariant(u"5000"_s);
+        QTest::newRow("negative port") << u"MyHostPortx=-7"_s << u"Text1"_s << QVariant(u"-7"_s);
+        QTest::newRow("empty port") << u"RemotePortx="_s << u"Text2"_s << QVariant(u"0"_s);
+        QTest::newRow("port line missing") << u"ScreenSizex=FullScreen"_s << u"Text2"_s << QVariant(QString());
+        QTest::newRow("master full screen") << u"ScreenSizex=FullScreen"_s << u"List1"_s << QVariant(0);
+        QTest::newRow("master lower case") << u"ScreenSizex=fullscreen"_s << u"List1"_s << QVariant(1);
+        QTest::newRow("master line missing") << u"RemotePortx=1"_s << u"List1"_s << QVariant(-1);
+        QTest::newRow("flag 1 without name ticks") << u"ChildComp05=1,FullScreen"_s << u"Check1_4"_s << QVariant(true);
+        QTest::newRow("name of one blank: no mode") << u"ChildComp05=1 ,FullScreen"_s << u"List2_4"_s << QVariant(-1);
+        QTest::newRow("name of one blank: no name")
+            << u"ChildComp05=1 ,FullScreen"_s << u"Text3_4"_s << QVariant(QString());
         QTest::newRow("flag 0 leaves unticked")
-            << u"ChildComp07=0ROOM2-PC07,WindowScreen"_qs << u"Check1_6"_qs << QVariant(false);
-        QTest::newRow("slot line name") << u"ChildComp07=0ROOM2-PC07,WindowScreen"_qs << u"Text3_6"_qs
-                                        << QVariant(u"ROOM2-PC07"_qs);
-        QTest::newRow("later line's name wins")
-            << u"ChildComp09=1A,FullScreen\r\nChildComp09=0B,WindowScreen"_qs << u"Text3_8"_qs << QVariant(u"B"_qs);
+            << u"ChildComp07=0ROOM2-PC07,WindowScreen"_s << u"Check1_6"_s << QVariant(false);
         QTest::newRow("any 1 keeps the tick")
-            << u"ChildComp09=1A,FullScreen\r\nChildComp09=0B,WindowScreen"_qs << u"Check1_8"_qs << QVariant(true);
-        QTest::newRow("later line's mode wins")
-            << u"ChildComp09=1A,FullScreen\r\nChildComp09=0B,WindowScreen"_qs << u"List2_8"_qs << QVariant(1);
+            << u"ChildComp09=1A,FullScreen\r\nChildComp09=0B,WindowScreen"_s << u"Check1_8"_s << QVariant(true);
         QTest::newRow("double-byte name")
-            << u"ChildComp30=1教室ＰＣ①,FullScreen"_qs << u"Text3_29"_qs << QVariant(u"教室ＰＣ①"_qs);
-        QTest::newRow("slot out of range ignored")
-            << u"ChildComp31=1X,FullScreen\r\nChildComp01=0Y,"_qs << u"Check1_0"_qs << QVariant(false);
+            << u"ChildComp30=1教室ＰＣ①,FullScreen"_s << u"Text3_29"_s << QVariant(u"教室ＰＣ①"_s);
     }
     void loadingRules()
     {
         QFETCH(QString, fileText);
         QFETCH(QString, control);
-        QFETCH(QVariant, expected);
-        WorkingFolder folder;
-        QVERIFY(writeAll(folder.path(kIni), cp932::encode(u"[ChildComp]\r\n"_qs + fileText + u"\r\n"_qs)));
-        MessageCapture capture;
-        OpenWindow form;
-        QVERIFY(capture.messages.isEmpty());
-        QCOMPARE(form.value(control), expected);
+        QFETCH(QVariant, shown);
+        const ToolSession tool(cp932::encode(u"[ChildComp]\r\n"_s + fileText + u"\r\n"_s));
+        QCOMPARE(tool.messages.texts(), QStringList());
+        QCOMPARE(tool.window.value(control), shown);
     }
 
     void unreadableFileGivesAnEmptyWindow_data()
     {
         QTest::addColumn<bool>("missing");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("missing") << true << QStringList{u"INIファイルがありません"_qs};
+        QTest::newRow("missing") << true << QStringList{u"INIファイルがありません"_s};
         QTest::newRow("folder in its place") << false << QStringList{};
     }
     void unreadableFileGivesAnEmptyWindow()
     {
         QFETCH(bool, missing);
         QFETCH(QStringList, messages);
-        WorkingFolder folder;
+        const WorkingFolder folder;
         if (!missing)
-            QVERIFY(QDir().mkdir(folder.path(kIni)));
+            QVERIFY(QDir().mkdir(kIni));
         MessageCapture capture;
-        OpenWindow form;
+        const OpenWindow window;
         QCOMPARE(capture.texts(), messages);
         for (const CapturedMessage& message : capture.messages)
-            QCOMPARE(message.title, u"Quillharbour_Masterからのメッセージ"_qs);
-        QCOMPARE(form.value(u"Text1"_qs), QVariant(QString()));
-        QCOMPARE(form.value(u"Text2"_qs), QVariant(QString()));
-        QStringList lists = slotNames("List2");
-        lists << u"List1"_qs;
+            QCOMPARE(message.title, u"Quillharbour_Masterからのメッセージ"_s);
+        QCOMPARE(window.value(u"Text1"_s), QVariant(QString()));
+        QCOMPARE(window.value(u"Text2"_s), QVariant(QString()));
+        QStringList lists{u"List1"_s};
+        for (int i = 0; i < kSlotCount; ++i) {
+            lists << slotName("List2", i);
+            QCOMPARE(window.value(slotName("Check1", i)), QVariant(false));
+            QCOMPARE(window.value(slotName("Text3", i)), QVariant(QString()));
+        }
         for (const QString& name : lists) {
-            auto* list = form.control<tool::ModeList>(name);
+            auto* list = window.control<tool::ModeList>(name);
             QCOMPARE(list->modeIndex(), -1);
             QCOMPARE(list->count(), 2);
-            QCOMPARE(list->item(0)->text(), u"全画面表示"_qs);
-            QCOMPARE(list->item(1)->text(), u"ウィンドウ表示"_qs);
-        }
-        for (int i = 0; i < kSlotCount; ++i) {
-            QCOMPARE(form.value(u"Check1_"_qs + QString::number(i)), QVariant(false));
-            QCOMPARE(form.value(u"Text3_"_qs + QString::number(i)), QVariant(QString()));
+            QCOMPARE(list->item(0)->text(), u"全画面表示"_s);
+            QCOMPARE(list->item(1)->text(), u"ウィンドウ表示"_s);
         }
     }
 
@@ -236,93 +225,72 @@ private slots:
     {
         QFETCH(QList<int>, clickedTabs);
         QFETCH(int, shownFrame);
-        WorkingFolder folder;
-        QVERIFY(writeAll(folder.path(kIni), exampleBytes()));
-        OpenWindow form;
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        auto* tabs = form.control<QTabBar>(u"TabStrip1"_qs);
+        const ToolSession tool;
+        tool.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(tool.window.get()));
+        auto* tabs = tool.window.control<QTabBar>(u"TabStrip1"_s);
         for (int tab : clickedTabs)
             QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab - 1).center());
-        QCOMPARE(form->currentTab(), shownFrame);
         QCOMPARE(tabs->currentIndex(), shownFrame - 1);
         for (int frame = 1; frame <= 3; ++frame)
-            QCOMPARE(form.control<QWidget>(u"Frame1_"_qs + QString::number(frame))->isVisible(), frame == shownFrame);
-        const QString firstSlot = QString::number((shownFrame - 1) * 10);
-        QVERIFY(form.control<QWidget>(u"Check1_"_qs + firstSlot)->isVisible());
+            QCOMPARE(tool.window.control<QWidget>(u"Frame1_"_s + QString::number(frame))->isVisible(),
+                     frame == shownFrame);
+        // Exactly the ten rows of the shown frame can be seen.
+        for (int i = 0; i < kSlotCount; ++i) {
+            for (const char* control : {"Check1", "Text3", "List2"})
+                QCOMPARE(tool.window.control<QWidget>(slotName(control, i))->isVisible(), i / 10 + 1 == shownFrame);
+        }
     }
 
-    void scrollStepFlipsTheSelection_data()
+    void stepFlipsTheSelection_data()
     {
         QTest::addColumn<QString>("list");
         QTest::addColumn<int>("before");
-        QTest::addColumn<int>("action");
+        QTest::addColumn<int>("action"); // a scroll bar action, or 0 with a wheel turn
+        QTest::addColumn<int>("wheel");
         QTest::addColumn<int>("after");
         const int down = QAbstractSlider::SliderSingleStepAdd;
         const int up = QAbstractSlider::SliderSingleStepSub;
-        QTest::newRow("none, down arrow") << u"List2_20"_qs << -1 << down << 0;
-        QTest::newRow("none, up arrow") << u"List2_20"_qs << -1 << up << 0;
-        QTest::newRow("window, up arrow") << u"List2_2"_qs << 1 << up << 0;
-        QTest::newRow("window, down arrow at the end") << u"List2_2"_qs << 1 << down << 0;
-        QTest::newRow("full screen, down arrow") << u"List2_0"_qs << 0 << down << 1;
-        QTest::newRow("full screen, up arrow at the end") << u"List2_0"_qs << 0 << up << 1;
-        QTest::newRow("master, page step") << u"List1"_qs << 0 << int(QAbstractSlider::SliderPageStepAdd) << 1;
-        QTest::newRow("thumb moved") << u"List2_1"_qs << 0 << int(QAbstractSlider::SliderMove) << 1;
+        QTest::newRow("none, down arrow") << u"List2_20"_s << -1 << down << 0 << 0;
+        QTest::newRow("none, up arrow") << u"List2_20"_s << -1 << up << 0 << 0;
+        QTest::newRow("window, up arrow") << u"List2_2"_s << 1 << up << 0 << 0;
+        QTest::newRow("window, down arrow at the end") << u"List2_2"_s << 1 << down << 0 << 0;
+        QTest::newRow("full screen, down arrow") << u"List2_0"_s << 0 << down << 0 << 1;
+        QTest::newRow("full screen, up arrow at the end") << u"List2_0"_s << 0 << up << 0 << 1;
+        QTest::newRow("master, page step") << u"List1"_s << 0 << int(QAbstractSlider::SliderPageStepAdd) << 0 << 1;
+        QTest::newRow("thumb moved") << u"List2_1"_s << 0 << int(QAbstractSlider::SliderMove) << 0 << 1;
+        QTest::newRow("none, wheel down") << u"List2_20"_s << -1 << 0 << -120 << 0;
+        QTest::newRow("full screen, wheel up at the end") << u"List2_0"_s << 0 << 0 << 120 << 1;
+        QTest::newRow("window, wheel down at the end") << u"List2_2"_s << 1 << 0 << -120 << 0;
     }
-    void scrollStepFlipsTheSelection()
+    void stepFlipsTheSelection()
     {
         QFETCH(QString, list);
         QFETCH(int, before);
         QFETCH(int, action);
+        QFETCH(int, wheel);
         QFETCH(int, after);
-        WorkingFolder folder;
-        QVERIFY(writeAll(folder.path(kIni), exampleBytes()));
-        OpenWindow form;
-        auto* modeList = form.control<tool::ModeList>(list);
+        const ToolSession tool;
+        auto* modeList = tool.window.control<tool::ModeList>(list);
         QCOMPARE(modeList->modeIndex(), before);
-        modeList->verticalScrollBar()->triggerAction(QAbstractSlider::SliderAction(action));
+        if (action != 0) {
+            modeList->verticalScrollBar()->triggerAction(QAbstractSlider::SliderAction(action));
+        } else {
+            const QPointF at = modeList->viewport()->rect().center();
+            QWheelEvent turn(at, modeList->viewport()->mapToGlobal(at), {}, {0, wheel}, Qt::NoButton, {},
+                             Qt::NoScrollPhase, false);
+            QApplication::sendEvent(modeList->viewport(), &turn);
+        }
         QCOMPARE(modeList->modeIndex(), after);
-        // The row in view is the selected one.
-        QCOMPARE(modeList->verticalScrollBar()->value(), after);
-        modeList->verticalScrollBar()->triggerAction(QAbstractSlider::SliderAction(action));
-        QCOMPARE(modeList->modeIndex(), tool::steppedModeIndex(after));
-    }
-
-    void wheelStepsLikeTheArrows_data()
-    {
-        QTest::addColumn<int>("before");
-        QTest::addColumn<int>("angle");
-        QTest::addColumn<int>("after");
-        QTest::newRow("none, wheel down") << -1 << -120 << 0;
-        QTest::newRow("full screen, wheel up at the end") << 0 << 120 << 1;
-        QTest::newRow("window, wheel down at the end") << 1 << -120 << 0;
-    }
-    void wheelStepsLikeTheArrows()
-    {
-        QFETCH(int, before);
-        QFETCH(int, angle);
-        QFETCH(int, after);
-        WorkingFolder folder;
-        MessageCapture capture;
-        OpenWindow form;
-        auto* modeList = form.control<tool::ModeList>(u"List2_7"_qs);
-        modeList->setModeIndex(before);
-        const QPointF at = modeList->viewport()->rect().center();
-        QWheelEvent wheel(at, modeList->viewport()->mapToGlobal(at), {}, {0, angle}, Qt::NoButton, {},
-                          Qt::NoScrollPhase, false);
-        QApplication::sendEvent(modeList->viewport(), &wheel);
-        QCOMPARE(modeList->modeIndex(), after);
-        QCOMPARE(modeList->verticalScrollBar()->value(), after);
+        QCOMPARE(modeList->verticalScrollBar()->value(), after); // the row in view is the selected one
     }
 
     void clickingTheVisibleItemSelectsIt()
     {
-        WorkingFolder folder;
-        QVERIFY(writeAll(folder.path(kIni), exampleBytes()));
-        OpenWindow form;
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        auto* modeList = form.control<tool::ModeList>(u"List2_5"_qs);
+        const ToolSession tool;
+        tool.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(tool.window.get()));
+        auto* modeList = tool.window.control<tool::ModeList>(u"List2_5"_s);
         QCOMPARE(modeList->modeIndex(), -1);
         QTest::mouseClick(modeList->viewport(), Qt::LeftButton, {},
                           modeList->visualItemRect(modeList->item(0)).center());
@@ -331,163 +299,113 @@ private slots:
 
     void focusOrder()
     {
-        WorkingFolder folder;
-        MessageCapture capture;
-        OpenWindow form;
-        QStringList expected{u"Text1"_qs, u"Text2"_qs, u"Command1"_qs, u"List1"_qs, u"TabStrip1"_qs};
+        const ToolSession tool;
+        QStringList expected{u"Text1"_s, u"Text2"_s, u"Command1"_s, u"List1"_s, u"TabStrip1"_s};
         for (int i = 0; i < kSlotCount; ++i) {
-            const QString n = QString::number(i);
             if (i < 10)
-                expected << u"List2_"_qs + n << u"Text3_"_qs + n;
+                expected << slotName("List2", i) << slotName("Text3", i);
             else
-                expected << u"Text3_"_qs + n << u"List2_"_qs + n;
+                expected << slotName("Text3", i) << slotName("List2", i);
         }
-        expected << u"Command2"_qs << slotNames("Check1");
+        expected << u"Command2"_s;
+        for (int i = 0; i < kSlotCount; ++i)
+            expected << slotName("Check1", i);
         QStringList chain;
-        QWidget* widget = form.control<QWidget>(u"Text1"_qs);
+        QWidget* first = tool.window.control<QWidget>(u"Text1"_s);
+        QWidget* widget = first;
         do {
             if (expected.contains(widget->objectName()) && !chain.contains(widget->objectName()))
                 chain << widget->objectName();
             widget = widget->nextInFocusChain();
-        } while (widget != form.control<QWidget>(u"Text1"_qs));
+        } while (widget != first);
         QCOMPARE(chain, expected);
     }
 
-    void menus_data()
+    // "終了" ends the program at once, an open About box with it. The menu's "終了" and the title
+    // bar close the window only: the program runs on until the About box is closed. None saves.
+    void endingTheTool_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("menu");
-        QTest::addColumn<int>("position");
-        QTest::newRow("Menu10") << u"Menu10"_qs << u"ﾌｧｲﾙ"_qs << QString() << 0;
-        QTest::newRow("Menu11") << u"Menu11"_qs << u"終了"_qs << u"Menu10"_qs << 0;
-        QTest::newRow("Menu00") << u"Menu00"_qs << u"ヘルプ"_qs << QString() << 1;
-        QTest::newRow("Menu03") << u"Menu03"_qs << u"ヘルプ"_qs << u"Menu00"_qs << 0;
-        QTest::newRow("Menu01") << u"Menu01"_qs << u"About..."_qs << u"Menu00"_qs << 1;
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("windowStaysOpen");
+        QTest::newRow("button 終了") << u"Command1"_s << true;
+        QTest::newRow("menu 終了") << u"Menu11"_s << false;
+        QTest::newRow("title bar") << QString() << false;
     }
-    void menus()
+    void endingTheTool()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, caption);
-        QFETCH(QString, menu);
-        QFETCH(int, position);
-        WorkingFolder folder;
-        MessageCapture capture;
-        OpenWindow form;
-        const QList<QAction*> actions =
-            menu.isEmpty() ? form->menuBar()->actions() : form.control<QMenu>(menu)->actions();
-        QVERIFY(position < actions.size());
-        QAction* action = actions[position];
-        const QString actionName = action->menu() ? action->menu()->objectName() : action->objectName();
-        QCOMPARE(actionName, name);
-        QCOMPARE(action->text(), caption);
-        QVERIFY(action->isEnabled());
-        QVERIFY(!action->isCheckable());
-        QVERIFY(action->shortcut().isEmpty());
-    }
-
-    void command1EndsTheProgramAtOnce()
-    {
-        WorkingFolder folder;
-        QVERIFY(writeAll(folder.path(kIni), exampleBytes()));
-        OpenWindow form;
-        form->show();
-        form.control<QAction>(u"Menu01"_qs)->trigger(); // an open About box must not keep the program alive
-        QVERIFY(aboutBox());
-        QTimer::singleShot(0, form.get(),
-                           [&form] { QTest::mouseClick(form.control<QPushButton>(u"Command1"_qs), Qt::LeftButton); });
-        QCOMPARE(runEventLoop(), 0);
-        QVERIFY(form.isOpen());
-        QVERIFY(readAll(folder.path(kIni)) == exampleBytes());
-    }
-
-    void exitClosesOnlyTheWindow_data()
-    {
-        QTest::addColumn<bool>("byMenu");
-        QTest::newRow("menu 終了") << true;
-        QTest::newRow("title bar") << false;
-    }
-    void exitClosesOnlyTheWindow()
-    {
-        QFETCH(bool, byMenu);
-        WorkingFolder folder;
-        QVERIFY(writeAll(folder.path(kIni), exampleBytes()));
-        OpenWindow form;
-        form->show();
-        // The help menu's About box: one box however often it is asked for.
-        form.control<QAction>(u"Menu01"_qs)->trigger();
-        const QPointer<frmAbout> about = aboutBox();
+        QFETCH(QString, how);
+        QFETCH(bool, windowStaysOpen);
+        const ToolSession tool;
+        const OpenWindow& window = tool.window;
+        window->show();
+        window.control<QAction>(u"Menu01"_s)->trigger();
+        const QPointer<AboutBox> about = shownAboutBoxes().value(0);
         QVERIFY(about && about->isVisible());
-        QCOMPARE(about->windowTitle(), u"Quillharbour_Master_Toolのﾊﾞｰｼﾞｮﾝ情報"_qs);
-        form.control<QAction>(u"Menu01"_qs)->trigger();
-        QCOMPARE(aboutBox(), about.data());
-        form.control<QLineEdit>(u"Text1"_qs)->setText(u"7777"_qs);
-        bool stillRunning = false;
+        QCOMPARE(about->windowTitle(), u"Quillharbour_Master_Toolのﾊﾞｰｼﾞｮﾝ情報"_s);
+        window.control<QLineEdit>(u"Text1"_s)->setText(u"7777"_s);
+        bool ranOnWithTheBox = false;
         QTimer::singleShot(0, qApp, [&] {
-            if (byMenu)
-                form.control<QAction>(u"Menu11"_qs)->trigger();
+            if (how == u"Command1")
+                QTest::mouseClick(window.control<QPushButton>(how), Qt::LeftButton);
+            else if (how == u"Menu11")
+                window.control<QAction>(how)->trigger();
             else
-                form->close();
-            // Runs after the closed window was deleted: the program runs on while the About box is open.
+                window->close();
+            // Runs after a closed window was deleted, unless the program has ended.
             QTimer::singleShot(0, about.data(), [&] {
-                stillRunning = about && about->isVisible() && !form.isOpen();
-                about->cmdOK_Click();
+                ranOnWithTheBox = about && about->isVisible() && !window.isOpen();
+                about->accept();
             });
         });
         QCOMPARE(runEventLoop(), 0);
-        QVERIFY(stillRunning);
-        QVERIFY(!form.isOpen());
-        QVERIFY(readAll(folder.path(kIni)) == exampleBytes()); // neither way saves
+        QCOMPARE(ranOnWithTheBox, !windowStaysOpen);
+        QCOMPARE(window.isOpen(), windowStaysOpen);
+        QTRY_VERIFY(!about);
+        QCOMPARE(readAll(kIni), exampleBytes());
     }
 
+    // The help viewer is taken from beside the program, else from PATH; a stand-in notes how it
+    // was started. The tests do not lie beside a viewer, so the "beside" one is put there for a row.
+    // When none can be started, the tool shows nothing.
+    void helpStartsTheViewerWithTheBareName_data()
+    {
+        QTest::addColumn<bool>("onPath");
+        QTest::addColumn<bool>("besideProgram");
+        QTest::addColumn<QByteArray>("started");
+        QTest::newRow("from PATH") << true << false << QByteArray("path");
+        QTest::newRow("beside the program before PATH") << true << true << QByteArray("beside");
+        QTest::newRow("none to start") << false << false << QByteArray();
+    }
     void helpStartsTheViewerWithTheBareName()
     {
-        WorkingFolder folder;
-        QVERIFY(writeAll(folder.path(kIni), exampleBytes()));
-        // A stand-in viewer that notes what it was started with and where.
-        const QString viewer = folder.path(u"viewer.sh"_qs);
-        QVERIFY(writeAll(viewer, "#!/bin/sh\n{ echo \"$#\"; printf '%s\\n' \"$@\"; pwd; } > \"$0.part\"\n"
-                                 "mv \"$0.part\" \"$0.out\"\n"));
-        QVERIFY(QFile::setPermissions(viewer, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        tool::setHelpViewerProgram(viewer);
-        MessageCapture capture;
-        OpenWindow form;
-        form.control<QAction>(u"Menu03"_qs)->trigger();
-        QTRY_VERIFY(QFile::exists(viewer + u".out"_qs));
-        tool::setHelpViewerProgram({});
-        const QByteArray expected = "1\nQuillharbour_Master.hlp\n" + QFile::encodeName(QDir::currentPath()) + '\n';
-        QCOMPARE(readAll(viewer + u".out"_qs), expected);
-        QVERIFY(capture.messages.isEmpty());
-        QVERIFY(form.isOpen());
+        QFETCH(bool, onPath);
+        QFETCH(bool, besideProgram);
+        QFETCH(QByteArray, started);
+        const ToolSession tool;
+        const QString out = tool.folder.path(u"viewer.out"_s);
+        QVERIFY(QDir().mkdir(u"bin"_s));
+        if (onPath)
+            QVERIFY(writeViewer(tool.folder.path(u"bin/Quillharbour_Help"_s), "path", out));
+        const QByteArray path = qgetenv("PATH");
+        // Without a viewer on it, PATH holds only the empty folder.
+        qputenv("PATH", QFile::encodeName(tool.folder.path(u"bin"_s)) + (onPath ? ':' + path : QByteArray()));
+        const QString beside = QCoreApplication::applicationDirPath() + u"/Quillharbour_Help"_s;
+        const auto restore = qScopeGuard([&] {
+            qputenv("PATH", path);
+            if (besideProgram)
+                QFile::remove(beside);
+        });
+        if (besideProgram)
+            QVERIFY(writeViewer(beside, "beside", out));
+        tool.window.control<QAction>(u"Menu03"_s)->trigger();
+        if (!started.isEmpty()) {
+            QTRY_VERIFY(QFileInfo::exists(out));
+            QCOMPARE(readAll(out),
+                     started + "\n1\nQuillharbour_Master.hlp\n" + QFile::encodeName(tool.folder.path()) + '\n');
+        }
+        QCOMPARE(tool.messages.texts(), QStringList());
+        QVERIFY(tool.window.isOpen());
     }
-
-    void helpThatCannotStartShowsNothing()
-    {
-        WorkingFolder folder;
-        QVERIFY(writeAll(folder.path(kIni), exampleBytes()));
-        const QString viewer = folder.path(u"no-such-viewer"_qs);
-        tool::setHelpViewerProgram(viewer);
-        MessageCapture capture;
-        OpenWindow form;
-        QVERIFY(!tool::startHelpViewer());
-        form.control<QAction>(u"Menu03"_qs)->trigger();
-        tool::setHelpViewerProgram({});
-        QVERIFY(capture.messages.isEmpty());
-        QVERIFY(form.isOpen());
-    }
-
-    void helpViewerIsFoundBesideTheProgramOrOnPath()
-    {
-        tool::setHelpViewerProgram({});
-        const QString beside = QCoreApplication::applicationDirPath() + u"/Quillharbour_Help"_qs;
-        QCOMPARE(tool::helpViewerProgram(), QFileInfo(beside).isExecutable() ? beside : u"Quillharbour_Help"_qs);
-        tool::setHelpViewerProgram(u"/opt/viewer"_qs);
-        QCOMPARE(tool::helpViewerProgram(), u"/opt/viewer"_qs);
-        tool::setHelpViewerProgram({});
-    }
-
-private:
-    static QString kToolTitle() { return u"Quillharbour_Master_Tool"_qs; }
 };
 
 QTEST_MAIN(TestToolWindow)

@@ -1,7 +1,10 @@
 #include "tests/support/toolfixture.h"
 
+#include "common/aboutbox.h"
+#include "common/settingsfile.h"
 #include "tool/modelist.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 
@@ -27,9 +30,23 @@ QVariant OpenWindow::value(const QString& name) const
     return {};
 }
 
+QList<AboutBox*> shownAboutBoxes()
+{
+    QList<AboutBox*> boxes;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<AboutBox*>(widget); box && box->isVisible())
+            boxes.append(box);
+    }
+    return boxes;
+}
+
 QByteArray exampleBytes()
 {
     return readAll(dataPath(u"example.ini"_s));
 }
+
+ToolSession::ToolSession(const QByteArray& settings)
+    : m_written(settings.isNull() || folder.write(kSettingsFileName, settings))
+{}
 
 } // namespace qh::test

@@ -1,10 +1,16 @@
 #pragma once
 
+#include "tests/support/messagecapture.h"
 #include "tests/support/testfiles.h"
 #include "tool/settingswindow.h"
 
+#include <QList>
 #include <QPointer>
 #include <QVariant>
+
+namespace qh {
+class AboutBox;
+}
 
 namespace qh::test {
 
@@ -31,7 +37,27 @@ private:
     QPointer<tool::SettingsWindow> m_window;
 };
 
+// The About boxes on screen, found as the user sees them; a program shows at most one.
+QList<AboutBox*> shownAboutBoxes();
+
 // The configuration file of the tests' data folder, as bytes.
 QByteArray exampleBytes();
+
+// The settings tool as it starts in a folder of its own: the configuration file holds `settings`
+// (a null array: there is none), messages are captured, and the window has loaded.
+class ToolSession
+{
+public:
+    explicit ToolSession(const QByteArray& settings = exampleBytes());
+
+    const WorkingFolder folder;
+    MessageCapture messages;
+
+private:
+    bool m_written; // the file is in place before the window loads it
+
+public:
+    const OpenWindow window;
+};
 
 } // namespace qh::test
