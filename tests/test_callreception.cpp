@@ -1,67 +1,51 @@
-#include "callentry.h"
-#include "callreception.h"
-#include "form3.h"
-#include "testutil.h"
-#include "twips.h"
-#include "udptestutil.h"
+#include "master/callreception.h"
+#include "master/callwindow.h"
+#include "master/childchannel.h"
+#include "tests/support/presenterfixture.h"
 
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
+#include <memory>
+
 using namespace qh;
 using namespace qh::master;
+using namespace qh::test;
+using namespace Qt::StringLiterals;
 
-namespace {
-
-QStringList entriesOf(const CallReception& reception)
-{
-    QStringList entries;
-    if (!reception.form())
-        return entries;
-    const QListWidget* list = reception.form()->List1();
-    for (int row = 0; row < list->count(); ++row)
-        entries.append(list->item(row)->text());
-    return entries;
-}
-
-int entryCount(const CallReception& reception)
-{
-    return reception.form() ? reception.form()->List1()->count() : 0;
-}
-
-} // namespace
-
-// The calls of the children reach a CallReception through a real socket bound on loopback, the
-// presenter's master port, from a test socket that stands for the children.
+// The children's calls reach a CallReception through the presenter's real channel, bound on
+// loopback at the master port, from a plain socket that stands for the children.
 class TestCallReception : public QObject
 {
     Q_OBJECT
 private:
     std::unique_ptr<CallReception> m_reception;
-    std::unique_ptr<test::DatagramFeeder> m_masterPort;
-    test::DatagramSender m_child;
+    std::unique_ptr<ChildChannel> m_channel;
+    std::uint16_t m_masterPort = 0;
 
-    bool send(const QByteArray& datagram)
-    {
-        return m_child.send(datagram, m_masterPort->address(), m_masterPort->port());
-    }
+    bool send(const QByteArray& datagram) { return sendDatagram("127.0.0.1", m_masterPort, datagram); }
+
+    QStringList entries() const { return callEntries(*m_reception); }
+
+    int entryCount() const { return m_reception->window() ? m_reception->window()->callList()->count() : 0; }
 
 private slots:
-    void initTestCase() { test::quietOffscreenWarnings(); }
+    void initTestCase() { quietOffscreenWarnings(); }
 
     void init()
     {
         m_reception = std::make_unique<CallReception>();
-        m_masterPort = std::make_unique<test::DatagramFeeder>(
-            [this](const QByteArray& datagram) { m_reception->Winsock1_DataArrival(datagram); });
-        QVERIFY(m_masterPort->isBound());
+        m_channel = std::make_unique<ChildChannel>();
+        m_masterPort = freeUdpPort();
+        QVERIFY(m_channel->bind(std::int16_t(m_masterPort)));
+        connect(m_channel.get(), &ChildChannel::datagramRead, m_reception.get(), &CallReception::handleDatagram);
     }
 
     void cleanup()
     {
-        m_masterPort.reset();
+        m_channel.reset();
         m_reception.reset();
     }
 
@@ -69,15 +53,14 @@ private slots:
     {
         QTest::addColumn<QByteArray>("datagram");
         QTest::addColumn<QString>("number"); // the computer number listed, or empty when ignored
-
-        QTest::newRow("05Call") << QByteArray("05Call") << u"05"_qs;
-        QTest::newRow("30Call") << QByteArray("30Call") << u"30"_qs;
+        QTest::newRow("05Call") << QByteArray("05Call") << u"05"_s;
+        QTest::newRow("30Call") << QByteArray("30Call") << u"30"_s;
         QTest::newRow("31Call") << QByteArray("31Call") << QString();
         QTest::newRow("99Call") << QByteArray("99Call") << QString();
-        QTest::newRow("00Call") << QByteArray("00Call") << u"00"_qs;
-        QTest::newRow("-1Call") << QByteArray("-1Call") << u"-1"_qs;
-        QTest::newRow("blank and 7") << QByteArray(" 7Call") << u" 7"_qs;
-        QTest::newRow("digit and blank") << QByteArray("9 Call") << u"9 "_qs;
+        QTest::newRow("00Call") << QByteArray("00Call") << u"00"_s;
+        QTest::newRow("-1Call") << QByteArray("-1Call") << u"-1"_s;
+        QTest::newRow("blank and 7") << QByteArray(" 7Call") << u" 7"_s;
+        QTest::newRow("digit and blank") << QByteArray("9 Call") << u"9 "_s;
         QTest::newRow("one digit") << QByteArray("7Call") << QString();
         QTest::newRow("lower case") << QByteArray("07call") << QString();
         QTest::newRow("CR LF after") << QByteArray("07Call\r\n") << QString();
@@ -91,10 +74,10 @@ private slots:
         // Positions count characters: two wide digits are four bytes but two characters.
         QTest::newRow("wide digits") << QByteArray("\x82\x4f\x82\x54"
                                                    "Call")
-                                     << u"０５"_qs;
+                                     << u"０５"_s;
         QTest::newRow("wide 31") << QByteArray("\x82\x52\x82\x50"
                                                "Call")
-                                 << u"３１"_qs;
+                                 << u"３１"_s;
         QTest::newRow("lead byte left at the end") << QByteArray("07Call\x81") << QString();
         QTest::newRow("foreign text") << QByteArray("Command:VisibleTrue") << QString();
     }
@@ -103,64 +86,58 @@ private slots:
     {
         QFETCH(QByteArray, datagram);
         QFETCH(QString, number);
-
-        const std::optional<QString> parsed = callNumberOfDatagram(datagram);
-        QCOMPARE(parsed.value_or(QString()), number);
-        QCOMPARE(parsed.has_value(), !number.isEmpty());
-
-        // A well-formed call sent after the datagram arrives after it: once it is listed, the
-        // datagram has been handled.
+        // A call sent after the datagram is read after it: once it is listed, the datagram has been
+        // handled.
         QVERIFY(send(datagram));
         QVERIFY(send("01Call"));
-        QStringList expected;
-        if (!number.isEmpty())
-            expected.append(u"01:コンピュータ番号:"_qs + number);
-        expected.append(callEntry(qint16(expected.size() + 1), u"01"_qs));
-        QTRY_COMPARE(entriesOf(*m_reception), expected);
-        QCOMPARE(m_reception->CallCount(), qint16(expected.size()));
+        const QStringList expected = number.isEmpty()
+                                         ? QStringList{u"01:コンピュータ番号:01"_s}
+                                         : QStringList{u"01:コンピュータ番号:"_s + number, u"02:コンピュータ番号:01"_s};
+        QTRY_COMPARE(entries(), expected);
+        QCOMPARE(m_reception->callCount(), qint16(expected.size()));
     }
 
-    void firstCallsBuildAndShowTheWindow()
+    void everyCallShowsTheOneWindow()
     {
-        QVERIFY(!m_reception->form());
+        QVERIFY(!m_reception->window());
         QVERIFY(send("05Call"));
-        QTRY_VERIFY(m_reception->form());
-        Form3* window = m_reception->form();
+        QTRY_VERIFY(m_reception->window());
+        CallWindow* window = m_reception->window();
         QVERIFY(window->isVisible());
-        QCOMPARE(entriesOf(*m_reception), QStringList{u"01:コンピュータ番号:05"_qs});
+        window->hide();
+        QVERIFY(send("31Call")); // ignored: leaves the window hidden
         QVERIFY(send("12Call"));
-        QTRY_COMPARE(entriesOf(*m_reception),
-                     (QStringList{u"01:コンピュータ番号:05"_qs, u"02:コンピュータ番号:12"_qs}));
-        QCOMPARE(m_reception->form(), window);
+        QTRY_COMPARE(entryCount(), 2);
+        QCOMPARE(m_reception->window(), window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(entries(), (QStringList{u"01:コンピュータ番号:05"_s, u"02:コンピュータ番号:12"_s}));
     }
 
-    void everyCallShowsTheWindowAgain()
+    // The list shows the last two digits of the count, in arrival order; the count holds 32 767 at
+    // most and then steps back by a multiple of 100, so the two digits go on without a jump.
+    void sequenceKeepsTwoDigits_data()
     {
-        QVERIFY(send("03Call"));
-        QTRY_VERIFY(m_reception->form());
-        m_reception->form()->hide();
-        QVERIFY(!m_reception->form()->isVisible());
-        QVERIFY(send("31Call")); // ignored: leaves the window hidden
-        QVERIFY(send("04Call"));
-        QTRY_COMPARE(entryCount(*m_reception), 2);
-        QVERIFY(m_reception->form()->isVisible());
+        QTest::addColumn<int>("calls");
+        QTest::addColumn<QStringList>("lastSequences");
+        QTest::newRow("first") << 1 << QStringList{u"01"_s};
+        QTest::newRow("tenth") << 10 << QStringList{u"09"_s, u"10"_s};
+        QTest::newRow("past 100") << 101 << QStringList{u"99"_s, u"00"_s, u"01"_s};
+        QTest::newRow("past the count's top") << 32769 << QStringList{u"66"_s, u"67"_s, u"68"_s, u"69"_s};
     }
 
     void sequenceKeepsTwoDigits()
     {
-        // Sent in groups so that no datagram can overflow the socket's buffer.
-        for (int group = 0; group < 101; group += 20) {
-            for (int call = group; call < qMin(group + 20, 101); ++call)
-                QVERIFY(send(QByteArray::number(call % 30 + 1).rightJustified(2, '0') + "Call"));
-            QTRY_COMPARE(entryCount(*m_reception), qMin(group + 20, 101));
-        }
-        const QStringList entries = entriesOf(*m_reception);
-        QCOMPARE(entries.at(0), u"01:コンピュータ番号:01"_qs);
-        QCOMPARE(entries.at(11), u"12:コンピュータ番号:12"_qs);
-        QCOMPARE(entries.at(98), u"99:コンピュータ番号:09"_qs);
-        QCOMPARE(entries.at(99), u"00:コンピュータ番号:10"_qs);
-        QCOMPARE(entries.at(100), u"01:コンピュータ番号:11"_qs);
-        QCOMPARE(m_reception->CallCount(), qint16(101));
+        QFETCH(int, calls);
+        QFETCH(QStringList, lastSequences);
+        // All but the last are handed over directly, for speed; the last one travels by socket.
+        for (int call = 1; call < calls; ++call)
+            m_reception->handleDatagram("05Call");
+        QVERIFY(send("05Call"));
+        QTRY_COMPARE(entryCount(), calls);
+        QStringList expected;
+        for (const QString& sequence : lastSequences)
+            expected.append(sequence + u":コンピュータ番号:05"_s);
+        QCOMPARE(entries().mid(calls - lastSequences.size()), expected);
     }
 
     void closingStartsAFreshList_data()
@@ -175,96 +152,20 @@ private slots:
         QFETCH(bool, byButton);
         QVERIFY(send("05Call"));
         QVERIFY(send("06Call"));
-        QTRY_COMPARE(entryCount(*m_reception), 2);
-        QPointer<Form3> window = m_reception->form();
+        QTRY_COMPARE(entryCount(), 2);
+        QPointer<CallWindow> window = m_reception->window();
         if (byButton)
-            QTest::mouseClick(window->findChild<QPushButton*>(u"Command1"_qs), Qt::LeftButton);
+            QTest::mouseClick(window->findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
         else
             QVERIFY(window->close()); // what the frame's close box does
-        QCOMPARE(m_reception->CallCount(), qint16(0));
-        QVERIFY(!m_reception->form());
+        QCOMPARE(m_reception->callCount(), qint16(0));
+        QVERIFY(!m_reception->window());
         QTRY_VERIFY(!window); // discarded, not kept hidden
 
         QVERIFY(send("07Call"));
-        QTRY_VERIFY(m_reception->form());
-        QCOMPARE(entriesOf(*m_reception), QStringList{u"01:コンピュータ番号:07"_qs});
-        QVERIFY(m_reception->form()->isVisible());
-    }
-
-    void callCountWrapsWithoutAJump()
-    {
-        // The datagrams before the last two are handed over directly; the last two travel by socket.
-        for (int call = 1; call <= 32766; ++call)
-            m_reception->Winsock1_DataArrival("05Call");
-        QCOMPARE(m_reception->CallCount(), qint16(32766));
-        QVERIFY(send("06Call"));
-        QVERIFY(send("07Call"));
-        QTRY_COMPARE(entryCount(*m_reception), 32768);
-        const QStringList entries = entriesOf(*m_reception);
-        QCOMPARE(entries.at(32765), u"66:コンピュータ番号:05"_qs);
-        QCOMPARE(entries.at(32766), u"67:コンピュータ番号:06"_qs);
-        QCOMPARE(entries.at(32767), u"68:コンピュータ番号:07"_qs);
-        QCOMPARE(m_reception->CallCount(), qint16(68));
-        m_reception->Winsock1_DataArrival("08Call");
-        QCOMPARE(entriesOf(*m_reception).constLast(), u"69:コンピュータ番号:08"_qs);
-    }
-
-    void counterSteps_data()
-    {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("next");
-        QTest::newRow("start") << 0 << 1;
-        QTest::newRow("to 100") << 99 << 100;
-        QTest::newRow("to the top") << 32766 << 32767;
-        QTest::newRow("past the top") << 32767 << 68;
-    }
-
-    void counterSteps()
-    {
-        QFETCH(int, count);
-        QFETCH(int, next);
-        QCOMPARE(int(nextCallCount(qint16(count))), next);
-    }
-
-    void entryUsesTheLastTwoDigits_data()
-    {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<QString>("entry");
-        QTest::newRow("1") << 1 << u"05"_qs << u"01:コンピュータ番号:05"_qs;
-        QTest::newRow("3") << 3 << u"07"_qs << u"03:コンピュータ番号:07"_qs;
-        QTest::newRow("12") << 12 << u"12"_qs << u"12:コンピュータ番号:12"_qs;
-        QTest::newRow("100") << 100 << u"30"_qs << u"00:コンピュータ番号:30"_qs;
-        QTest::newRow("123") << 123 << u" 7"_qs << u"23:コンピュータ番号: 7"_qs;
-        QTest::newRow("32767") << 32767 << u"01"_qs << u"67:コンピュータ番号:01"_qs;
-        QTest::newRow("negative") << -32768 << u"01"_qs << u"68:コンピュータ番号:01"_qs;
-    }
-
-    void entryUsesTheLastTwoDigits()
-    {
-        QFETCH(int, count);
-        QFETCH(QString, number);
-        QFETCH(QString, entry);
-        QCOMPARE(callEntry(qint16(count), number), entry);
-    }
-
-    void windowFollowsItsLayout()
-    {
-        QVERIFY(send("05Call"));
-        QTRY_VERIFY(m_reception->form());
-        Form3* window = m_reception->form();
-        QCOMPARE(window->windowTitle(), u"Quillharbour_Master_Call"_qs);
-        QCOMPARE(window->size(), twips::sizeToPixels(3465, 930));
-        QVERIFY(!(window->windowFlags() & Qt::WindowMinimizeButtonHint));
-        QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
-        QVERIFY(window->windowFlags() & Qt::WindowCloseButtonHint);
-        auto* list = window->findChild<QListWidget*>(u"List1"_qs);
-        auto* button = window->findChild<QPushButton*>(u"Command1"_qs);
-        QVERIFY(list && button);
-        QCOMPARE(list->geometry(), twips::rectToPixels(240, 120, 2175, 600));
-        QCOMPARE(button->geometry(), twips::rectToPixels(2520, 120, 855, 255));
-        QCOMPARE(button->text(), u"閉じる"_qs);
-        QVERIFY(!list->isSortingEnabled());
+        QTRY_VERIFY(m_reception->window());
+        QCOMPARE(entries(), QStringList{u"01:コンピュータ番号:07"_s});
+        QVERIFY(m_reception->window()->isVisible());
     }
 };
 

@@ -1,8 +1,8 @@
-#include "form1.h"
-#include "presenterfixture.h"
-#include "webbrowser.h"
+#include "master/webbrowser.h"
+#include "tests/support/presenterfixture.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QWebEnginePage>
@@ -10,23 +10,24 @@
 using namespace qh;
 using namespace qh::master;
 using namespace qh::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 // Loads can take a while on a busy machine; this only bounds a test that would otherwise hang.
 constexpr int kLoadTimeoutMs = 30000;
 
-void writePages(const QTemporaryDir& folder)
+void writePages(const QString& folder)
 {
     const QByteArray tall = "<div style='height:4000px'></div>";
-    QVERIFY(writeAll(folder.filePath(u"a.html"_qs),
+    QVERIFY(writeAll(folder + u"/a.html"_s,
                      "<html><body><a id='down' href='#part'>down</a>" + tall + "<p id='part'>part</p></body></html>"));
-    QVERIFY(writeAll(folder.filePath(u"b.html"_qs), "<html><body><a id='next' href='c.html'>c</a></body></html>"));
-    QVERIFY(writeAll(folder.filePath(u"c.html"_qs), "<html><body>c</body></html>"));
+    QVERIFY(writeAll(folder + u"/b.html"_s, "<html><body><a id='next' href='c.html'>c</a></body></html>"));
+    QVERIFY(writeAll(folder + u"/c.html"_s, "<html><body>c</body></html>"));
 }
 
-QString pageUrl(const QTemporaryDir& folder, const QString& name)
+QString pageUrl(const QString& folder, const QString& name)
 {
-    return QUrl::fromLocalFile(folder.filePath(name)).toString();
+    return QUrl::fromLocalFile(folder + u'/' + name).toString();
 }
 } // namespace
 
@@ -38,15 +39,15 @@ private slots:
     {
         QTest::addColumn<QString>("address"); // "%1/" stands for the page folder's URL
         QTest::addColumn<QString>("location");
-        QTest::newRow("ordinary page") << u"%1/b.html"_qs << u"%1/b.html"_qs;
-        QTest::newRow("page that fails to load") << u"%1/missing.html"_qs << u"%1/missing.html"_qs;
-        QTest::newRow("fragment of the page shown") << u"%1/a.html#part"_qs << u"%1/a.html#part"_qs;
-        QTest::newRow("the page shown again") << u"%1/a.html"_qs << u"%1/a.html"_qs;
-        QTest::newRow("fragment of another page") << u"%1/b.html#x"_qs << u"%1/b.html#x"_qs;
-        QTest::newRow("empty entry") << QString() << u"about:blank"_qs;
-        QTest::newRow("script") << u"javascript:document.title='x'"_qs << u"about:blank"_qs;
-        QTest::newRow("no usable address") << u"http://exa mple.com/"_qs << u"about:blank"_qs;
-        QTest::newRow("refused connection") << u"http://127.0.0.1:1/"_qs << u"http://127.0.0.1:1/"_qs;
+        QTest::newRow("ordinary page") << u"%1/b.html"_s << u"%1/b.html"_s;
+        QTest::newRow("page that fails to load") << u"%1/missing.html"_s << u"%1/missing.html"_s;
+        QTest::newRow("fragment of the page shown") << u"%1/a.html#part"_s << u"%1/a.html#part"_s;
+        QTest::newRow("the page shown again") << u"%1/a.html"_s << u"%1/a.html"_s;
+        QTest::newRow("fragment of another page") << u"%1/b.html#x"_s << u"%1/b.html#x"_s;
+        QTest::newRow("empty entry") << QString() << u"about:blank"_s;
+        QTest::newRow("script") << u"javascript:document.title='x'"_s << u"about:blank"_s;
+        QTest::newRow("no usable address") << u"http://exa mple.com/"_s << u"about:blank"_s;
+        QTest::newRow("refused connection") << u"http://127.0.0.1:1/"_s << u"http://127.0.0.1:1/"_s;
     }
 
     void busyFallsForEveryAddress()
@@ -54,57 +55,42 @@ private slots:
         QFETCH(QString, address);
         QFETCH(QString, location);
         QTemporaryDir folder;
-        writePages(folder);
+        writePages(folder.path());
         const QString base = QUrl::fromLocalFile(folder.path()).toString();
         WebBrowser browser;
         browser.setVisible(true);
-        browser.Navigate(pageUrl(folder, u"a.html"_qs));
-        QVERIFY(browser.Busy());
-        QTRY_VERIFY_WITH_TIMEOUT(!browser.Busy(), kLoadTimeoutMs);
+        browser.navigate(pageUrl(folder.path(), u"a.html"_s));
+        QVERIFY(browser.isBusy());
+        QTRY_VERIFY_WITH_TIMEOUT(!browser.isBusy(), kLoadTimeoutMs);
 
-        browser.Navigate(address.contains(u"%1") ? address.arg(base) : address);
-        QTRY_VERIFY_WITH_TIMEOUT(!browser.Busy(), kLoadTimeoutMs);
-        QCOMPARE(browser.LocationURL(), location.contains(u"%1") ? location.arg(base) : location);
-    }
-
-    void closingTheWindowOnlyHidesIt()
-    {
-        WebBrowser browser;
-        browser.setVisible(true);
-        QVERIFY(browser.Visible());
-        QVERIFY(browser.view()->close() == false);
-        QVERIFY(!browser.Visible());
-        browser.setVisible(true);
-        QVERIFY(browser.Visible());
+        browser.navigate(address.contains(u"%1") ? address.arg(base) : address);
+        QTRY_VERIFY_WITH_TIMEOUT(!browser.isBusy(), kLoadTimeoutMs);
+        QCOMPARE(browser.locationUrl(), location.contains(u"%1") ? location.arg(base) : location);
     }
 
     void fullScreenFollowsTheSetting()
     {
         WebBrowser browser;
         browser.setFullScreen(true);
-        QVERIFY(!browser.Visible());
+        QVERIFY(!browser.isVisible());
         browser.setVisible(true);
         QVERIFY(browser.view()->isFullScreen());
         browser.setFullScreen(false);
         QVERIFY(!browser.view()->isFullScreen());
-        QVERIFY(browser.Visible());
-        browser.setToolBar(false);
-        browser.setMenuBar(false);
-        QVERIFY(!browser.ToolBar());
-        QVERIFY(!browser.MenuBar());
+        QVERIFY(browser.isVisible());
     }
 
     void presentationRunsWithTheRealBrowser()
     {
         PresenterFixture fixture;
-        writePages(fixture.folder);
-        const QString a = pageUrl(fixture.folder, u"a.html"_qs);
-        const QString b = pageUrl(fixture.folder, u"b.html"_qs);
-        const QString c = pageUrl(fixture.folder, u"c.html"_qs);
+        writePages(fixture.folder.path());
+        const QString a = pageUrl(fixture.folder.path(), u"a.html"_s);
+        const QString b = pageUrl(fixture.folder.path(), u"b.html"_s);
+        const QString c = pageUrl(fixture.folder.path(), u"c.html"_s);
         fixture.writeUrlList({a, b});
         fixture.writeSettings(
-            {{1, u"1"_qs, u"127.0.0.2"_qs, u"WindowScreen"_qs}, {3, u"1"_qs, u"127.0.0.4"_qs, u"FullScreen"_qs}});
-        WebBrowser* web = nullptr;
+            {{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s}, {3, u"1"_s, u"127.0.0.4"_s, u"FullScreen"_s}});
+        QPointer<WebBrowser> web;
         PresenterOptions options;
         options.createBrowser = [&web] {
             auto made = std::make_unique<WebBrowser>();
@@ -117,44 +103,44 @@ private slots:
                  (QByteArrayList{"127.0.0.2 Command:VisibleTrue", "127.0.0.2 Command:WindowScreen",
                                  "127.0.0.4 Command:VisibleTrue", "127.0.0.4 Command:FullScreen",
                                  "127.0.0.2 " + a.toUtf8(), "127.0.0.4 " + a.toUtf8()}));
-        QCOMPARE(web->LocationURL(), a);
-        QVERIFY(web->Visible());
+        QCOMPARE(web->locationUrl(), a);
+        QVERIFY(web->isVisible());
 
         // A fragment link moves within the page and is forwarded too.
         fixture.children.clear();
         QVERIFY(fixture.runUntilReceived(
-            [web] { web->view()->page()->runJavaScript(u"document.getElementById('down').click()"_qs); }, 2));
+            [web] { web->view()->page()->runJavaScript(u"document.getElementById('down').click()"_s); }, 2));
         QCOMPARE(fixture.children.receivedBy("127.0.0.2"), QByteArrayList{a.toUtf8() + "#part"});
 
         // >>: the new page twice, once from the button and once from the loop.
         fixture.children.clear();
-        auto* next = presenter.form().findChild<QPushButton*>(u"Command3"_qs);
+        QPushButton* next = fixture.bar().nextButton();
         QVERIFY(fixture.runUntilReceived([next] { QTest::mouseClick(next, Qt::LeftButton); }, 4));
         QCOMPARE(fixture.children.receivedBy("127.0.0.2"), (QByteArrayList{b.toUtf8(), b.toUtf8()}));
-        QCOMPARE(presenter.form().Label1->text(), u"1"_qs);
+        QCOMPARE(fixture.bar().pageNumberLabel()->text(), u"1"_s);
 
         // A link followed in the page reaches the children under the same page number.
         fixture.children.clear();
         QVERIFY(fixture.runUntilReceived(
-            [web] { web->view()->page()->runJavaScript(u"document.getElementById('next').click()"_qs); }, 2));
+            [web] { web->view()->page()->runJavaScript(u"document.getElementById('next').click()"_s); }, 2));
         QCOMPARE(fixture.children.received(), (QByteArrayList{"127.0.0.2 " + c.toUtf8(), "127.0.0.4 " + c.toUtf8()}));
-        QCOMPARE(presenter.form().Label1->text(), u"1"_qs);
-        QCOMPARE(web->LocationURL(), c);
+        QCOMPARE(fixture.bar().pageNumberLabel()->text(), u"1"_s);
+        QCOMPARE(web->locationUrl(), c);
 
         // The user closes the browser window; << shows it again.
-        web->view()->close();
-        QVERIFY(!web->Visible());
+        QVERIFY(!web->view()->close()); // only hidden: the presentation goes on
+        QVERIFY(!web->isVisible());
         fixture.children.clear();
-        auto* previous = presenter.form().findChild<QPushButton*>(u"Command4"_qs);
+        QPushButton* previous = fixture.bar().previousButton();
         QVERIFY(fixture.runUntilReceived([previous] { QTest::mouseClick(previous, Qt::LeftButton); }, 4));
         QCOMPARE(fixture.children.receivedBy("127.0.0.4"), (QByteArrayList{a.toUtf8(), a.toUtf8()}));
-        QVERIFY(web->Visible());
+        QVERIFY(web->isVisible());
 
         fixture.children.clear();
-        auto* end = presenter.form().findChild<QPushButton*>(u"Command5"_qs);
+        QPushButton* end = fixture.bar().endButton();
         QVERIFY(fixture.runLoop([end] { QTest::mouseClick(end, Qt::LeftButton); }, [] { return false; }));
         QVERIFY(presenter.hasEnded());
-        QVERIFY(presenter.browser() == nullptr);
+        QVERIFY(web.isNull()); // released
         QCOMPARE(fixture.children.received(),
                  (QByteArrayList{"127.0.0.2 Command:VisibleFalse", "127.0.0.4 Command:VisibleFalse"}));
         QVERIFY(fixture.messages.messages.isEmpty());

@@ -2,7 +2,9 @@
 
 #include "common/cp932text.h"
 #include "common/settingsfile.h"
+#include "master/callwindow.h"
 
+#include <QListWidget>
 #include <QTimer>
 
 namespace qh::test {
@@ -20,6 +22,16 @@ QByteArray to(const char* address, const QString& text)
 QByteArray to(const char* address, const char* payload)
 {
     return to(address, QByteArray(payload));
+}
+
+QStringList callEntries(const master::CallReception& calls)
+{
+    QStringList entries;
+    if (const master::CallWindow* window = calls.window()) {
+        for (int row = 0; row < window->callList()->count(); ++row)
+            entries.append(window->callList()->item(row)->text());
+    }
+    return entries;
 }
 
 QByteArray settingsFileBytes(const QList<SlotLine>& slotLines, int childPort, int masterPort, const QString& screenMode)
@@ -69,6 +81,13 @@ master::Presenter& PresenterFixture::make(master::PresenterOptions options)
     presenter = std::make_unique<master::Presenter>(std::move(options));
     m_windows = std::make_unique<master::PresenterWindows>(*presenter);
     return *presenter;
+}
+
+bool PresenterFixture::start(const QStringList& urlList, const QList<SlotLine>& slotLines, const QString& screenMode)
+{
+    writeUrlList(urlList);
+    writeSettings(slotLines, screenMode);
+    return make().startUp();
 }
 
 bool PresenterFixture::runLoop(const std::function<void()>& actions, const std::function<bool()>& done, int watchdogMs)

@@ -26,6 +26,9 @@ QByteArray to(const char* address, const QByteArray& payload);
 QByteArray to(const char* address, const QString& text);
 QByteArray to(const char* address, const char* payload);
 
+// The entries of the call window, oldest first; none while there is no window.
+QStringList callEntries(const master::CallReception& calls);
+
 // One configuration line of a child slot: the in-use flag, the computer name, the screen mode.
 struct SlotLine {
     int number; // 1..30
@@ -52,6 +55,9 @@ public:
 
     // The presenter and its windows; the options' lock file lies in the working folder.
     master::Presenter& make(master::PresenterOptions options = {});
+    // Writes both files, makes the presenter and runs its start-up: true when the presentation opened.
+    bool start(const QStringList& urlList, const QList<SlotLine>& slotLines,
+               const QString& screenMode = u"WindowScreen"_s);
     master::PresenterWindows& windows() { return *m_windows; }
     master::PresenterBar& bar() { return m_windows->bar(); }
 
