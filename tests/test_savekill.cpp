@@ -107,6 +107,12 @@ int rename(const char* from, const char* to) noexcept
     return next(from, to);
 }
 
+// Under AddressSanitizer a fork copies the page tables of all memory the process touched; the default
+// quarantine keeps up to 256 MB of freed memory touched, and a small one saves a third of the time.
+const char* __asan_default_options()
+{
+    return "quarantine_size_mb=16";
+}
 } // extern "C"
 
 class TestSaveKill : public QObject
