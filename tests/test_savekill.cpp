@@ -34,7 +34,7 @@ const std::array<const char*, PhaseCount> kPhaseNames = {"before the save",   "o
 
 // Lives in memory shared with the children, so the parent sees how far a killed child got.
 struct SharedState {
-    std::atomic<int> phase;
+    std::atomic<int> phase; // the step the child entered last
     std::atomic<qint64> startNs;
     std::array<std::atomic<qint64>, PhaseCount> enteredNs; // since startNs; -1 while not entered
 };
@@ -43,14 +43,31 @@ SharedState* g_shared = nullptr;
 bool g_inChild = false; // the parent's own saves note nothing
 int g_tempFd = -1;
 int g_folderFd = -1;
+int g_killStep = -1; // the child starts its kill timer when it enters this step
+qint64 g_killDelayNs = 0;
+
+// A timer of the kernel sends the SIGKILL: it comes at the moment drawn even when the machine's
+// other work keeps the parent from running then, which a kill() from the parent would not.
+void startKillTimer(qint64 delayNs)
+{
+    sigevent event{};
+    event.sigev_notify = SIGEV_SIGNAL;
+    event.sigev_signo = SIGKILL;
+    itimerspec when{};
+    when.it_value.tv_nsec = long(delayNs) + 1; // zero would disarm it; a save takes far less than 1 s
+    timer_t timer{};
+    if (timer_create(CLOCK_MONOTONIC, &event, &timer) != 0 || timer_settime(timer, 0, &when, nullptr) != 0)
+        _exit(2);
+}
 
 void enter(Phase phase)
 {
     if (!g_inChild)
         return;
     qint64 notYet = -1;
-    g_shared->enteredNs[phase].compare_exchange_strong(notYet,
-                                                       QDeadlineTimer::current().deadlineNSecs() - g_shared->startNs);
+    const qint64 now = QDeadlineTimer::current().deadlineNSecs() - g_shared->startNs;
+    if (g_shared->enteredNs[phase].compare_exchange_strong(notYet, now) && phase == g_killStep)
+        startKillTimer(g_killDelayNs);
     g_shared->phase = phase;
 }
 
@@ -148,12 +165,12 @@ private slots:
         std::array<std::array<qint64, PhaseCount + 1>, 21> runs{};
         for (auto& run : runs) {
             int status = 0;
-            runChild(entries[1 - current], -1, &status);
+            runChild(entries[1 - current], -1, 0, &status);
             QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
             QCOMPARE(readAll(kSettingsFileName), contents[1 - current]);
             current = 1 - current;
             std::copy(g_shared->enteredNs.begin(), g_shared->enteredNs.end(), run.begin());
-            const int missed = int(std::find(run.begin(), run.begin() + PhaseCount, -1) - run.begin());
+            const int missed = int(std::find(run.begin(), run.end() - 1, -1) - run.begin());
             QVERIFY2(missed == PhaseCount, kPhaseNames[std::min(missed, PhaseCount - 1)]); // a step never seen
         }
         std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) { return a[Returned] < b[Returned]; });
@@ -170,16 +187,16 @@ private slots:
         int round = 0;
         // At least 1 000 kills, and more while a step has none, up to a limit.
         for (; round < 1000 || (phaseMissing() && round < 5000); ++round) {
-            // Half the kills fall anywhere in the save; the other half in one step drawn at random,
-            // so that steps of a few microseconds get their share too.
-            const int phase = random.bounded(PhaseCount);
+            // Half the kills come at a moment drawn from the whole save, counted from its start. The
+            // other half come within one step drawn at random, counted from the moment the child
+            // enters it, so that steps of a few microseconds get their share too.
+            const int step = random.bounded(PhaseCount);
             const bool anywhere = random.bounded(2) == 0;
-            const qint64 from = anywhere ? 0 : begin[phase];
-            const qint64 to = anywhere ? begin[PhaseCount] : begin[phase + 1];
-            const qint64 delay = from + qint64(random.bounded(double(std::max<qint64>(to - from, 1))));
+            const qint64 span = anywhere ? begin[PhaseCount] : begin[step + 1] - begin[step];
+            const qint64 delay = qint64(random.bounded(double(std::max<qint64>(span, 1))));
             int status = 0;
-            const int landed = runChild(entries[1 - current], delay, &status);
-            const QByteArray where = QString::asprintf("round %d, seed %u, delay %lld ns, %s", round, seed, delay,
+            const int landed = runChild(entries[1 - current], anywhere ? Started : step, delay, &status);
+            const QByteArray where = QString::asprintf("round %d of seed %u, killed in %s", round, seed,
                                                        landed >= 0 ? kPhaseNames[landed] : "no child")
                                          .toUtf8();
             QVERIFY2(landed >= 0, where);
@@ -207,29 +224,19 @@ private slots:
     }
 
 private:
-    // Forks a child that saves the entries, is killed the given time after its save began (not at
-    // all when negative) and waits for it. Returns the last step the child entered.
-    static int runChild(const SettingsEntries& target, qint64 delayNs, int* status)
+    // Forks a child that saves the entries and is killed the given time after it entered the given
+    // step (never when the step is -1), and waits for it. Returns the last step the child entered.
+    static int runChild(const SettingsEntries& target, int killStep, qint64 killDelayNs, int* status)
     {
         g_shared->phase = Started; // a kill before the child's first step still comes before the save
         for (auto& entered : g_shared->enteredNs)
             entered = -1;
+        g_killStep = killStep;
+        g_killDelayNs = killDelayNs;
         const pid_t child = fork();
         if (child == 0) {
             g_inChild = true;
             g_shared->startNs = QDeadlineTimer::current().deadlineNSecs();
-            // A timer of the kernel sends the SIGKILL: it comes at the moment drawn even when this
-            // machine's other work keeps the parent from running then, which a kill() would not.
-            if (delayNs >= 0) {
-                sigevent event{};
-                event.sigev_notify = SIGEV_SIGNAL;
-                event.sigev_signo = SIGKILL;
-                itimerspec when{};
-                when.it_value.tv_nsec = long(delayNs) + 1; // zero would disarm it; a save takes far less than 1 s
-                timer_t timer{};
-                if (timer_create(CLOCK_MONOTONIC, &event, &timer) != 0 || timer_settime(timer, 0, &when, nullptr) != 0)
-                    _exit(2);
-            }
             enter(Started);
             const bool saved = tool::saveSettings(target).outcome == tool::SaveOutcome::Saved;
             enter(Returned);
