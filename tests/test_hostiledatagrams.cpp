@@ -105,3 +105,5 @@ private slots:
 
 QTEST_MAIN(TestHostileDatagrams)
 #include "test_hostiledatagrams.moc"
+
+using namespace Qt::StringLiterals;

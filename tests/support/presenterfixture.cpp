@@ -7,6 +7,8 @@
 #include <QListWidget>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 namespace qh::test {
 
 QByteArray to(const char* address, const QByteArray& payload)
