@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <algorithm>
 #include <array>
