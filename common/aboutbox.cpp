@@ -22,7 +22,6 @@ namespace qh {
 namespace {
 
 QPointer<AboutBox> g_aboutBox;
-bool g_referenceSet = false;
 
 const QString kDescription = u"先生のパソコンで開いたWebページを、教室の子どものパソコン30台に同時に表示させます。"_s;
 
@@ -129,8 +128,6 @@ void AboutBox::fill()
 
 void AboutBox::accept()
 {
-    if (g_aboutBox == this)
-        g_referenceSet = false;
     close();
 }
 
@@ -144,35 +141,16 @@ void AboutBox::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void AboutBox::closeEvent(QCloseEvent* event)
-{
-    // The frame's close box unloads the box; the program's reference is left as it is.
-    event->accept();
-}
-
 void showAboutBox()
 {
     if (!g_aboutBox) {
         g_aboutBox = new AboutBox; // deletes itself when closed (WA_DeleteOnClose)
-        g_referenceSet = true;
         // A box still open when the program ends goes with it.
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, g_aboutBox, &QWidget::close);
     }
     g_aboutBox->show();
     g_aboutBox->raise();
     g_aboutBox->activateWindow();
-}
-
-AboutBoxState aboutBoxState()
-{
-    if (!g_referenceSet)
-        return AboutBoxState::None;
-    return g_aboutBox ? AboutBoxState::Open : AboutBoxState::Closed;
-}
-
-AboutBox* aboutBox()
-{
-    return g_aboutBox;
 }
 
 void startSystemInformation()

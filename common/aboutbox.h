@@ -20,12 +20,11 @@ class AboutBox : public QDialog
 public:
     AboutBox();
 
-    // OK: closes the box and empties the program's reference to it.
+    // OK (also Enter and Esc): closes the box; the next Show builds and fills a new one.
     void accept() override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     // Fills the box with the program's icon, caption, title and version.
@@ -48,13 +47,6 @@ QString aboutCaption(const QString& programTitle);
 // Shows the program's About box, modeless and without an owner, and returns at once. The first
 // Show builds and fills a box; while it is open, Show only brings that same box to the front.
 void showAboutBox();
-
-// The program's reference to its About box. OK empties it. Closing the box from its frame unloads
-// the box but keeps the reference (Closed); the next Show then builds and fills a box again.
-enum class AboutBoxState { None, Open, Closed };
-AboutBoxState aboutBoxState();
-// The open box, or nullptr.
-AboutBox* aboutBox();
 
 // Starts the system-information program that the registry (or its stand-in, registrystore.h)
 // names; when there is none, or it cannot be started, says "現時点ではｼｽﾃﾑ情報を使用できません".

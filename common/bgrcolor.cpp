@@ -19,9 +19,4 @@ void setTextColor(QWidget* widget, std::uint32_t bgr)
     widget->setPalette(palette);
 }
 
-QColor textColor(const QWidget* widget)
-{
-    return widget->palette().color(QPalette::Active, QPalette::WindowText);
-}
-
 } // namespace qh

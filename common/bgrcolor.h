@@ -22,7 +22,4 @@ QColor colorFromBgr(std::uint32_t bgr);
 // window); a disabled widget keeps the platform's greyed text.
 void setTextColor(QWidget* widget, std::uint32_t bgr);
 
-// The enabled text colour a widget shows now.
-QColor textColor(const QWidget* widget);
-
 } // namespace qh

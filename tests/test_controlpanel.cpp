@@ -6,6 +6,7 @@
 #include "tests/support/loopbackpresenter.h"
 #include "tests/support/messagecapture.h"
 #include "tests/support/testfiles.h"
+#include "tests/support/toolfixture.h"
 
 #include <QAction>
 #include <QMenu>
@@ -82,7 +83,7 @@ private slots:
     {
         m_panel.reset();
         m_presenter.reset();
-        if (AboutBox* box = aboutBox())
+        for (AboutBox* box : shownAboutBoxes())
             box->accept();
     }
 
@@ -281,10 +282,10 @@ private slots:
     {
         slot(4).inUse = u"1"_s;
         prepareAndShow();
-        QVERIFY(!aboutBox());
+        QVERIFY(shownAboutBoxes().isEmpty());
         m_panel->window()->aboutAction()->trigger();
-        QVERIFY(aboutBox() && aboutBox()->isVisible());
-        QVERIFY(!aboutBox()->isModal());
+        QCOMPARE(shownAboutBoxes().size(), 1);
+        QVERIFY(!shownAboutBoxes().first()->isModal());
         // The panel goes on working while the box is open.
         click(4);
         QCOMPARE(m_children.received(), QByteArrayList{"127.0.0.6 Command:VisibleFalse"});
