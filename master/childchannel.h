@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/datagramreader.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
@@ -32,7 +34,7 @@ public:
 
     // While held (the presenter waits for a page load), arriving datagrams stay in the socket;
     // they are read, in order, once the hold ends. A message box on screen holds them the same way.
-    void setReadingHeld(bool held);
+    void setReadingHeld(bool held) { m_reader.setHeld(held); }
 
 signals:
     // One datagram read from the socket, in arrival order.
@@ -40,13 +42,9 @@ signals:
 
 private:
     bool writeTo(const QHostAddress& destination, quint16 port, const QByteArray& datagram);
-    void readPending();
-    void resumeReading();
 
     QUdpSocket m_socket;
-    bool m_held = false;
-    bool m_reading = false;
-    bool m_deferred = false;
+    DatagramReader m_reader;
 };
 
 // The destination for a computer name: an address in text form as it stands, otherwise the first

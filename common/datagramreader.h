@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+
+class QUdpSocket;
+
+namespace qh {
+
+// Reads every datagram that arrives on a bound UDP socket and hands each one over, in arrival
+// order, on the user-interface thread. Both programs read their one socket through it.
+//
+// A flood is read a share at a time, so that the user's clicks and the browser get their turns
+// between the shares, and the socket never goes deaf after a burst: see readPending(). While held,
+// or while a message is on screen (MessageGate), datagrams wait in the socket and are read in
+// order once the hold ends or the message has closed.
+class DatagramReader : public QObject
+{
+    Q_OBJECT
+public:
+    // Reads from the socket, which must outlive the reader.
+    explicit DatagramReader(QUdpSocket& socket, QObject* parent = nullptr);
+
+    void setHeld(bool held);
+
+signals:
+    // One datagram read from the socket, with the address it came from.
+    void datagramRead(const QByteArray& datagram, const QHostAddress& sender);
+
+private:
+    void readPending();
+    void resumeReading();
+
+    QUdpSocket& m_socket;
+    bool m_held = false;
+    bool m_reading = false;
+    bool m_deferred = false;
+};
+
+} // namespace qh
