@@ -2,24 +2,31 @@
 
 namespace qh {
 
-QUrl browserUrl(const QString& address)
+std::optional<QUrl> openableUrl(const QString& address)
 {
     const QString text = address.trimmed();
-    const QUrl blank(kBlankPage);
     if (text.isEmpty())
-        return blank;
+        return std::nullopt;
     // An address with its scheme stands as written; only one without is completed as typed text.
     QUrl url(text);
     if (url.scheme().isEmpty())
         url = QUrl::fromUserInput(text);
     if (!url.isValid())
-        return blank;
+        return std::nullopt;
     const QString scheme = url.scheme();
-    if (scheme == u"http" || scheme == u"https")
-        return url.host().isEmpty() ? blank : url;
+    if (scheme == u"http" || scheme == u"https") {
+        if (url.host().isEmpty())
+            return std::nullopt;
+        return url;
+    }
     if (scheme == u"file" || scheme == u"data")
         return url;
-    return blank;
+    return std::nullopt;
+}
+
+QUrl browserUrl(const QString& address)
+{
+    return openableUrl(address).value_or(QUrl(kBlankPage));
 }
 
 bool isSameDocument(const QUrl& from, const QUrl& to)

@@ -3,16 +3,23 @@
 #include <QString>
 #include <QUrl>
 
+#include <optional>
+
 namespace qh {
 
 using namespace Qt::StringLiterals;
 
 inline const QString kBlankPage = u"about:blank"_s;
 
-// The page the browser opens for a URL list entry. Addresses are taken as a user would type
-// them ("example.com" opens http://example.com/). An empty entry, text that is no usable address,
-// and addresses of any kind but http, https, file and data (a script runs in the current page, a
-// mail address starts another program: neither loads a page) open the blank page.
+// The page an address opens, the same for the presenter's browser and the children's page window.
+// Addresses are taken as a user would type them ("example.com" opens http://example.com/). An
+// empty address, text that is no usable address, and addresses of any kind but http, https, file
+// and data (a script runs in the current page, a mail address starts another program: neither loads
+// a page) open nothing.
+std::optional<QUrl> openableUrl(const QString& address);
+
+// The page the presenter's browser opens for a URL list entry: openableUrl(), and the blank page
+// for an address that opens nothing.
 QUrl browserUrl(const QString& address);
 
 // True when going from one address to the other stays in the same document: the same page, and

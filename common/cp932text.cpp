@@ -72,6 +72,14 @@ bool canEncode(QStringView text)
     return tryEncode(text, bytes);
 }
 
+bool canDecode(QByteArrayView bytes)
+{
+    // A decoder of its own: the shared one is stateless and must not carry an error to its next use.
+    QStringDecoder decoder(kCodecName, kStateless);
+    const QString decoded = decoder(bytes); // the conversion runs here, when the result is taken
+    return !decoder.hasError();
+}
+
 QList<QByteArray> splitLines(QByteArrayView bytes)
 {
     QList<QByteArray> lines;

@@ -21,6 +21,9 @@ QByteArray encode(QStringView text);
 // True when every character of the text has a CP932 form, i.e. encode() loses nothing.
 bool canEncode(QStringView text);
 
+// True when the bytes are CP932 throughout, i.e. decode() replaces or drops nothing.
+bool canDecode(QByteArrayView bytes);
+
 // Splits bytes into lines. A line ends at CR LF, at a lone CR or at a lone LF; the last line may
 // lack its end, and an end at the very end of the data starts no further line. CR and LF never
 // occur inside a CP932 double-byte character, so splitting raw bytes is safe.

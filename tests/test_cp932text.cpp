@@ -46,6 +46,26 @@ private slots:
         QVERIFY(text.size() <= broken.size());
     }
 
+    void tellsValidBytesFromInvalid_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("ascii") << QByteArray("http://a/") << true;
+        QTest::newRow("empty") << QByteArray() << true;
+        QTest::newRow("double-byte") << QByteArray("\x8a\xbf\x82\xa0") << true;
+        QTest::newRow("half-width kana") << QByteArray("\xca\xde") << true;
+        QTest::newRow("lead byte last") << QByteArray("a\x81") << false;
+        QTest::newRow("lead byte before a blank") << QByteArray("\x81 a") << false;
+        QTest::newRow("bytes no character starts with") << QByteArray("\xff\xfd") << false;
+    }
+    void tellsValidBytesFromInvalid()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, valid);
+        QCOMPARE(cp932::canDecode(bytes), valid);
+        QVERIFY(cp932::canDecode("ok")); // an invalid input leaves no error behind
+    }
+
     void splitsAtEveryLineEnd_data()
     {
         QTest::addColumn<QByteArray>("bytes");
