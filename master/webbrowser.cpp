@@ -2,9 +2,6 @@
 
 #include "common/browseraddress.h"
 
-#include <QCloseEvent>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWebEngineLoadingInfo>
 
 using namespace Qt::StringLiterals;
@@ -20,20 +17,11 @@ bool sameAddress(const QUrl& left, const QUrl& right)
 }
 } // namespace
 
-void BrowserWindow::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-    hide();
-}
-
 WebBrowser::WebBrowser() : m_view(std::make_unique<BrowserWindow>())
 {
     m_view->setObjectName(u"Browser"_s);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        m_view->resize(screen->availableGeometry().size() * 3 / 4);
     connect(m_view->page(), &QWebEnginePage::loadingChanged, this, &WebBrowser::loadingChanged);
     connect(m_view.get(), &QWebEngineView::urlChanged, this, &WebBrowser::urlChanged);
-    connect(m_view.get(), &QWebEngineView::titleChanged, m_view.get(), &QWidget::setWindowTitle);
     // A crashed page never finishes loading; the presenter must not wait for it.
     connect(m_view->page(), &QWebEnginePage::renderProcessTerminated, this, [this] { m_busy = false; });
 }
@@ -76,24 +64,14 @@ bool WebBrowser::isVisible() const
 void WebBrowser::setVisible(bool visible)
 {
     if (visible)
-        showInMode();
+        m_view->showInMode();
     else
         m_view->hide();
 }
 
 void WebBrowser::setFullScreen(bool fullScreen)
 {
-    m_fullScreen = fullScreen;
-    if (m_view->isVisible())
-        showInMode();
-}
-
-void WebBrowser::showInMode()
-{
-    if (m_fullScreen)
-        m_view->showFullScreen();
-    else if (m_view->isFullScreen() || !m_view->isVisible())
-        m_view->showNormal();
+    m_view->setFullScreenMode(fullScreen);
 }
 
 QString WebBrowser::locationUrl() const

@@ -1,28 +1,16 @@
 #pragma once
 
+#include "common/browserwindow.h"
 #include "master/browser.h"
 
 #include <QObject>
 #include <QUrl>
-#include <QWebEngineView>
 
 #include <memory>
 
 class QWebEngineLoadingInfo;
 
 namespace qh::master {
-
-// The browser's top-level window. Closing it only hides it: the presenter still drives it, and
-// the next page change shows it again.
-class BrowserWindow : public QWebEngineView
-{
-    Q_OBJECT
-public:
-    using QWebEngineView::QWebEngineView;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-};
 
 // The presenter's browser on Qt WebEngine. isBusy() falls when the page has loaded or failed to; a
 // move within the same document (a #fragment), which brings no load signal, ends it when the view
@@ -42,16 +30,15 @@ public:
     void setToolBar(bool shown) override { m_toolBar = shown; } // the window has no tool bar to show
     bool hasMenuBar() const override { return m_menuBar; }
     void setMenuBar(bool shown) override { m_menuBar = shown; } // nor a menu bar
-    bool isFullScreen() const override { return m_fullScreen; }
+    bool isFullScreen() const override { return m_view->isFullScreenMode(); }
     void setFullScreen(bool fullScreen) override;
     QString locationUrl() const override;
 
-    QWebEngineView* view() const { return m_view.get(); }
+    BrowserWindow* view() const { return m_view.get(); }
 
 private:
     void loadingChanged(const QWebEngineLoadingInfo& info);
     void urlChanged(const QUrl& url);
-    void showInMode();
 
     std::unique_ptr<BrowserWindow> m_view;
     QUrl m_target;
@@ -59,7 +46,6 @@ private:
     bool m_sameDocument = false;
     bool m_toolBar = false;
     bool m_menuBar = false;
-    bool m_fullScreen = false;
 };
 
 } // namespace qh::master

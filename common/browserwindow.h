@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QWebEngineView>
+
+namespace qh {
+
+// The top-level window in which both the presenter and a child show their pages. Its caption is
+// the page's title. Closing it only hides it: the program still drives it, and the next command
+// shows it again. Its screen mode, full screen or a normal window, holds whenever it is shown,
+// also when it was chosen while the window was hidden.
+class BrowserWindow : public QWebEngineView
+{
+    Q_OBJECT
+public:
+    explicit BrowserWindow(QWidget* parent = nullptr);
+
+    bool isFullScreenMode() const { return m_fullScreen; }
+    // Applies at once when the window is shown, else at its next showing.
+    void setFullScreenMode(bool fullScreen);
+    // Shows the window in its screen mode.
+    void showInMode();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool m_fullScreen = false;
+};
+
+} // namespace qh
