@@ -2,14 +2,13 @@
 
 #include "common/programinfo.h"
 #include "common/twips.h"
+#include "common/windowdrag.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -49,7 +48,7 @@ PresenterBar::PresenterBar() : QWidget(nullptr, Qt::Window | Qt::FramelessWindow
     m_pageNumberLabel = new QLabel(this);
     m_pageNumberLabel->setObjectName(u"Label1"_s);
     twips::place(m_pageNumberLabel, 2160, kRowTop, 495, kRowHeight);
-    m_pageNumberLabel->installEventFilter(this);
+    (new WindowDrag(this))->addHandle(m_pageNumberLabel);
     m_panelButton = addButton(u"Command2"_s, u"PANEL"_s, 2760, 735);
     m_endButton = addButton(u"Command5"_s, u"End"_s, 3600, 615);
 
@@ -79,49 +78,6 @@ void PresenterBar::keepAbove()
 void PresenterBar::setPageNumber(std::int16_t pageNumber)
 {
     m_pageNumberLabel->setText(QString::number(pageNumber));
-}
-
-void PresenterBar::mouseDownOnBar(Qt::MouseButtons buttons, const QPoint& globalPosition)
-{
-    if (buttons & Qt::LeftButton)
-        startDrag(globalPosition);
-}
-
-void PresenterBar::startDrag(const QPoint& globalPosition)
-{
-    // The window manager moves the bar as if by a title bar; where there is none to ask, the bar
-    // follows the pointer itself until the button is released.
-    if (windowHandle() && windowHandle()->startSystemMove())
-        return;
-    m_dragging = true;
-    m_dragOffset = globalPosition - pos();
-}
-
-void PresenterBar::mousePressEvent(QMouseEvent* event)
-{
-    mouseDownOnBar(event->buttons() | event->button(), event->globalPosition().toPoint());
-}
-
-void PresenterBar::mouseMoveEvent(QMouseEvent* event)
-{
-    if (m_dragging && (event->buttons() & Qt::LeftButton))
-        move(event->globalPosition().toPoint() - m_dragOffset);
-}
-
-void PresenterBar::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        m_dragging = false;
-}
-
-bool PresenterBar::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_pageNumberLabel && event->type() == QEvent::MouseButtonPress) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        mouseDownOnBar(mouse->buttons() | mouse->button(), mouse->globalPosition().toPoint());
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void PresenterBar::closeEvent(QCloseEvent* event)

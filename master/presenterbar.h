@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPoint>
 #include <QWidget>
 
 #include <cstdint>
@@ -36,17 +35,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QPushButton* addButton(const QString& name, const QString& caption, int left, int width);
-    // A mouse button went down on the bar or on its page number: the left one drags the bar.
-    void mouseDownOnBar(Qt::MouseButtons buttons, const QPoint& globalPosition);
-    void startDrag(const QPoint& globalPosition);
 
     QPushButton* m_homeButton = nullptr;
     QPushButton* m_previousButton = nullptr;
@@ -54,8 +46,6 @@ private:
     QPushButton* m_panelButton = nullptr;
     QPushButton* m_endButton = nullptr;
     QLabel* m_pageNumberLabel = nullptr;
-    bool m_dragging = false;
-    QPoint m_dragOffset;
 };
 
 } // namespace qh::master
