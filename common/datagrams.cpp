@@ -9,6 +9,11 @@ QString commandText(const QString& verb)
     return kCommandPrefix + verb;
 }
 
+QString callText(int computerNumber)
+{
+    return u"%1"_s.arg(computerNumber, 2, 10, QChar(u'0')) + kCallVerb;
+}
+
 QByteArray datagramBytes(const QString& text)
 {
     return cp932::encode(text);
