@@ -87,4 +87,29 @@ QIcon toolIcon()
     });
 }
 
+QIcon childIcon()
+{
+    return drawIcon([](QPainter& painter) {
+        // The student's screen with the teacher's page on it.
+        drawScreen(painter, QRectF(1, 7, 24, 17), colorFromBgr(0xF0D8A0));
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(4.5, 10, 17, 11));
+        painter.setBrush(colorFromBgr(kBgrBlue));
+        painter.drawRect(QRectF(6, 12, 13, 1.8));
+        painter.setBrush(QColor(150, 150, 150));
+        painter.drawRect(QRectF(6, 15.5, 11, 1.2));
+        painter.drawRect(QRectF(6, 17.5, 8, 1.2));
+        painter.setBrush(QColor(70, 70, 70));
+        painter.drawRect(QRectF(11, 24, 4, 2.5));
+        painter.drawRect(QRectF(7, 26.5, 12, 1.5));
+        // The raised hand: a palm and three fingers, in the red of a call.
+        painter.setPen(QPen(colorFromBgr(0x3A2A1A), 1));
+        painter.setBrush(colorFromBgr(kBgrRed));
+        painter.drawRoundedRect(QRectF(22, 8, 8, 9), 2, 2);
+        for (int finger = 0; finger < 3; ++finger)
+            painter.drawRoundedRect(QRectF(22.3 + finger * 2.6, 1.5 + (finger == 1 ? 0 : 1), 2.2, 8), 1.1, 1.1);
+        painter.drawRoundedRect(QRectF(20, 11, 3, 5), 1.2, 1.2);
+    });
+}
+
 } // namespace qh

@@ -2,7 +2,7 @@
 
 #include <QIcon>
 
-// The two programs' icons, drawn here rather than shipped as image files. Each program sets its
+// The programs' icons, drawn here rather than shipped as image files. Each program sets its
 // own as the application's window icon; the About box shows whichever is set.
 namespace qh {
 
@@ -11,5 +11,8 @@ QIcon presenterIcon();
 
 // A settings sheet: three rows of ticked boxes beside lines of text.
 QIcon toolIcon();
+
+// A student's screen showing the page, with a raised hand that calls the teacher.
+QIcon childIcon();
 
 } // namespace qh
