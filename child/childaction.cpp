@@ -1,0 +1,49 @@
+#include "child/childaction.h"
+
+#include "common/browseraddress.h"
+#include "common/cp932text.h"
+#include "common/datagrams.h"
+#include "common/settingsfile.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace qh::child {
+
+namespace {
+using Kind = ChildAction::Kind;
+
+bool holdsControlCharacter(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+}
+} // namespace
+
+ChildAction childActionOf(QByteArrayView datagram)
+{
+    static const QByteArray prefix = datagramBytes(kCommandPrefix);
+    static const std::array<std::pair<QByteArray, Kind>, 4> commands{{
+        {datagramBytes(commandText(kVerbVisibleTrue)), Kind::Show},
+        {datagramBytes(commandText(kVerbVisibleFalse)), Kind::Hide},
+        {datagramBytes(commandText(kFullScreenMode)), Kind::FullScreen},
+        {datagramBytes(commandText(kWindowScreenMode)), Kind::WindowScreen},
+    }};
+    if (datagram.startsWith(prefix)) {
+        for (const auto& [bytes, kind] : commands) {
+            if (datagram == bytes)
+                return {kind, {}};
+        }
+        return {};
+    }
+    if (datagram.isEmpty() || !cp932::canDecode(datagram))
+        return {};
+    const QString text = cp932::decode(datagram);
+    if (holdsControlCharacter(text))
+        return {};
+    if (const std::optional<QUrl> page = openableUrl(text))
+        return {Kind::Open, *page};
+    return {};
+}
+
+} // namespace qh::child

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QUrl>
+
+// What a child does with one datagram from the presenter, decided from its exact bytes alone.
+namespace qh::child {
+
+struct ChildAction {
+    enum class Kind {
+        None,         // ignored: an unknown command, or no address the page window may open
+        Show,         // Command:VisibleTrue
+        Hide,         // Command:VisibleFalse
+        FullScreen,   // Command:FullScreen
+        WindowScreen, // Command:WindowScreen
+        Open,         // a page address
+    };
+    Kind kind = Kind::None;
+    QUrl page; // for Open: the page, under the browser's address rules
+
+    bool operator==(const ChildAction&) const = default;
+};
+
+// A datagram that starts with "Command:" is a command when its bytes are exactly one of the four,
+// else ignored. Any other datagram is a page address when it is code page 932 text of one line (no
+// control character) and the browser's address rules open it; an empty datagram, bytes that are no
+// code page 932 text, and an address the rules refuse are ignored.
+ChildAction childActionOf(QByteArrayView datagram);
+
+} // namespace qh::child

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The child program's own texts: on its call window and in its messages.
+namespace qh::child {
+
+using namespace Qt::StringLiterals;
+
+inline const QString kChildTitle = u"Quillharbour_Child"_s;
+inline const QString kCallButtonText = u"呼び出し"_s;
+// On the button while a call just sent blocks the next one.
+inline const QString kCallSentText = u"呼び出しました"_s;
+// On the button for a moment when the call could not be sent.
+inline const QString kCallFailedText = u"送れませんでした"_s;
+inline const QString kSecondInstanceText = u"すでにこのプログラムは起動しています"_s;
+inline const QString kCommandLineName = u"コマンドライン"_s;
+
+// "Quillharbour_Child 07": the call window's caption.
+QString childCaption(int number);
+
+QString unknownArgumentText(const QString& argument);
+QString optionValueMissingText(const QString& option);
+QString optionTakesNoValueText(const QString& option);
+
+QString settingsFileMissingText(const QString& file);
+QString settingsFileUnreadableText(const QString& file);
+QString notKeyValueLineText(const QString& file, int line, const QString& text);
+QString unknownKeyText(const QString& file, int line, const QString& key);
+QString repeatedKeyText(const QString& file, int line, const QString& key, int firstLine);
+
+// Values that neither the command line nor a settings file gives, by key and by option. `file` is
+// the file read, or empty when none was found in the folders searched.
+QString valuesMissingText(const QString& file, const QStringList& folders, const QStringList& keys,
+                          const QStringList& options);
+
+// A value that is there but unusable. `where` is the file or kCommandLineName, `name` the key or
+// the option.
+QString emptyValueText(const QString& where, const QString& name);
+QString badNumberText(const QString& where, const QString& name, const QString& value);
+QString badPortText(const QString& where, const QString& name, const QString& value);
+QString masterNotFoundText(const QString& where, const QString& name, const QString& value);
+QString badBindAddressText(const QString& where, const QString& name, const QString& value);
+QString badScreenModeText(const QString& where, const QString& name, const QString& value);
+QString badSwitchText(const QString& where, const QString& name, const QString& value);
+
+QString portUnusableText(const QString& address, quint16 port);
+
+} // namespace qh::child

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// With the environment variable QH_CHILD_TRACE set (to anything but empty), the child program
+// writes one line to its standard error for each thing it does, so that an administrator can
+// watch a child that does not follow, and tests and benchmarks can see what it shows:
+//
+//     qh-child <microseconds since 1970> <event> [<detail>]
+//
+// Events: ready <port>, shown, hidden, full-screen, window, open <address>, loaded <address>,
+// failed <address>, title <title>, ignored, dropped <sender>, reload <address>, call <result>.
+namespace qh::child {
+
+bool isTracing();
+void trace(const QString& event, const QString& detail = {});
+
+} // namespace qh::child

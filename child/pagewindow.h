@@ -1,0 +1,51 @@
+#pragma once
+
+#include "common/browserwindow.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QUrl>
+
+class QWebEngineLoadingInfo;
+
+namespace qh::child {
+
+// The child's one page window: it shows each page the presenter sends, in place, and keeps it
+// shown through a crash of its renderer, which reloads the page by itself.
+class PageWindow : public BrowserWindow
+{
+    Q_OBJECT
+public:
+    PageWindow();
+
+    // Goes to the page in this window. A new page while one loads replaces that load. The page
+    // shown or loading now is not loaded again (the presenter sends each page twice), unless its
+    // last load failed or the user has moved on from it in the page.
+    void open(const QUrl& page);
+
+    // Shows the window in its screen mode, above the other windows; or hides it.
+    void setShown(bool shown);
+
+    // The page last sent, which a crashed renderer reloads.
+    QUrl target() const { return m_target; }
+
+signals:
+    // A page's load has ended, well or not.
+    void loadEnded(const QUrl& page, bool succeeded);
+    // The renderer ended while showing the page; the page is loaded anew.
+    void reloadingAfterCrash(const QUrl& page);
+
+private:
+    enum class LoadState { None, Loading, Loaded, Failed };
+
+    void loadingChanged(const QWebEngineLoadingInfo& info);
+    void rendererEnded();
+    void reloadTarget();
+
+    QUrl m_target;
+    LoadState m_state = LoadState::None;
+    QTimer m_reload;
+    QElapsedTimer m_sinceReload; // invalid until the first reload after a crash
+};
+
+} // namespace qh::child
