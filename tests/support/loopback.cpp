@@ -107,7 +107,21 @@ void ChildrenListener::clear()
 
 bool sendDatagram(const char* toAddress, std::uint16_t port, const QByteArray& payload)
 {
+    return sendDatagramFrom(nullptr, toAddress, port, payload);
+}
+
+bool sendDatagramFrom(const char* fromAddress, const char* toAddress, std::uint16_t port, const QByteArray& payload)
+{
     const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    if (fromAddress) {
+        sockaddr_in source{};
+        source.sin_family = AF_INET;
+        ::inet_pton(AF_INET, fromAddress, &source.sin_addr);
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0) {
+            ::close(fd);
+            return false;
+        }
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);

@@ -55,6 +55,8 @@ private:
 
 // Sends one datagram from a plain socket, as a child's call would come.
 bool sendDatagram(const char* toAddress, std::uint16_t port, const QByteArray& payload);
+// The same from a socket bound to the given loopback address, as another computer would send it.
+bool sendDatagramFrom(const char* fromAddress, const char* toAddress, std::uint16_t port, const QByteArray& payload);
 
 // A UDP port within 20000..31999 that nothing holds at the moment.
 std::uint16_t freeUdpPort();

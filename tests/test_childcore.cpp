@@ -1,0 +1,383 @@
+// The child program's logic without its windows: what a datagram makes it do, its settings, the
+// spacing of calls, and its socket on loopback with the check of the sender.
+#include "child/callgate.h"
+#include "child/childaction.h"
+#include "child/childlink.h"
+#include "child/childsettings.h"
+#include "child/mastersource.h"
+#include "common/cp932text.h"
+#include "common/datagrams.h"
+#include "master/callentry.h"
+#include "tests/support/loopback.h"
+#include "tests/support/testfiles.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace qh;
+using namespace qh::child;
+using namespace qh::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// An action in one word: "show", "hide", "full", "window", "none", or the page opened.
+QString summary(const ChildAction& action)
+{
+    switch (action.kind) {
+    case ChildAction::Kind::None:
+        return u"none"_s;
+    case ChildAction::Kind::Show:
+        return u"show"_s;
+    case ChildAction::Kind::Hide:
+        return u"hide"_s;
+    case ChildAction::Kind::FullScreen:
+        return u"full"_s;
+    case ChildAction::Kind::WindowScreen:
+        return u"window"_s;
+    case ChildAction::Kind::Open:
+        return action.page.toString();
+    }
+    return {};
+}
+
+// The settings read, in one line.
+QString summary(const ChildSettings& settings)
+{
+    QStringList masters;
+    for (const QHostAddress& address : settings.masterAddresses)
+        masters.append(address.toString());
+    return u"%1 master=%2 port=%3 masterport=%4 bind=%5 %6 %7"_s.arg(settings.number, 2, 10, QChar(u'0'))
+        .arg(masters.join(u','))
+        .arg(settings.childPort)
+        .arg(settings.masterPort)
+        .arg(settings.bindAddress.toString(), settings.fullScreen ? u"full"_s : u"window"_s,
+             settings.acceptAnySource ? u"any"_s : u"master"_s);
+}
+
+const QByteArray kComplete = "Number=07\r\nMaster=127.0.0.1\r\nChildPort=5001\r\nMasterPort=5002\r\n";
+
+// The complete file with one of its lines changed: "Key=value".
+QByteArray with(const QByteArray& line)
+{
+    QByteArrayList lines = kComplete.split('\n');
+    for (QByteArray& each : lines) {
+        if (each.startsWith(line.left(line.indexOf('=') + 1)))
+            each = line + '\r';
+    }
+    return lines.join('\n');
+}
+
+} // namespace
+
+class TestChildCore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void datagramBecomesAction_data()
+    {
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<QString>("action");
+        QTest::newRow("show") << QByteArray("Command:VisibleTrue") << u"show"_s;
+        QTest::newRow("hide") << QByteArray("Command:VisibleFalse") << u"hide"_s;
+        QTest::newRow("full screen") << QByteArray("Command:FullScreen") << u"full"_s;
+        QTest::newRow("window") << QByteArray("Command:WindowScreen") << u"window"_s;
+        QTest::newRow("command alone") << QByteArray("Command:") << u"none"_s;
+        QTest::newRow("unknown verb") << QByteArray("Command:Reboot") << u"none"_s;
+        QTest::newRow("verb in lower case") << QByteArray("Command:visibletrue") << u"none"_s;
+        QTest::newRow("verb with a line end") << QByteArray("Command:VisibleTrue\r\n") << u"none"_s;
+        QTest::newRow("verb with a NUL") << QByteArray("Command:VisibleTrue\0", 20) << u"none"_s;
+        QTest::newRow("blank before a command") << QByteArray(" Command:VisibleTrue") << u"none"_s;
+        QTest::newRow("page") << QByteArray("http://example.com/a.html") << u"http://example.com/a.html"_s;
+        QTest::newRow("page as typed") << QByteArray("example.com") << u"http://example.com"_s;
+        QTest::newRow("file page") << QByteArray("file:///srv/a.html#part") << u"file:///srv/a.html#part"_s;
+        QTest::newRow("code page 932 address")
+            << cp932::encode(u"file:///srv/授業.html") << QUrl::fromLocalFile(u"/srv/授業.html"_s).toString();
+        QTest::newRow("empty") << QByteArray() << u"none"_s;
+        QTest::newRow("blanks") << QByteArray("   ") << u"none"_s;
+        QTest::newRow("script") << QByteArray("javascript:document.body.innerHTML=''") << u"none"_s;
+        QTest::newRow("mail") << QByteArray("mailto:a@example.com") << u"none"_s;
+        QTest::newRow("blank page") << QByteArray("about:blank") << u"none"_s;
+        QTest::newRow("browser page") << QByteArray("chrome://crash") << u"none"_s;
+        QTest::newRow("NUL in an address") << QByteArray("http://a/\0b", 11) << u"none"_s;
+        QTest::newRow("line end in an address") << QByteArray("http://a/\r\nb") << u"none"_s;
+        QTest::newRow("invalid code page 932") << QByteArray("http://a/\x80\xff") << u"none"_s;
+        QTest::newRow("lone lead byte") << QByteArray("http://a/\x81") << u"none"_s;
+        QTest::newRow("largest datagram") << QByteArray(65507, 'C') << u"none"_s;
+    }
+    void datagramBecomesAction()
+    {
+        QFETCH(QByteArray, datagram);
+        QFETCH(QString, action);
+        QCOMPARE(summary(childActionOf(datagram)), action);
+    }
+
+    // The presenter's reading of a call takes each child's call as that child's.
+    void callIsReadByThePresenter()
+    {
+        for (const int number : {1, 7, 30}) {
+            const std::optional<QString> read = master::callNumberOfDatagram(datagramBytes(callText(number)));
+            QCOMPARE(read.value_or(u"none"_s).toInt(), number);
+            QCOMPARE(datagramBytes(callText(number)).size(), 6);
+        }
+    }
+
+    void callsAreSpacedOut_data()
+    {
+        QTest::addColumn<QList<int>>("clicksMs");
+        QTest::addColumn<QList<bool>>("sent");
+        QTest::newRow("first call") << QList<int>{5} << QList<bool>{true};
+        QTest::newRow("held key") << QList<int>{0, 30, 60, 90, 1990} << QList<bool>{true, false, false, false, false};
+        QTest::newRow("after two seconds") << QList<int>{0, 2000, 2100, 4000} << QList<bool>{true, true, false, true};
+        QTest::newRow("refused clicks do not count")
+            << QList<int>{0, 1500, 2500, 3000} << QList<bool>{true, false, true, false};
+    }
+    void callsAreSpacedOut()
+    {
+        QFETCH(QList<int>, clicksMs);
+        QFETCH(QList<bool>, sent);
+        CallGate gate;
+        QList<bool> admitted;
+        for (const int ms : clicksMs)
+            admitted.append(gate.admit(std::chrono::milliseconds(1000000 + ms)));
+        QCOMPARE(admitted, sent);
+    }
+
+    // Good settings: from the working folder's file, the system folder's, the command line, or all.
+    void settingsAreRead_data()
+    {
+        QTest::addColumn<QByteArray>("workFile"); // null: no file in the working folder
+        QTest::addColumn<QByteArray>("systemFile");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("read");
+        QTest::newRow("working folder") << kComplete << QByteArray() << QStringList{}
+                                        << u"07 master=127.0.0.1 port=5001 masterport=5002 bind=0.0.0.0 full master"_s;
+        QTest::newRow("system folder") << QByteArray() << kComplete + "ScreenMode=WindowScreen\r\n"
+                                       << QStringList{}
+                                       << u"07 master=127.0.0.1 port=5001 masterport=5002 bind=0.0.0.0 window master"_s;
+        QTest::newRow("working folder first")
+            << QByteArray("Number=3\r\nMaster=127.0.0.1\r\nChildPort=6001\r\nMasterPort=6002\r\n") << kComplete
+            << QStringList{} << u"03 master=127.0.0.1 port=6001 masterport=6002 bind=0.0.0.0 full master"_s;
+        QTest::newRow("command line alone")
+            << QByteArray() << QByteArray() << QStringList{u"--number"_s, u"30"_s,          u"--master=localhost"_s,
+                                                           u"--port"_s,   u"65535"_s,       u"--master-port"_s,
+                                                           u"1"_s,        u"--bind"_s,      u"127.0.0.2"_s,
+                                                           u"--window"_s, u"--accept-any"_s}
+            << u"30 master=127.0.0.1 port=65535 masterport=1 bind=127.0.0.2 window any"_s;
+        QTest::newRow("command line over the file")
+            << kComplete + "ScreenMode=WindowScreen\r\nAcceptAny=1\r\nBind=127.0.0.5\r\n"
+            << QByteArray() << QStringList{u"--number"_s, u"8"_s, u"--port=7001"_s}
+            << u"08 master=127.0.0.1 port=7001 masterport=5002 bind=127.0.0.5 window any"_s;
+        QTest::newRow("command line mends a bad value")
+            << QByteArray("Number=99\r\nMaster=127.0.0.1\r\nChildPort=5001\r\nMasterPort=5002\r\n") << QByteArray()
+            << QStringList{u"--number"_s, u"01"_s}
+            << u"01 master=127.0.0.1 port=5001 masterport=5002 bind=0.0.0.0 full master"_s;
+        QTest::newRow("the file's own layout")
+            << cp932::encode(u"; 教室2のPC07\r\n[Quillharbour_Child]\r\n\r\n  number = 7 \r\n# teacher\r\n"
+                             u"MASTER=127.0.0.1\r\nchildport=5001\r\nMasterPort=5002\r\nBind=\r\n"
+                             u"ScreenMode=FullScreen\r\nAcceptAny=0"_s)
+            << QByteArray() << QStringList{}
+            << u"07 master=127.0.0.1 port=5001 masterport=5002 bind=0.0.0.0 full master"_s;
+    }
+    void settingsAreRead()
+    {
+        QFETCH(QByteArray, workFile);
+        QFETCH(QByteArray, systemFile);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, read);
+        QTemporaryDir work;
+        QTemporaryDir system;
+        if (!workFile.isNull())
+            QVERIFY(writeAll(work.filePath(kChildSettingsFileName), workFile));
+        if (!systemFile.isNull())
+            QVERIFY(writeAll(system.filePath(kChildSettingsFileName), systemFile));
+        const ChildSettingsResult result = readChildSettings(arguments, {work.path(), system.path()});
+        QCOMPARE(result.errors, QStringList{});
+        QCOMPARE(result.outcome, ChildSettingsResult::Outcome::Run);
+        QCOMPARE(summary(result.settings), read);
+    }
+
+    // Each problem is one message that names the value (or line) and where it came from: "%W" is
+    // the working folder's file, "%S" the system folder's, "%C" the command line. The fragments of
+    // one message are separated by "|".
+    void badSettingsAreNamed_data()
+    {
+        QTest::addColumn<QByteArray>("workFile");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QStringList>("messages");
+        const int bad = int(ChildSettingsResult::Outcome::BadSettings);
+        const int badLine = int(ChildSettingsResult::Outcome::BadCommandLine);
+        QTest::newRow("no file anywhere")
+            << QByteArray() << QStringList{u"--number=2"_s} << bad
+            << QStringList{u"%WORK|%SYSTEM|Master|ChildPort|MasterPort|--master|--port|--master-port"_s};
+        QTest::newRow("values missing from the file")
+            << QByteArray("Number=07\r\nMaster=127.0.0.1\r\n") << QStringList{} << bad
+            << QStringList{u"%W|ChildPort|MasterPort"_s};
+        QTest::newRow("number outside 01-30")
+            << with("Number=31") << QStringList{} << bad << QStringList{u"%W|Number|31"_s};
+        QTest::newRow("number 0") << kComplete << QStringList{u"--number"_s, u"0"_s} << bad
+                                  << QStringList{u"%C|--number|0"_s};
+        QTest::newRow("three digits") << kComplete << QStringList{u"--number=007"_s} << bad
+                                      << QStringList{u"%C|--number|007"_s};
+        QTest::newRow("repeated key") << kComplete + "Number=08\r\n"
+                                      << QStringList{} << bad << QStringList{u"%W|5|Number"_s};
+        QTest::newRow("ports") << QByteArray("Number=1\r\nMaster=127.0.0.1\r\nChildPort=0\r\nMasterPort=65536\r\n")
+                               << QStringList{} << bad << QStringList{u"%W|ChildPort|0"_s, u"%W|MasterPort|65536"_s};
+        QTest::newRow("port with letters") << kComplete << QStringList{u"--master-port"_s, u"5002x"_s} << bad
+                                           << QStringList{u"%C|--master-port|5002x"_s};
+        QTest::newRow("master not found") << kComplete << QStringList{u"--master"_s, u"nohost.invalid"_s} << bad
+                                          << QStringList{u"%C|--master|nohost.invalid"_s};
+        QTest::newRow("empty master") << with("Master=") << QStringList{} << bad << QStringList{u"%W|Master"_s};
+        QTest::newRow("empty master value")
+            << kComplete << QStringList{u"--master="_s} << bad << QStringList{u"%C|--master"_s};
+        QTest::newRow("bind to a name") << kComplete + "Bind=localhost\r\n"
+                                        << QStringList{} << bad << QStringList{u"%W|Bind|localhost"_s};
+        QTest::newRow("screen mode") << kComplete + "ScreenMode=fullscreen\r\n"
+                                     << QStringList{} << bad << QStringList{u"%W|ScreenMode|fullscreen"_s};
+        QTest::newRow("switch") << kComplete + "AcceptAny=yes\r\n"
+                                << QStringList{} << bad << QStringList{u"%W|AcceptAny|yes"_s};
+        QTest::newRow("unknown key") << kComplete + "Mastr=PC\r\n"
+                                     << QStringList{} << bad << QStringList{u"%W|5|Mastr"_s};
+        QTest::newRow("line without a value") << kComplete + "Master 127.0.0.1\r\n"
+                                              << QStringList{} << bad << QStringList{u"%W|5|Master 127.0.0.1"_s};
+        QTest::newRow("settings file named but missing")
+            << kComplete << QStringList{u"--settings"_s, u"nofile.ini"_s} << bad << QStringList{u"%WORK/nofile.ini"_s};
+        QTest::newRow("unknown option") << kComplete << QStringList{u"--numbre"_s, u"7"_s} << badLine
+                                        << QStringList{u"%C|--numbre"_s, u"%C|7"_s};
+        QTest::newRow("option without its value")
+            << kComplete << QStringList{u"--port"_s} << badLine << QStringList{u"%C|--port"_s};
+        QTest::newRow("switch with a value")
+            << kComplete << QStringList{u"--window=0"_s} << badLine << QStringList{u"%C|--window"_s};
+    }
+    void badSettingsAreNamed()
+    {
+        QFETCH(QByteArray, workFile);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, outcome);
+        QFETCH(QStringList, messages);
+        QTemporaryDir work;
+        QTemporaryDir system;
+        const WorkingFolder cd; // a relative --settings file is taken from the working folder
+        if (!workFile.isNull())
+            QVERIFY(writeAll(work.filePath(kChildSettingsFileName), workFile));
+        for (QString& argument : arguments)
+            argument.replace(u"nofile.ini"_s, work.filePath(u"nofile.ini"_s));
+        const ChildSettingsResult result = readChildSettings(arguments, {work.path(), system.path()});
+        QCOMPARE(int(result.outcome), outcome);
+        QCOMPARE(result.errors.size(), messages.size());
+        for (qsizetype i = 0; i < messages.size(); ++i) {
+            for (QString fragment : messages[i].split(u'|')) {
+                fragment.replace(u"%WORK"_s, work.path())
+                    .replace(u"%SYSTEM"_s, system.path())
+                    .replace(u"%W"_s, work.filePath(kChildSettingsFileName))
+                    .replace(u"%C"_s, u"コマンドライン"_s);
+                QVERIFY2(result.errors[i].contains(fragment),
+                         qPrintable(u"「%1」 lacks 「%2」"_s.arg(result.errors[i], fragment)));
+            }
+        }
+    }
+
+    void lockNamesCarryPortAndAddress()
+    {
+        ChildSettings settings;
+        settings.childPort = 5001;
+        const QString anyAddress = childLockName(settings);
+        settings.bindAddress = QHostAddress(u"127.0.0.2"_s);
+        const QString second = childLockName(settings);
+        settings.bindAddress = QHostAddress(u"127.0.0.3"_s);
+        const QString third = childLockName(settings);
+        settings.childPort = 5003;
+        const QString otherPort = childLockName(settings);
+        QCOMPARE(QSet<QString>({anyAddress, second, third, otherPort}).size(), 4);
+        QVERIFY(!otherPort.contains(u'/'));
+    }
+
+    // Datagrams from the master pass in order; others are dropped. A master found at another
+    // address than at start is looked up again, and what it sent meanwhile still passes.
+    void onlyTheMastersDatagramsPass_data()
+    {
+        QTest::addColumn<QString>("masterName");
+        QTest::addColumn<QString>("addressAtStart");
+        QTest::addColumn<bool>("acceptAny");
+        QTest::addColumn<QStringList>("senders"); // each sends its own name
+        QTest::addColumn<QStringList>("passed");
+        const QStringList senders{u"127.0.0.1"_s, u"127.0.0.9"_s, u"127.0.0.1"_s};
+        QTest::newRow("master by address")
+            << u"127.0.0.1"_s << u"127.0.0.1"_s << false << senders << QStringList{u"127.0.0.1"_s, u"127.0.0.1"_s};
+        QTest::newRow("any sender") << u"127.0.0.1"_s << u"127.0.0.1"_s << true << senders << senders;
+        QTest::newRow("master by name") << u"localhost"_s << u"127.0.0.1"_s << false << senders
+                                        << QStringList{u"127.0.0.1"_s, u"127.0.0.1"_s};
+        QTest::newRow("master moved since start")
+            << u"localhost"_s << u"127.0.0.7"_s << false << senders << QStringList{u"127.0.0.1"_s, u"127.0.0.1"_s};
+        QTest::newRow("IPv4 mapped into IPv6")
+            << u"127.0.0.1"_s << u"127.0.0.1"_s << false << QStringList{u"::ffff:127.0.0.1"_s}
+            << QStringList{u"::ffff:127.0.0.1"_s};
+    }
+    void onlyTheMastersDatagramsPass()
+    {
+        QFETCH(QString, masterName);
+        QFETCH(QString, addressAtStart);
+        QFETCH(bool, acceptAny);
+        QFETCH(QStringList, senders);
+        QFETCH(QStringList, passed);
+        MasterSource source(masterName, {QHostAddress(addressAtStart)}, acceptAny);
+        QStringList got;
+        QObject::connect(&source, &MasterSource::accepted, &source,
+                         [&got](const QByteArray& datagram) { got.append(QString::fromLatin1(datagram)); });
+        QSignalSpy dropped(&source, &MasterSource::dropped);
+        for (const QString& sender : senders)
+            source.offer(sender.toLatin1(), QHostAddress(sender));
+        QTRY_COMPARE(got.size() + dropped.size(), senders.size());
+        QCOMPARE(got, passed);
+        if (dropped.size() == 1)
+            QCOMPARE(dropped.first().first().value<QHostAddress>(), QHostAddress(u"127.0.0.9"_s));
+        QCOMPARE(source.masterAddress(), QHostAddress(acceptAny ? addressAtStart : u"127.0.0.1"_s));
+    }
+
+    // The socket on loopback: what the master sends arrives as actions, a classmate's datagram is
+    // dropped, a call reaches the master port, and no second child takes the same address and port.
+    void linkReceivesAndCalls()
+    {
+        LoopbackChildren master;
+        const std::uint16_t masterPort = master.bindFreePort();
+        ChildSettings settings;
+        settings.number = 7;
+        settings.masterName = u"127.0.0.1"_s;
+        settings.masterAddresses = {QHostAddress(u"127.0.0.1"_s)};
+        settings.childPort = freeUdpPort();
+        settings.masterPort = masterPort;
+        settings.bindAddress = QHostAddress(u"127.0.0.2"_s);
+        ChildLink link(settings);
+        QVERIFY(link.bind());
+        ChildLink twin(settings);
+        QVERIFY(!twin.bind());
+        settings.bindAddress = QHostAddress(u"127.0.0.3"_s);
+        ChildLink neighbour(settings);
+        QVERIFY(neighbour.bind()); // another child on the same port of the next address
+
+        QStringList actions;
+        QObject::connect(&link, &ChildLink::actionReceived, &link,
+                         [&actions](const ChildAction& action) { actions.append(summary(action)); });
+        QSignalSpy dropped(&link, &ChildLink::datagramDropped);
+        QVERIFY(sendDatagram("127.0.0.2", settings.childPort, "Command:VisibleTrue"));
+        QVERIFY(sendDatagramFrom("127.0.0.9", "127.0.0.2", settings.childPort, "Command:VisibleFalse"));
+        QVERIFY(sendDatagram("127.0.0.2", settings.childPort, "http://example.com/"));
+        QTRY_COMPARE(actions, (QStringList{u"show"_s, u"http://example.com/"_s}));
+        QTRY_COMPARE(dropped.size(), 1);
+
+        QCOMPARE(link.call(), ChildLink::CallResult::Sent);
+        QCOMPARE(link.call(), ChildLink::CallResult::TooSoon);
+        QList<Arrival> calls;
+        QTRY_VERIFY((calls += master.take(), !calls.isEmpty()));
+        QTest::qWait(50);
+        calls += master.take();
+        QCOMPARE(calls.size(), 1);
+        QCOMPARE(calls.first().payload, QByteArray("07Call"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestChildCore)
+#include "test_childcore.moc"
