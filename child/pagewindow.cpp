@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineNavigationRequest>
 
 using namespace Qt::StringLiterals;
 
@@ -22,21 +23,46 @@ bool sameAddress(const QUrl& left, const QUrl& right)
 
 PageWindow::PageWindow()
 {
+    m_navigate.setSingleShot(true);
+    m_navigate.setInterval(0);
+    connect(&m_navigate, &QTimer::timeout, this, &PageWindow::navigate);
     m_reload.setSingleShot(true);
     connect(&m_reload, &QTimer::timeout, this, &PageWindow::reloadTarget);
     connect(page(), &QWebEnginePage::loadingChanged, this, &PageWindow::loadingChanged);
     connect(page(), &QWebEnginePage::renderProcessTerminated, this, &PageWindow::rendererEnded);
+    connect(page(), &QWebEnginePage::navigationRequested, this, &PageWindow::navigationRequested);
 }
 
 void PageWindow::open(const QUrl& page)
 {
-    const bool current = sameAddress(page, url()) && (m_state == LoadState::Loading || m_state == LoadState::Loaded);
     m_target = page;
-    if (current)
-        return;
+    m_userMoved = false;
     m_reload.stop(); // the new page replaces a reload still due
+    m_navigate.start();
+}
+
+void PageWindow::navigate()
+{
+    if (sameAddress(m_target, url()) && (m_state == LoadState::Loading || m_state == LoadState::Loaded))
+        return;
+    m_retried = false;
     m_state = LoadState::Loading;
-    setUrl(page);
+    setUrl(m_target);
+}
+
+void PageWindow::navigationRequested(QWebEngineNavigationRequest& request)
+{
+    if (!request.isMainFrame())
+        return;
+    switch (request.navigationType()) {
+    case QWebEngineNavigationRequest::LinkClickedNavigation:
+    case QWebEngineNavigationRequest::FormSubmittedNavigation:
+    case QWebEngineNavigationRequest::BackForwardNavigation:
+        m_userMoved = true;
+        break;
+    default:
+        break;
+    }
 }
 
 void PageWindow::setShown(bool shown)
@@ -71,6 +97,14 @@ void PageWindow::loadingChanged(const QWebEngineLoadingInfo& info)
         break;
     }
     emit loadEnded(info.url(), m_state == LoadState::Loaded);
+    // The error page of a load that a later page replaced can still take the window over, and the
+    // later page is then never shown: it is loaded once more.
+    if (m_state == LoadState::Failed && !m_userMoved && !m_retried && !m_target.isEmpty() &&
+        !sameAddress(url(), m_target)) {
+        m_retried = true;
+        m_state = LoadState::Loading;
+        setUrl(m_target);
+    }
 }
 
 void PageWindow::rendererEnded()

@@ -7,6 +7,7 @@
 #include <QUrl>
 
 class QWebEngineLoadingInfo;
+class QWebEngineNavigationRequest;
 
 namespace qh::child {
 
@@ -18,9 +19,10 @@ class PageWindow : public BrowserWindow
 public:
     PageWindow();
 
-    // Goes to the page in this window. A new page while one loads replaces that load. The page
-    // shown or loading now is not loaded again (the presenter sends each page twice), unless its
-    // last load failed or the user has moved on from it in the page.
+    // Goes to the page in this window, in the next turn of the event loop, so that of a burst of
+    // pages only the last is loaded. A new page while one loads replaces that load. The page shown
+    // or loading now is not loaded again (the presenter sends each page twice), unless its last
+    // load failed or the user has moved on from it in the page.
     void open(const QUrl& page);
 
     // Shows the window in its screen mode, above the other windows; or hides it.
@@ -38,12 +40,17 @@ signals:
 private:
     enum class LoadState { None, Loading, Loaded, Failed };
 
+    void navigate();
+    void navigationRequested(QWebEngineNavigationRequest& request);
     void loadingChanged(const QWebEngineLoadingInfo& info);
     void rendererEnded();
     void reloadTarget();
 
     QUrl m_target;
     LoadState m_state = LoadState::None;
+    bool m_userMoved = false; // the user followed a link or went back since the page came
+    bool m_retried = false;   // the page was loaded once more after an earlier page's failure
+    QTimer m_navigate;
     QTimer m_reload;
     QElapsedTimer m_sinceReload; // invalid until the first reload after a crash
 };
