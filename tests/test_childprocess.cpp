@@ -1,0 +1,173 @@
+// The real child program as its own process, with its real Qt WebEngine on local pages and real
+// datagrams on loopback: how it starts or refuses to, and what hostile datagrams leave behind.
+#include "child/childmessages.h"
+#include "tests/support/childprocess.h"
+#include "tests/support/loopback.h"
+#include "tests/support/testfiles.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUdpSocket>
+#include <QUrl>
+
+#include <memory>
+
+using namespace qh;
+using namespace qh::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+QString writePage(const QTemporaryDir& folder, const QString& name)
+{
+    const QString path = folder.filePath(name + u".html"_s);
+    writeAll(path, "<html><head><title>" + name.toUtf8() + "</title></head><body>" + name.toUtf8() + "</body></html>");
+    return QUrl::fromLocalFile(path).toString();
+}
+} // namespace
+
+class TestChildProcess : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_pages;
+    std::unique_ptr<ChildProcess> m_child; // one child for the hostile datagrams
+    quint16 m_childPort = 0;
+    int m_probes = 0;
+
+private slots:
+    // Every way the start can fail ends the program with a message that says why.
+    void startUpProblemsEndTheProgram_data()
+    {
+        QTest::addColumn<QByteArray>("settingsFile"); // null: none in the working folder
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("saying"); // on standard error, or standard output for --help
+        const QByteArray complete = "Number=07\r\nMaster=127.0.0.1\r\nChildPort=%P\r\nMasterPort=5002\r\n";
+        QTest::newRow("help") << QByteArray() << QStringList{u"--help"_s} << 0
+                              << QStringList{u"--number"_s, u"--master-port"_s, u"--accept-any"_s, u"--settings"_s};
+        QTest::newRow("no settings") << QByteArray() << QStringList{} << 1
+                                     << QStringList{u"Quillharbour_Child.ini"_s, u"Number"_s, u"MasterPort"_s};
+        QTest::newRow("bad value") << QByteArray(complete).replace("Number=07", "Number=31") << QStringList{} << 1
+                                   << QStringList{u"%F"_s, u"Number"_s, u"31"_s};
+        QTest::newRow("unknown option") << complete << QStringList{u"--numbr"_s, u"7"_s} << 2
+                                        << QStringList{u"--numbr"_s};
+        QTest::newRow("port taken") << complete << QStringList{u"--bind"_s, u"127.0.0.2"_s} << 1
+                                    << QStringList{u"127.0.0.2"_s, u"%P"_s};
+        QTest::newRow("address not of this computer")
+            << complete << QStringList{u"--bind"_s, u"192.0.2.1"_s} << 1 << QStringList{u"192.0.2.1"_s};
+    }
+    void startUpProblemsEndTheProgram()
+    {
+        QFETCH(QByteArray, settingsFile);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, saying);
+        if (settingsFile.isNull() && QFileInfo::exists(u"/etc/quillharbour/Quillharbour_Child.ini"_s))
+            QSKIP("this computer is set up as a child: its settings would be read");
+        const QTemporaryDir folder;
+        QUdpSocket taken; // another program on the port of the row "port taken"
+        QVERIFY(taken.bind(QHostAddress(u"127.0.0.2"_s), freeUdpPort()));
+        const QString port = QString::number(taken.localPort());
+        const QString file = folder.filePath(u"Quillharbour_Child.ini"_s);
+        if (!settingsFile.isNull())
+            QVERIFY(writeAll(file, QByteArray(settingsFile).replace("%P", port.toLatin1())));
+        ChildProcess child;
+        child.start(arguments, folder.path());
+        QVERIFY(child.waitForExit());
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), exitCode);
+        const QString output = exitCode == 0 ? child.standardOutput() : child.otherOutput();
+        for (QString fragment : saying) {
+            fragment.replace(u"%F"_s, file).replace(u"%P"_s, port);
+            QVERIFY2(output.contains(fragment), qPrintable(output));
+        }
+        QVERIFY(child.events().isEmpty()); // never listened
+    }
+
+    // One instance per user, child port and address: the second start on the same port and
+    // address says so and ends; a child on the next address runs beside the first.
+    void secondStartSaysSoAndEnds()
+    {
+        const quint16 port = freeUdpPort();
+        ChildProcess first;
+        QVERIFY(first.startOnLoopback(1, port, 5002));
+        ChildProcess second;
+        second.start({u"--number=1"_s, u"--master=127.0.0.1"_s, u"--port"_s, QString::number(port),
+                      u"--master-port=5002"_s, u"--bind=127.0.0.2"_s});
+        QVERIFY(second.waitForExit());
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY2(second.otherOutput().contains(child::kSecondInstanceText), qPrintable(second.otherOutput()));
+        ChildProcess neighbour;
+        QVERIFY(neighbour.startOnLoopback(2, port, 5002));
+        QVERIFY(first.isRunning());
+    }
+
+    void initTestCase()
+    {
+        m_childPort = freeUdpPort();
+        m_child = std::make_unique<ChildProcess>();
+        QVERIFY(m_child->startOnLoopback(1, m_childPort, 5002));
+        QVERIFY(sendDatagram("127.0.0.2", m_childPort, "Command:VisibleTrue"));
+        QVERIFY(m_child->waitFor(u"shown"_s));
+    }
+
+    void cleanupTestCase() { m_child.reset(); }
+
+    // A hostile datagram, then a page: the child is still running, nothing but that page was
+    // opened, the window was neither hidden nor switched, and the page is shown.
+    void hostileDatagramsLeaveTheLastGoodPage_data()
+    {
+        QTest::addColumn<QByteArrayList>("datagrams");
+        QTest::addColumn<QByteArray>("from"); // the sender's address; 127.0.0.1 is the master
+        QTest::addColumn<bool>("mayOpen");    // the datagrams are pages that may be opened
+        QTest::newRow("empty") << QByteArrayList{QByteArray()} << QByteArray("127.0.0.1") << false;
+        QTest::newRow("largest datagram") << QByteArrayList{QByteArray(65507, 'C')} << QByteArray("127.0.0.1") << false;
+        QTest::newRow("largest command") << QByteArrayList{"Command:" + QByteArray(65499, 'V')}
+                                         << QByteArray("127.0.0.1") << false;
+        QTest::newRow("NUL bytes") << QByteArrayList{QByteArray(16, '\0')} << QByteArray("127.0.0.1") << false;
+        QTest::newRow("NUL in a page") << QByteArrayList{QByteArray("file:///etc/passwd\0.html", 25)}
+                                       << QByteArray("127.0.0.1") << false;
+        QTest::newRow("NUL after a command")
+            << QByteArrayList{QByteArray("Command:VisibleFalse\0", 21)} << QByteArray("127.0.0.1") << false;
+        QTest::newRow("invalid code page 932")
+            << QByteArrayList{"http://a/\x80\xff\xfd"} << QByteArray("127.0.0.1") << false;
+        QTest::newRow("script") << QByteArrayList{"javascript:document.title='x'", "JAVASCRIPT:alert(1)"}
+                                << QByteArray("127.0.0.1") << false;
+        QTest::newRow("unknown command") << QByteArrayList{"Command:Shutdown", "Command:"} << QByteArray("127.0.0.1")
+                                         << false;
+        QTest::newRow("classmate hides") << QByteArrayList{"Command:VisibleFalse"} << QByteArray("127.0.0.9") << false;
+        QTest::newRow("classmate's page") << QByteArrayList{"http://example.com/"} << QByteArray("127.0.0.9") << false;
+        QByteArrayList burst;
+        for (int i = 0; i < 1000; ++i)
+            burst.append(QUrl::fromLocalFile(m_pages.filePath(u"burst%1.html"_s.arg(i))).toEncoded());
+        QTest::newRow("a thousand pages in a burst") << burst << QByteArray("127.0.0.1") << true;
+    }
+    void hostileDatagramsLeaveTheLastGoodPage()
+    {
+        QFETCH(QByteArrayList, datagrams);
+        QFETCH(QByteArray, from);
+        QFETCH(bool, mayOpen);
+        const qsizetype mark = m_child->mark();
+        for (const QByteArray& datagram : datagrams)
+            QVERIFY(sendDatagramFrom(from.constData(), "127.0.0.2", m_childPort, datagram));
+        const QString probe = writePage(m_pages, u"probe%1"_s.arg(++m_probes));
+        QTest::qWait(100); // the probe comes after the rest, as a later page of the lesson
+        QVERIFY(sendDatagram("127.0.0.2", m_childPort, probe.toUtf8()));
+        // The caption is the page's title: what the student sees.
+        QVERIFY2(m_child->waitFor(u"title probe%1"_s.arg(m_probes), mark),
+                 qPrintable(m_child->events(mark).mid(m_child->events(mark).size() - 8).join(u'\n')));
+        QVERIFY(m_child->isRunning());
+        for (const QString& event : m_child->events(mark)) {
+            QVERIFY2(!event.startsWith(u"hidden") && !event.startsWith(u"full-screen") && !event.startsWith(u"window"),
+                     qPrintable(event));
+            if (!mayOpen)
+                QVERIFY2(!event.startsWith(u"open ") || event == u"open "_s + probe, qPrintable(event));
+        }
+        if (from != "127.0.0.1")
+            QVERIFY(m_child->events(mark).contains(u"dropped "_s + QString::fromLatin1(from)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestChildProcess)
+#include "test_childprocess.moc"
