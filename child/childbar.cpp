@@ -38,6 +38,8 @@ ChildBar::ChildBar(int number) : QWidget(nullptr, Qt::Window | Qt::FramelessWind
     twips::place(m_callButton, 120, 390, kWidth - 240, 420);
 
     m_buttonReset.setSingleShot(true);
+    // Never earlier than the next call may go out: a click on 呼び出し must always call.
+    m_buttonReset.setTimerType(Qt::PreciseTimer);
     m_buttonReset.setInterval(kCallInterval);
     connect(&m_buttonReset, &QTimer::timeout, this, [this] { m_callButton->setText(kCallButtonText); });
 }
