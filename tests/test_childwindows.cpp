@@ -1,0 +1,246 @@
+// The child's windows in this process, with the real Qt WebEngine on local pages and real
+// datagrams on loopback: the page window following the presenter, the bar and its call button.
+#include "child/childmessages.h"
+#include "child/childprogram.h"
+#include "tests/support/loopback.h"
+#include "tests/support/testfiles.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEnginePage>
+
+#include <csignal>
+#include <memory>
+#include <optional>
+
+using namespace qh;
+using namespace qh::child;
+using namespace qh::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+constexpr int kLoadTimeoutMs = 20000;
+
+// Pages A, B, C: each titled by its letter; A links to B.
+class Pages
+{
+public:
+    Pages()
+    {
+        for (const char* name : {"A", "B", "C"}) {
+            writeAll(m_folder.filePath(QString::fromLatin1(name) + u".html"_s),
+                     QByteArray("<html><head><title>") + name + "</title></head><body><a id='next' href='B.html'>" +
+                         name + "</a></body></html>");
+        }
+    }
+    QUrl url(const QString& name) const { return QUrl::fromLocalFile(m_folder.filePath(name + u".html"_s)); }
+
+private:
+    QTemporaryDir m_folder;
+};
+
+// What the page window shows, in one line: "hidden" or "shown" with its mode, and its page.
+QString state(PageWindow& window)
+{
+    const QString shown = !window.isVisible() ? u"hidden"_s : window.isFullScreen() ? u"full"_s : u"window"_s;
+    return shown + u' ' + window.url().fileName();
+}
+
+// The script's result in the page; an invalid value when it gave none in time.
+QVariant evaluate(QWebEnginePage* page, const QString& script)
+{
+    auto result = std::make_shared<std::optional<QVariant>>();
+    page->runJavaScript(script, [result](const QVariant& value) { *result = value; });
+    if (!QTest::qWaitFor([&] { return result->has_value(); }, kLoadTimeoutMs))
+        return {};
+    return result->value_or(QVariant());
+}
+} // namespace
+
+class TestChildWindows : public QObject
+{
+    Q_OBJECT
+private:
+    Pages m_pages;
+    LoopbackChildren m_master; // the teacher's master port, where calls arrive
+    quint16 m_masterPort = 0;
+
+    ChildSettings settings(bool fullScreen = true)
+    {
+        ChildSettings settings;
+        settings.number = 7;
+        settings.masterName = u"127.0.0.1"_s;
+        settings.masterAddresses = {QHostAddress(u"127.0.0.1"_s)};
+        settings.childPort = freeUdpPort();
+        settings.masterPort = m_masterPort;
+        settings.bindAddress = QHostAddress(u"127.0.0.2"_s);
+        settings.fullScreen = fullScreen;
+        return settings;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        quietOffscreenWarnings();
+        m_masterPort = m_master.bindFreePort();
+    }
+
+    // The presenter's datagrams in order, then page C: what the page window shows. It starts
+    // hidden in the mode of its settings; pages change nothing about whether it is shown.
+    void pageWindowFollowsThePresenter_data()
+    {
+        QTest::addColumn<bool>("startFullScreen");
+        QTest::addColumn<QByteArrayList>("datagrams");
+        QTest::addColumn<QString>("shows");
+        const QByteArray show = "Command:VisibleTrue";
+        const QByteArray hide = "Command:VisibleFalse";
+        const QByteArray full = "Command:FullScreen";
+        const QByteArray window = "Command:WindowScreen";
+        QTest::newRow("at start") << true << QByteArrayList{} << u"hidden C.html"_s;
+        QTest::newRow("shown in the start mode") << true << QByteArrayList{show} << u"full C.html"_s;
+        QTest::newRow("window as start mode") << false << QByteArrayList{show} << u"window C.html"_s;
+        QTest::newRow("mode chosen while hidden") << true << QByteArrayList{window, show} << u"window C.html"_s;
+        QTest::newRow("mode switched while shown") << false << QByteArrayList{show, full} << u"full C.html"_s;
+        QTest::newRow("switched back") << true << QByteArrayList{show, window, full, window} << u"window C.html"_s;
+        QTest::newRow("hidden") << true << QByteArrayList{show, hide} << u"hidden C.html"_s;
+        QTest::newRow("mode while hidden keeps it hidden")
+            << true << QByteArrayList{show, hide, window} << u"hidden C.html"_s;
+        QTest::newRow("shown again") << false << QByteArrayList{show, hide, show} << u"window C.html"_s;
+    }
+    void pageWindowFollowsThePresenter()
+    {
+        QFETCH(bool, startFullScreen);
+        QFETCH(QByteArrayList, datagrams);
+        QFETCH(QString, shows);
+        const ChildSettings child = settings(startFullScreen);
+        ChildProgram program(child);
+        QVERIFY(program.start());
+        QVERIFY(!program.pageWindow().isVisible());
+        QVERIFY(program.bar().isVisible());
+        for (const QByteArray& datagram : datagrams)
+            QVERIFY(sendDatagram("127.0.0.2", child.childPort, datagram));
+        QVERIFY(sendDatagram("127.0.0.2", child.childPort, m_pages.url(u"C"_s).toEncoded()));
+        QTRY_COMPARE_WITH_TIMEOUT(program.pageWindow().title(), u"C"_s, kLoadTimeoutMs);
+        QCOMPARE(state(program.pageWindow()), shows);
+        QVERIFY(program.bar().isVisible());
+        QCOMPARE(program.pageWindow().windowTitle(), u"C"_s); // the caption is the page's title
+    }
+
+    // The presenter sends every page twice: the page shown is not loaded again, unless the user
+    // has left it by a link.
+    void samePageIsNotLoadedAgain_data()
+    {
+        QTest::addColumn<bool>("followLink");
+        QTest::addColumn<bool>("loadedAgain");
+        QTest::newRow("same page again") << false << false;
+        QTest::newRow("after the user followed a link") << true << true;
+    }
+    void samePageIsNotLoadedAgain()
+    {
+        QFETCH(bool, followLink);
+        QFETCH(bool, loadedAgain);
+        PageWindow window;
+        window.open(m_pages.url(u"A"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(window.title(), u"A"_s, kLoadTimeoutMs);
+        evaluate(window.page(), u"window.marker = 1"_s);
+        if (followLink) {
+            evaluate(window.page(), u"document.getElementById('next').click()"_s);
+            QTRY_COMPARE_WITH_TIMEOUT(window.title(), u"B"_s, kLoadTimeoutMs);
+        }
+        QSignalSpy ends(&window, &PageWindow::loadEnded);
+        window.open(m_pages.url(u"A"_s));
+        if (loadedAgain)
+            QTRY_COMPARE_WITH_TIMEOUT(ends.size(), 1, kLoadTimeoutMs);
+        else
+            QTest::qWait(300);
+        QCOMPARE(window.title(), u"A"_s);
+        QCOMPARE(evaluate(window.page(), u"window.marker === 1"_s).toBool(), !loadedAgain);
+    }
+
+    // A page that never answers is replaced by the next page, which stays.
+    void newPageReplacesALoadInProgress()
+    {
+        QTcpServer silent; // accepts the connection and never answers
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        PageWindow window;
+        window.open(QUrl(u"http://127.0.0.1:%1/slow.html"_s.arg(silent.serverPort())));
+        QTRY_VERIFY_WITH_TIMEOUT(silent.hasPendingConnections(), kLoadTimeoutMs);
+        window.open(m_pages.url(u"B"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(window.title(), u"B"_s, kLoadTimeoutMs);
+        QTest::qWait(300);
+        QCOMPARE(window.url(), m_pages.url(u"B"_s));
+        QCOMPARE(window.title(), u"B"_s);
+    }
+
+    // A renderer that dies reloads the last page by itself.
+    void crashedRendererReloadsThePage()
+    {
+        PageWindow window;
+        window.open(m_pages.url(u"A"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(window.title(), u"A"_s, kLoadTimeoutMs);
+        window.open(m_pages.url(u"B"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(window.title(), u"B"_s, kLoadTimeoutMs);
+        QSignalSpy reloads(&window, &PageWindow::reloadingAfterCrash);
+        QSignalSpy ends(&window, &PageWindow::loadEnded);
+        const qint64 renderer = window.page()->renderProcessPid();
+        QVERIFY(renderer > 0);
+        QCOMPARE(::kill(pid_t(renderer), SIGKILL), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(reloads.size(), 1, kLoadTimeoutMs);
+        QCOMPARE(reloads.first().first().toUrl(), m_pages.url(u"B"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(!ends.isEmpty() && ends.last().at(1).toBool(), kLoadTimeoutMs);
+        QVERIFY(window.page()->renderProcessPid() != renderer);
+        QCOMPARE(evaluate(window.page(), u"document.title"_s).toString(), u"B"_s);
+    }
+
+    // The button calls the teacher: the call goes out once, the button says so, and for two
+    // seconds no further click goes out.
+    void callButtonCallsTheTeacherOnceInTwoSeconds()
+    {
+        m_master.take();
+        ChildProgram program(settings());
+        QVERIFY(program.start());
+        QPushButton* button = program.bar().callButton();
+        QCOMPARE(button->text(), u"呼び出し"_s);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTest::keyClick(button, Qt::Key_Space); // a key held down clicks again and again
+        QTest::keyClick(button, Qt::Key_Space);
+        QCOMPARE(button->text(), kCallSentText);
+        QList<Arrival> calls;
+        QTRY_VERIFY((calls += m_master.take(), !calls.isEmpty()));
+        QTRY_COMPARE_WITH_TIMEOUT(button->text(), u"呼び出し"_s, 3000);
+        calls += m_master.take();
+        QCOMPARE(calls.size(), 1);
+        QCOMPARE(calls.first().payload, QByteArray("07Call"));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTRY_VERIFY((calls += m_master.take(), calls.size() == 2));
+    }
+
+    // The bar carries the child's number, stays above the other windows, is dragged by its
+    // caption like the presenter's bar, and a student cannot close it.
+    void barStaysAndIsDragged()
+    {
+        ChildProgram program(settings());
+        QVERIFY(program.start());
+        ChildBar& bar = program.bar();
+        QCOMPARE(bar.windowTitle(), u"Quillharbour_Child 07"_s);
+        auto* caption = bar.findChild<QLabel*>(u"captionLabel"_s);
+        QVERIFY(caption);
+        QCOMPARE(caption->text(), u"Quillharbour_Child 07"_s);
+        QVERIFY(bar.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        const QPoint before = bar.pos();
+        QTest::mousePress(caption, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(caption, QPoint(45, 25));
+        QTest::mouseRelease(caption, Qt::LeftButton, {}, QPoint(45, 25));
+        QCOMPARE(bar.pos(), before + QPoint(40, 20));
+        QVERIFY(!bar.close());
+        QVERIFY(bar.isVisible());
+    }
+};
+
+QTEST_MAIN(TestChildWindows)
+#include "test_childwindows.moc"
