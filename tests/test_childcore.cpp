@@ -174,6 +174,10 @@ private slots:
             << QByteArray("Number=99\r\nMaster=127.0.0.1\r\nChildPort=5001\r\nMasterPort=5002\r\n") << QByteArray()
             << QStringList{u"--number"_s, u"01"_s}
             << u"01 master=127.0.0.1 port=5001 masterport=5002 bind=0.0.0.0 full master"_s;
+        QTest::newRow("the template in data/, once the master is named")
+            << readAll(dataPath(u"../../data/Quillharbour_Child.ini"_s)) << QByteArray()
+            << QStringList{u"--master"_s, u"127.0.0.1"_s}
+            << u"01 master=127.0.0.1 port=5001 masterport=5002 bind=0.0.0.0 full master"_s;
         QTest::newRow("the file's own layout")
             << cp932::encode(u"; 教室2のPC07\r\n[Quillharbour_Child]\r\n\r\n  number = 7 \r\n# teacher\r\n"
                              u"MASTER=127.0.0.1\r\nchildport=5001\r\nMasterPort=5002\r\nBind=\r\n"
