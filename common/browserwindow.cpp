@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <utility>
+
 namespace qh {
 
 BrowserWindow::BrowserWindow(QWidget* parent) : QWebEngineView(parent)
@@ -22,10 +24,19 @@ void BrowserWindow::setFullScreenMode(bool fullScreen)
 
 void BrowserWindow::showInMode()
 {
-    if (m_fullScreen)
+    if (m_fullScreen) {
+        // A window manager makes a full-screen window cover its screen; on a bare X server (a
+        // classroom computer that runs no desktop) only the window's own size does.
+        if (!isFullScreen())
+            m_windowGeometry = geometry();
+        if (const QScreen* own = screen())
+            setGeometry(own->geometry());
         showFullScreen();
-    else if (isFullScreen() || !isVisible())
+    } else if (isFullScreen() || !isVisible()) {
         showNormal();
+        if (m_windowGeometry.isValid())
+            setGeometry(std::exchange(m_windowGeometry, QRect()));
+    }
 }
 
 void BrowserWindow::closeEvent(QCloseEvent* event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QWebEngineView>
 
 namespace qh {
@@ -25,6 +26,7 @@ protected:
 
 private:
     bool m_fullScreen = false;
+    QRect m_windowGeometry; // the window's place before it went full screen
 };
 
 } // namespace qh

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QWebEnginePage>
 
@@ -68,16 +69,22 @@ private slots:
         QCOMPARE(browser.locationUrl(), location.contains(u"%1") ? location.arg(base) : location);
     }
 
+    // Full screen covers the screen, also where no window manager does it; the window then gets
+    // its place back.
     void fullScreenFollowsTheSetting()
     {
         WebBrowser browser;
+        const QRect window(30, 40, 500, 300);
+        browser.view()->setGeometry(window);
         browser.setFullScreen(true);
         QVERIFY(!browser.isVisible());
         browser.setVisible(true);
         QVERIFY(browser.view()->isFullScreen());
+        QCOMPARE(browser.view()->geometry(), browser.view()->screen()->geometry());
         browser.setFullScreen(false);
         QVERIFY(!browser.view()->isFullScreen());
         QVERIFY(browser.isVisible());
+        QCOMPARE(browser.view()->geometry(), window);
     }
 
     void presentationRunsWithTheRealBrowser()
