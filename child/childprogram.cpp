@@ -8,7 +8,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QPushButton>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -21,6 +23,7 @@ ChildProgram::ChildProgram(const ChildSettings& settings, QObject* parent)
     m_page.setFullScreenMode(settings.fullScreen);
     connect(&m_link, &ChildLink::actionReceived, this, &ChildProgram::act);
     connect(m_bar.callButton(), &QPushButton::clicked, this, &ChildProgram::callTeacher);
+    m_page.installEventFilter(this);
 
     connect(&m_link, &ChildLink::datagramDropped, this,
             [](const QHostAddress& sender) { trace(u"dropped"_s, sender.toString()); });
@@ -29,6 +32,21 @@ ChildProgram::ChildProgram(const ChildSettings& settings, QObject* parent)
     connect(&m_page, &PageWindow::reloadingAfterCrash, this,
             [](const QUrl& page) { trace(u"reload"_s, page.toString()); });
     connect(&m_page, &QWidget::windowTitleChanged, this, [](const QString& title) { trace(u"title"_s, title); });
+}
+
+ChildProgram::~ChildProgram()
+{
+    // The bar goes before the page window, which still has events on its way out.
+    m_page.removeEventFilter(this);
+}
+
+bool ChildProgram::eventFilter(QObject* watched, QEvent* event)
+{
+    // Without a window manager the window shown last is on top. Qt WebEngine makes the page window
+    // anew when it is first shown, after the bar was raised: the bar goes above it once more.
+    if (watched == &m_page && (event->type() == QEvent::Show || event->type() == QEvent::WinIdChange))
+        QTimer::singleShot(0, &m_bar, &ChildBar::keepAbove);
+    return QObject::eventFilter(watched, event);
 }
 
 bool ChildProgram::start()

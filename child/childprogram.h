@@ -16,6 +16,7 @@ class ChildProgram : public QObject
     Q_OBJECT
 public:
     explicit ChildProgram(const ChildSettings& settings, QObject* parent = nullptr);
+    ~ChildProgram() override;
 
     // Binds the child port and shows the bar; the page window stays hidden until the presenter
     // shows it. False when the port cannot be bound (nothing is shown then).
@@ -23,6 +24,9 @@ public:
 
     PageWindow& pageWindow() { return m_page; }
     ChildBar& bar() { return m_bar; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void act(const ChildAction& action);
