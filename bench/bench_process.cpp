@@ -3,7 +3,6 @@
 #include "bench/benchutil.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -11,64 +10,12 @@
 #include <QThread>
 #include <QUrl>
 
-#include <map>
-
 using namespace Qt::StringLiterals;
 
 using namespace qh::bench;
 
 namespace {
 constexpr int kChildren = 30;
-
-QByteArray procFile(qint64 pid, const char* name)
-{
-    QFile file(u"/proc/%1/%2"_s.arg(pid).arg(QString::fromLatin1(name)));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Fields of /proc/<pid>/stat after the command name.
-QList<QByteArray> statFields(qint64 pid)
-{
-    const QByteArray stat = procFile(pid, "stat");
-    const qsizetype close = stat.lastIndexOf(')');
-    return close < 0 ? QList<QByteArray>{} : stat.mid(close + 2).split(' ');
-}
-
-// The process and all its descendants (the browser's helper processes).
-QList<qint64> processTree(qint64 root)
-{
-    std::multimap<qint64, qint64> children;
-    for (const QString& entry : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
-        bool isPid = false;
-        const qint64 pid = entry.toLongLong(&isPid);
-        const QList<QByteArray> fields = isPid ? statFields(pid) : QList<QByteArray>{};
-        if (fields.size() > 1)
-            children.emplace(fields[1].toLongLong(), pid);
-    }
-    QList<qint64> tree{root};
-    for (qsizetype i = 0; i < tree.size(); ++i) {
-        const auto range = children.equal_range(tree[i]);
-        for (auto it = range.first; it != range.second; ++it)
-            tree.append(it->second);
-    }
-    return tree;
-}
-
-// User and system CPU time in clock ticks.
-qint64 cpuTicks(qint64 pid)
-{
-    const QList<QByteArray> fields = statFields(pid);
-    return fields.size() > 12 ? fields[11].toLongLong() + fields[12].toLongLong() : 0;
-}
-
-qint64 peakKiB(qint64 pid)
-{
-    for (const QByteArray& line : procFile(pid, "status").split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return 0;
-}
 } // namespace
 
 int main(int argc, char* argv[])

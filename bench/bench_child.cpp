@@ -1,0 +1,307 @@
+// The child program's figures, all measured in one run:
+//
+// - End to end: the real presenter (its Qt WebEngine browser, its bar's >> and <<, its follow loop)
+//   with 30 children in use on loopback: three real child programs on 127.0.0.2 .. .4 and plain
+//   listeners for the other 27. For each of 50 page changes, the time from the click to the end of
+//   the page's load in the slowest of the three children; against the presenter's own load plus
+//   the time the same page takes to load in one child program running alone.
+// - Memory: one idle child program showing a page, with its browser's helper processes (the sum
+//   of their proportional set sizes), against a bare Qt WebEngine view showing the same page.
+// - Idle CPU: that child program over 10 s, with its helpers.
+//
+//     bench_child [page changes, default 50]
+#include "bench/benchutil.h"
+#include "master/presenter.h"
+#include "master/webbrowser.h"
+#include "tests/support/childprocess.h"
+#include "tests/support/presenterfixture.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QWebEnginePage>
+
+#include <functional>
+#include <memory>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using namespace qh;
+using namespace qh::bench;
+using namespace qh::test;
+
+namespace {
+constexpr int kRealChildren = 3;
+constexpr int kSlots = 30;
+constexpr int kSettleMs = 3000;
+
+// The demo's pages: text, a table, Japanese fonts.
+const QStringList kPages{QUrl::fromLocalFile(QStringLiteral(QH_DATA_DIR "/pages/index.html")).toString(),
+                         QUrl::fromLocalFile(QStringLiteral(QH_DATA_DIR "/pages/rivers.html")).toString()};
+
+qint64 nowMicros()
+{
+    return nowNs() / 1000;
+}
+
+// The time the child's trace gives for the first "loaded <page>" since the mark; 0 when none.
+qint64 loadedAt(const ChildProcess& child, qsizetype mark, const QString& page)
+{
+    const QList<ChildEvent>& events = child.timedEvents();
+    for (qsizetype i = mark; i < events.size(); ++i) {
+        if (events[i].event == u"loaded" && events[i].detail == page)
+            return events[i].atMicros;
+    }
+    return 0;
+}
+
+// The presenter's browser, noting how long each load took.
+class TimedBrowser : public master::Browser
+{
+public:
+    TimedBrowser() : m_inner(std::make_unique<master::WebBrowser>())
+    {
+        // Connected after the browser's own handler, so isBusy() has already fallen here.
+        QObject::connect(m_inner->view()->page(), &QWebEnginePage::loadingChanged, &m_context, [this] {
+            if (m_started.isValid() && !m_inner->isBusy()) {
+                loadMicros.append(double(m_started.nsecsElapsed()) / 1000);
+                m_started.invalidate();
+            }
+        });
+    }
+    void navigate(const QString& address) override
+    {
+        m_started.start();
+        m_inner->navigate(address);
+    }
+    bool isBusy() const override { return m_inner->isBusy(); }
+    bool isVisible() const override { return m_inner->isVisible(); }
+    void setVisible(bool visible) override { m_inner->setVisible(visible); }
+    bool hasToolBar() const override { return m_inner->hasToolBar(); }
+    void setToolBar(bool shown) override { m_inner->setToolBar(shown); }
+    bool hasMenuBar() const override { return m_inner->hasMenuBar(); }
+    void setMenuBar(bool shown) override { m_inner->setMenuBar(shown); }
+    bool isFullScreen() const override { return m_inner->isFullScreen(); }
+    void setFullScreen(bool fullScreen) override { m_inner->setFullScreen(fullScreen); }
+    QString locationUrl() const override { return m_inner->locationUrl(); }
+
+    QList<double> loadMicros;
+
+private:
+    std::unique_ptr<master::WebBrowser> m_inner;
+    QObject m_context;
+    QElapsedTimer m_started;
+};
+
+// A process tree's proportional set size in KiB: shared pages count once in all.
+qint64 treePssKiB(qint64 root)
+{
+    qint64 total = 0;
+    for (const qint64 pid : processTree(root))
+        total += procKiB(pid, "smaps_rollup", "Pss:");
+    return total;
+}
+
+double idleCpuPercent(qint64 root, int seconds)
+{
+    const QList<qint64> tree = processTree(root);
+    const auto ticks = [&tree] {
+        qint64 total = 0;
+        for (const qint64 pid : tree)
+            total += cpuTicks(pid);
+        return total;
+    };
+    const qint64 before = ticks();
+    QThread::sleep(seconds);
+    return double(ticks() - before) / double(sysconf(_SC_CLK_TCK)) / seconds * 100;
+}
+
+// Runs the event loop until done() holds, checking every millisecond without keeping a core busy.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 30000)
+{
+    QEventLoop loop;
+    QTimer check;
+    check.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    check.start(1);
+    if (!done())
+        loop.exec();
+    return done();
+}
+
+// One child alone shows a page and stays idle: its memory and CPU, then those of a bare view.
+bool measureIdleChild()
+{
+    const quint16 port = freeUdpPort();
+    ChildProcess child;
+    if (!child.startOnLoopback(1, port, 5002)) {
+        std::fprintf(stderr, "the child did not start\n");
+        return false;
+    }
+    sendDatagram("127.0.0.2", port, "Command:VisibleTrue");
+    sendDatagram("127.0.0.2", port, kPages[1].toUtf8());
+    if (!child.waitFor(u"loaded "_s + kPages[1])) {
+        std::fprintf(stderr, "the child did not load the page\n");
+        return false;
+    }
+    QThread::msleep(kSettleMs);
+    const qint64 childPss = treePssKiB(child.processId());
+    const qsizetype helpers = processTree(child.processId()).size() - 1;
+    const double childCpu = idleCpuPercent(child.processId(), 10);
+
+    QProcess bare;
+    bare.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    bare.start(QCoreApplication::applicationDirPath() + u"/bench_bareview"_s, {kPages[1]});
+    if (!bare.waitForReadyRead(30000) || !bare.readAll().contains("loaded")) {
+        std::fprintf(stderr, "the bare view did not load the page\n");
+        return false;
+    }
+    QThread::msleep(kSettleMs);
+    const qint64 barePss = treePssKiB(bare.processId());
+    const double bareCpu = idleCpuPercent(bare.processId(), 10);
+    bare.kill();
+    bare.waitForFinished();
+
+    std::printf("memory of an idle child showing a page: %.1f MiB with its %lld helper processes (proportional "
+                "set size), a bare Qt WebEngine view: %.1f MiB; ratio %.2f (goal: at most 1.1)\n",
+                double(childPss) / 1024, static_cast<long long>(helpers), double(barePss) / 1024,
+                double(childPss) / double(barePss));
+    std::printf("idle CPU over 10 s: %.2f %% of a core for the child with its helpers, %.2f %% for the bare view "
+                "(goal: under 0.5 %%)\n",
+                childCpu, bareCpu);
+    return true;
+}
+
+// The same page changes in one child alone: the time from the datagram to the end of the load.
+QList<double> loadsAlone(int changes)
+{
+    const quint16 port = freeUdpPort();
+    ChildProcess child;
+    QList<double> times;
+    if (!child.startOnLoopback(1, port, 5002))
+        return times;
+    for (int change = 0; change < changes + 1; ++change) {
+        const QString& page = kPages[change % 2];
+        const qsizetype mark = child.mark();
+        const qint64 sent = nowMicros();
+        sendDatagram("127.0.0.2", port, page.toUtf8());
+        if (!waitUntil([&] { return loadedAt(child, mark, page) != 0; }))
+            return {};
+        if (change > 0) // the first load also starts the renderer
+            times.append(double(loadedAt(child, mark, page) - sent));
+    }
+    return times;
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    quietOffscreenWarnings();
+    const int changes = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 50;
+
+    if (!measureIdleChild())
+        return 1;
+    const QList<double> alone = loadsAlone(changes);
+    if (alone.size() != changes) {
+        std::fprintf(stderr, "the child alone did not load every page\n");
+        return 1;
+    }
+
+    // The class: 30 children in use, three of them real programs, the rest plain listeners.
+    PresenterFixture fixture;
+    fixture.childPort = freeUdpPort();
+    QList<SlotLine> slotLines;
+    for (int slot = 1; slot <= kSlots; ++slot)
+        slotLines.append({slot, u"1"_s, u"127.0.0.%1"_s.arg(slot + 1), u"WindowScreen"_s});
+    fixture.writeUrlList(kPages);
+    fixture.writeSettings(slotLines);
+    std::vector<std::unique_ptr<QUdpSocket>> listeners;
+    for (int slot = kRealChildren + 1; slot <= kSlots; ++slot) {
+        listeners.push_back(std::make_unique<QUdpSocket>());
+        listeners.back()->bind(QHostAddress(u"127.0.0.%1"_s.arg(slot + 1)), fixture.childPort);
+    }
+    std::vector<std::unique_ptr<ChildProcess>> children;
+    for (int number = 1; number <= kRealChildren; ++number) {
+        children.push_back(std::make_unique<ChildProcess>());
+        if (!children.back()->startOnLoopback(number, fixture.childPort, fixture.masterPort)) {
+            std::fprintf(stderr, "child %d did not start\n", number);
+            return 1;
+        }
+    }
+    TimedBrowser* browser = nullptr;
+    master::PresenterOptions options;
+    options.createBrowser = [&browser] {
+        auto made = std::make_unique<TimedBrowser>();
+        browser = made.get();
+        return made;
+    };
+    if (!fixture.make(std::move(options)).startUp()) {
+        std::fprintf(stderr, "the presenter did not start\n");
+        return 1;
+    }
+    const auto allLoaded = [&](const std::vector<qsizetype>& marks, const QString& page) {
+        for (std::size_t i = 0; i < children.size(); ++i) {
+            if (loadedAt(*children[i], marks[i], page) == 0)
+                return false;
+        }
+        return true;
+    };
+    if (!waitUntil([&] { return allLoaded({0, 0, 0}, kPages[0]); })) {
+        std::fprintf(stderr, "the children did not show the first page\n");
+        return 1;
+    }
+
+    QList<double> endToEnd;
+    QList<double> presenterLoads;
+    for (int change = 0; change < changes; ++change) {
+        const QString& page = kPages[(change + 1) % 2];
+        QPushButton* button = change % 2 == 0 ? fixture.bar().nextButton() : fixture.bar().previousButton();
+        std::vector<qsizetype> marks;
+        for (const auto& child : children)
+            marks.push_back(child->mark());
+        browser->loadMicros.clear();
+        qint64 clicked = 0;
+        if (!fixture.runLoop(
+                [&] {
+                    clicked = nowMicros();
+                    button->click();
+                },
+                [&] { return allLoaded(marks, page); }, 30000)) {
+            std::fprintf(stderr, "page change %d did not reach every child\n", change + 1);
+            return 1;
+        }
+        qint64 slowest = 0;
+        for (std::size_t i = 0; i < children.size(); ++i)
+            slowest = std::max(slowest, loadedAt(*children[i], marks[i], page));
+        endToEnd.append(double(slowest - clicked));
+        if (!browser->loadMicros.isEmpty())
+            presenterLoads.append(browser->loadMicros.first());
+    }
+    fixture.presenter->end();
+
+    const double endToEndMs = median(endToEnd) / 1000;
+    const double presenterMs = median(presenterLoads) / 1000;
+    const double aloneMs = median(alone) / 1000;
+    std::printf("end to end, median of %d page changes: %.1f ms from >> to the page loaded in the slowest of %d "
+                "child programs (30 children in use)\n",
+                changes, endToEndMs, kRealChildren);
+    std::printf("the presenter's own load: %.1f ms; the same page in one child program alone: %.1f ms\n", presenterMs,
+                aloneMs);
+    std::printf("ratio: %.2f of the presenter's load plus one child's load (goal: at most 1.3)\n",
+                endToEndMs / (presenterMs + aloneMs));
+    return 0;
+}
