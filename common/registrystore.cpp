@@ -1,6 +1,7 @@
 #include "registrystore.h"
 
 #include "cp932text.h"
+#include "datafiles.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -118,7 +119,10 @@ QString registryStorePath()
     const QString fromEnvironment = qEnvironmentVariable("QH_REGISTRY_FILE");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Quillharbour_Registry.txt");
+    const QString fileName = QStringLiteral("Quillharbour_Registry.txt");
+    const QString found = findDataFile(fileName);
+    // A store that is nowhere is named where the build puts it; reading it then finds no value.
+    return found.isEmpty() ? QCoreApplication::applicationDirPath() + u'/' + fileName : found;
 }
 
 bool findRegistryValue(const QString& storePath, std::uint32_t root, const QString& keyName, const QString& valueName,

@@ -1,8 +1,8 @@
 #include "helpviewer.h"
 
 #include "cp932text.h"
+#include "datafiles.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -15,11 +15,8 @@ QString findHelpFile(const QString& name, const QString& programFolder)
         return {};
     if (QFileInfo(name).isFile())
         return QFileInfo(name).absoluteFilePath();
-    if (QFileInfo(name).isRelative()) {
-        const QString besideProgram = QDir(programFolder).filePath(name);
-        if (QFileInfo(besideProgram).isFile())
-            return besideProgram;
-    }
+    if (QFileInfo(name).isRelative())
+        return findDataFile(name, programFolder);
     return {};
 }
 

@@ -26,27 +26,35 @@ private slots:
     {
         QTest::addColumn<bool>("inWorkingFolder");
         QTest::addColumn<bool>("besideProgram");
-        QTest::addColumn<QString>("found"); // "work", "program" or empty
-        QTest::newRow("working folder first") << true << true << u"work"_qs;
-        QTest::newRow("beside the program") << false << true << u"program"_qs;
-        QTest::newRow("only in the working folder") << true << false << u"work"_qs;
-        QTest::newRow("nowhere") << false << false << QString();
+        QTest::addColumn<bool>("installed"); // in share/quillharbour beside the program's bin folder
+        QTest::addColumn<QString>("found");  // "work", "program", "installed" or empty
+        QTest::newRow("working folder first") << true << true << true << u"work"_qs;
+        QTest::newRow("beside the program") << false << true << false << u"program"_qs;
+        QTest::newRow("beside the program before the installed one") << false << true << true << u"program"_qs;
+        QTest::newRow("installed") << false << false << true << u"installed"_qs;
+        QTest::newRow("only in the working folder") << true << false << false << u"work"_qs;
+        QTest::newRow("nowhere") << false << false << false << QString();
     }
     void findsTheFile()
     {
         QFETCH(bool, inWorkingFolder);
         QFETCH(bool, besideProgram);
+        QFETCH(bool, installed);
         QFETCH(QString, found);
         QTemporaryDir work;
-        QTemporaryDir program;
+        QTemporaryDir prefix;
+        QVERIFY(QDir(prefix.path()).mkpath(u"bin"_qs) && QDir(prefix.path()).mkpath(u"share/quillharbour"_qs));
+        const QString programFolder = prefix.filePath(u"bin"_qs);
         const QString name = u"Quillharbour_Master.hlp"_qs;
         if (inWorkingFolder)
             QVERIFY(writeAll(work.filePath(name), "work"));
         if (besideProgram)
-            QVERIFY(writeAll(program.filePath(name), "program"));
+            QVERIFY(writeAll(programFolder + u'/' + name, "program"));
+        if (installed)
+            QVERIFY(writeAll(prefix.filePath(u"share/quillharbour/"_qs + name), "installed"));
         const QString previous = QDir::currentPath();
         QDir::setCurrent(work.path());
-        const QString path = help::findHelpFile(name, program.path());
+        const QString path = help::findHelpFile(name, programFolder);
         QDir::setCurrent(previous);
         QCOMPARE(readAll(path), found.toLatin1());
         QCOMPARE(path.isEmpty(), found.isEmpty());
