@@ -4,6 +4,7 @@
 #include "programicons.h"
 #include "programinfo.h"
 #include "urllist.h"
+#include "windowplatform.h"
 
 #include <QApplication>
 
@@ -15,6 +16,8 @@ int main(int argc, char* argv[])
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const QString urlListName = qh::master::urlListFileName(arguments);
 
+    // On Wayland the bar could not stay above the browser; XWayland lets it.
+    qh::chooseStayOnTopPlatform();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(qh::kPresenterTitle);
