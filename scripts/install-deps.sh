@@ -3,6 +3,7 @@
 # Idempotent: when every package is present it changes nothing and needs no network.
 #   install-deps.sh                  the build, the programs and the tests
 #   install-deps.sh package          also what scripts/package.sh needs to make and check the .deb
+#   install-deps.sh check-package    also what scripts/check-package.sh needs for its fresh system
 set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
@@ -13,6 +14,7 @@ packages=(
 for group in "$@"; do
     case "$group" in
     package) packages+=(dpkg-dev file lintian desktop-file-utils gzip) ;;
+    check-package) packages+=(dpkg-dev file lintian desktop-file-utils gzip debootstrap xdotool) ;;
     *) echo "install-deps.sh: unknown group $group" >&2; exit 2 ;;
     esac
 done
