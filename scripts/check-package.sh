@@ -80,15 +80,13 @@ mount -t tmpfs shm "$root/dev/shm"
 mount --bind "$archives" "$root/var/cache/apt/archives"
 in_root() { chroot "$root" "$@"; }
 # Runs a command as the teacher in the folder $folder (default: the home folder), as a desktop
-# session would. It replaces the shell it runs in, so that "as_teacher ... &" leaves the program's
-# own id in $!. chroot looks a user name up outside the root, where the teacher does not exist:
-# hence the numeric ids.
+# session would. It replaces the shell it runs in, and setpriv replaces itself too, so that
+# "as_teacher ... &" leaves the program's own id in $!.
 as_teacher() {
-    exec chroot --userspec="$userspec" "$root" env -i -C "${folder:-$home}" HOME="$home" USER="$user" \
-        PATH=/usr/bin:/bin LANG=C.UTF-8 DISPLAY=":$display_number" "$@"
+    exec chroot "$root" setpriv --reuid="$user" --regid="$user" --init-groups env -i -C "${folder:-$home}" \
+        HOME="$home" USER="$user" PATH=/usr/bin:/bin LANG=C.UTF-8 DISPLAY=":$display_number" "$@"
 }
 in_root useradd --create-home --shell /bin/bash "$user"
-userspec="$(in_root id -u "$user"):$(in_root id -g "$user")"
 in_root apt-get update -q >/dev/null
 in_root dpkg-query -W -f='${Package}\n' | sort >"$work/packages-before"
 
