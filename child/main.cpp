@@ -1,5 +1,6 @@
 #include "child/childprogram.h"
 #include "child/childsettings.h"
+#include "common/windowplatform.h"
 
 #include <QApplication>
 
@@ -14,6 +15,8 @@ int main(int argc, char* argv[])
             return 0;
         }
     }
+    // On Wayland the call bar could not stay above the page window; XWayland lets it.
+    qh::chooseStayOnTopPlatform();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     return qh::child::runChildProgram();

@@ -15,7 +15,7 @@ namespace {
 QIcon drawIcon(const std::function<void(QPainter&)>& paint)
 {
     QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64}) {
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);

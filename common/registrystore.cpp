@@ -1,6 +1,7 @@
 #include "common/registrystore.h"
 
 #include "common/cp932text.h"
+#include "common/datafiles.h"
 #include "common/textfile.h"
 
 #include <QCoreApplication>
@@ -120,7 +121,10 @@ QString registryStorePath()
     const QString fromEnvironment = qEnvironmentVariable("QH_REGISTRY_FILE");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
-    return QCoreApplication::applicationDirPath() + u"/Quillharbour_Registry.txt"_s;
+    const QString fileName = u"Quillharbour_Registry.txt"_s;
+    const QString found = findDataFile(fileName);
+    // A store that is nowhere is named where the build puts it; reading it then finds no value.
+    return found.isEmpty() ? QCoreApplication::applicationDirPath() + u'/' + fileName : found;
 }
 
 bool findRegistryValueInStore(const QByteArray& store, std::uint32_t root, const QString& keyName,

@@ -39,7 +39,8 @@ inline constexpr std::uint32_t kRegDword = 4;
 inline constexpr int kRegistryValueLimit = 1024;
 
 // Where the store is read from: the file named by the environment variable QH_REGISTRY_FILE when it
-// is set, otherwise Quillharbour_Registry.txt in the folder of the running program.
+// is set, otherwise Quillharbour_Registry.txt among the programs' data files (datafiles.h): next to
+// the running program, else in the installed share folder.
 QString registryStorePath();
 
 // One value as the store holds it.

@@ -1,8 +1,8 @@
 #include "help/helpfile.h"
 
 #include "common/cp932text.h"
+#include "common/datafiles.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QStringDecoder>
 
@@ -14,11 +14,8 @@ QString findHelpFile(const QString& name, const QString& programFolder)
         return {};
     if (QFileInfo(name).isFile())
         return QFileInfo(name).absoluteFilePath();
-    if (QFileInfo(name).isRelative()) {
-        const QString besideProgram = QDir(programFolder).filePath(name);
-        if (QFileInfo(besideProgram).isFile())
-            return besideProgram;
-    }
+    if (QFileInfo(name).isRelative())
+        return findDataFile(name, programFolder);
     return {};
 }
 

@@ -1,6 +1,7 @@
 #include "common/messagebox.h"
 #include "common/programicons.h"
 #include "common/programinfo.h"
+#include "common/windowplatform.h"
 #include "master/presenter.h"
 #include "master/presenterwindows.h"
 #include "master/urllist.h"
@@ -16,6 +17,8 @@ int main(int argc, char* argv[])
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const QString urlListName = qh::master::urlListFileName(arguments);
 
+    // On Wayland the bar could not stay above the browser; XWayland lets it.
+    qh::chooseStayOnTopPlatform();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(qh::kPresenterTitle);

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs everything the build, the programs and the tests need, from Debian 12's packages.
 # Idempotent: when every package is present it changes nothing and needs no network.
+#   install-deps.sh                  the build, the programs and the tests
+#   install-deps.sh package          also what scripts/package.sh needs to make and check the .deb
+#   install-deps.sh check-package    also what scripts/check-package.sh needs for its fresh system
 set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
@@ -8,6 +11,13 @@ packages=(
     fonts-noto-cjk xvfb xauth x11-utils imagemagick procps xdotool
     hardinfo
 )
+for group in "$@"; do
+    case "$group" in
+    package) packages+=(dpkg-dev file lintian desktop-file-utils gzip) ;;
+    check-package) packages+=(dpkg-dev file lintian desktop-file-utils gzip debootstrap xdotool) ;;
+    *) echo "install-deps.sh: unknown group $group" >&2; exit 2 ;;
+    esac
+done
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

@@ -21,27 +21,36 @@ private slots:
     {
         QTest::addColumn<QString>("inWorkingFolder"); // "file", "folder" or nothing
         QTest::addColumn<bool>("besideProgram");
+        QTest::addColumn<bool>("installed");   // in share/quillharbour beside the program's bin folder
         QTest::addColumn<QByteArray>("found"); // the content of the file found, empty for none
-        QTest::newRow("working folder first") << u"file"_s << true << QByteArray("work");
-        QTest::newRow("beside the program") << QString() << true << QByteArray("program");
-        QTest::newRow("only in the working folder") << u"file"_s << false << QByteArray("work");
-        QTest::newRow("a folder of that name is no file") << u"folder"_s << true << QByteArray("program");
-        QTest::newRow("nowhere") << QString() << false << QByteArray();
+        QTest::newRow("working folder first") << u"file"_s << true << true << QByteArray("work");
+        QTest::newRow("beside the program") << QString() << true << false << QByteArray("program");
+        QTest::newRow("beside the program before the installed one")
+            << QString() << true << true << QByteArray("program");
+        QTest::newRow("installed") << QString() << false << true << QByteArray("installed");
+        QTest::newRow("only in the working folder") << u"file"_s << false << false << QByteArray("work");
+        QTest::newRow("a folder of that name is no file") << u"folder"_s << true << false << QByteArray("program");
+        QTest::newRow("nowhere") << QString() << false << false << QByteArray();
     }
     void findsTheFile()
     {
         QFETCH(QString, inWorkingFolder);
         QFETCH(bool, besideProgram);
+        QFETCH(bool, installed);
         QFETCH(QByteArray, found);
         const WorkingFolder work;
-        const QTemporaryDir program;
+        const QTemporaryDir prefix;
+        QVERIFY(QDir(prefix.path()).mkpath(u"bin"_s) && QDir(prefix.path()).mkpath(u"share/quillharbour"_s));
+        const QString programFolder = prefix.filePath(u"bin"_s);
         if (inWorkingFolder == u"file")
             QVERIFY(work.write(kHelpName, "work"));
         if (inWorkingFolder == u"folder")
             QVERIFY(QDir(work.path()).mkdir(kHelpName));
         if (besideProgram)
-            QVERIFY(writeAll(program.filePath(kHelpName), "program"));
-        const QString path = help::findHelpFile(kHelpName, program.path());
+            QVERIFY(writeAll(programFolder + u'/' + kHelpName, "program"));
+        if (installed)
+            QVERIFY(writeAll(prefix.filePath(u"share/quillharbour/"_s + kHelpName), "installed"));
+        const QString path = help::findHelpFile(kHelpName, programFolder);
         QCOMPARE(path.isEmpty(), found.isEmpty());
         QCOMPARE(readAll(path), found);
     }

@@ -7,6 +7,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace qh;
 using namespace qh::master;
 using namespace qh::test;
@@ -105,5 +107,3 @@ private slots:
 
 QTEST_MAIN(TestHostileDatagrams)
 #include "test_hostiledatagrams.moc"
-
-using namespace Qt::StringLiterals;

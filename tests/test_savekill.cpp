@@ -20,6 +20,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace qh;
 using namespace qh::test;
 
@@ -251,5 +253,3 @@ private:
 
 QTEST_GUILESS_MAIN(TestSaveKill)
 #include "test_savekill.moc"
-
-using namespace Qt::StringLiterals;

@@ -1,0 +1,99 @@
+#include "packaging/classfolder.h"
+
+#include "common/datafiles.h"
+#include "common/settingsfile.h"
+#include "master/urllist.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+using namespace Qt::StringLiterals;
+
+namespace qh::launcher {
+
+namespace {
+
+QString notAFolderText(const QString& path)
+{
+    return u"「%1」はフォルダではないため、授業用のフォルダとして使えません。"_s.arg(path);
+}
+
+QString notCreatedText(const QString& path)
+{
+    return u"授業用のフォルダ「%1」を作れません。"_s.arg(path);
+}
+
+QString templateMissingText(const QString& fileName)
+{
+    return u"ひな形のファイル%1がみつかりません。パッケージを入れ直してください。"_s.arg(fileName);
+}
+
+} // namespace
+
+QStringList classFolderTemplates()
+{
+    return {kSettingsFileName, master::kDefaultUrlListFileName};
+}
+
+ClassFolder prepareClassFolder(const QString& homeFolder, const QString& programFolder)
+{
+    ClassFolder folder;
+    folder.path = QDir(homeFolder).absoluteFilePath(kClassFolderName);
+    const QFileInfo existing(folder.path);
+    if (existing.isDir())
+        return folder;
+    if (existing.exists() || existing.isSymLink()) {
+        folder.error = notAFolderText(folder.path);
+        return folder;
+    }
+
+    QStringList sources;
+    for (const QString& name : classFolderTemplates()) {
+        const QString source = findDataFile(name, programFolder);
+        if (source.isEmpty()) {
+            folder.error = templateMissingText(name);
+            return folder;
+        }
+        sources.append(source);
+    }
+
+    QTemporaryDir staging(QDir(homeFolder).absoluteFilePath(u'.' + kClassFolderName + u"-XXXXXX"_s));
+    // QFile::copy makes the copies writable for the user even where the templates are read-only.
+    bool filled = staging.isValid();
+    for (const QString& source : std::as_const(sources))
+        filled = filled && QFile::copy(source, QDir(staging.path()).filePath(QFileInfo(source).fileName()));
+    if (filled && QDir().rename(staging.path(), folder.path)) {
+        staging.setAutoRemove(false);
+        folder.created = true;
+        return folder;
+    }
+    // Another launcher may have made the folder in the meantime; then it is the one to use.
+    if (!QFileInfo(folder.path).isDir())
+        folder.error = notCreatedText(folder.path);
+    return folder;
+}
+
+QString classFolderCreatedText(const QString& path)
+{
+    return u"授業用のフォルダ「%1」を作りました。設定ファイル%2とｗｅｂアドレスリスト%3はこのフォルダにあります。"_s
+        .arg(path, kSettingsFileName, master::kDefaultUrlListFileName);
+}
+
+QString programPath(const QString& name, const QString& launcherFolder)
+{
+    if (name.contains(u'/'))
+        return name;
+    const QString beside = QDir(launcherFolder).filePath(name);
+    if (QFileInfo(beside).isExecutable() && QFileInfo(beside).isFile())
+        return beside;
+    return name;
+}
+
+QString programNotStartedText(const QString& name)
+{
+    return u"%1を起動できません。"_s.arg(name);
+}
+
+} // namespace qh::launcher

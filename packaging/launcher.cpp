@@ -1,0 +1,61 @@
+#include "common/messagebox.h"
+#include "common/messagetexts.h"
+#include "packaging/classfolder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+#include <vector>
+
+// Quillharbour_Launcher PROGRAM [ARGUMENT...]: runs PROGRAM with its arguments in the class folder
+// ~/Quillharbour, which the first start makes from the installed templates. The menu entries start
+// the programs through it; the launcher then becomes the program, so nothing of it stays running.
+int main(int argc, char* argv[])
+{
+    if (argc < 2) {
+        std::fputs("usage: Quillharbour_Launcher PROGRAM [ARGUMENT...]\n", stderr);
+        return 2;
+    }
+    // The program's arguments go to it untouched: Qt must not take any of them as its own options.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    // The program, not the launcher, answers the desktop's start-up notification.
+    const QByteArray startupId = qgetenv("DESKTOP_STARTUP_ID");
+    QByteArray program;
+    {
+        QApplication app(qtArgc, qtArgv);
+        const qh::MessageBoxDisplay messageBoxes;
+        const QString name = QFile::decodeName(argv[1]);
+        qh::setProgramTitle(QFileInfo(name).fileName());
+        const QString launcherFolder = QCoreApplication::applicationDirPath();
+        const qh::launcher::ClassFolder folder = qh::launcher::prepareClassFolder(QDir::homePath(), launcherFolder);
+        if (!folder.error.isEmpty()) {
+            qh::showMessage(folder.error, qh::kOwnMessageTitle);
+            return 1;
+        }
+        if (folder.created)
+            qh::showMessage(qh::launcher::classFolderCreatedText(folder.path), qh::kOwnMessageTitle);
+        const QString path = qh::launcher::programPath(name, launcherFolder);
+        const bool found =
+            path.contains(u'/') ? QFileInfo(path).isExecutable() : !QStandardPaths::findExecutable(path).isEmpty();
+        if (!found || !QDir::setCurrent(folder.path)) {
+            qh::showMessage(qh::launcher::programNotStartedText(name), qh::kOwnMessageTitle);
+            return 1;
+        }
+        program = QFile::encodeName(path);
+    }
+    if (!startupId.isEmpty())
+        qputenv("DESKTOP_STARTUP_ID", startupId);
+    qputenv("PWD", QFile::encodeName(QDir::currentPath()));
+    std::vector<char*> arguments(argv + 1, argv + argc);
+    arguments.push_back(nullptr);
+    ::execvp(program.constData(), arguments.data());
+    std::fprintf(stderr, "Quillharbour_Launcher: %s: %s\n", program.constData(), std::strerror(errno));
+    return 127;
+}

@@ -1,0 +1,143 @@
+#include "packaging/classfolder.h"
+#include "tests/support/testfiles.h"
+
+#include <QTest>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using namespace Qt::StringLiterals;
+
+using namespace qh;
+
+namespace {
+
+// An installed layout, <prefix>/bin and <prefix>/share/quillharbour with the templates, and a home.
+struct Installation {
+    QTemporaryDir prefix;
+    QTemporaryDir home;
+    QString programFolder() const { return prefix.filePath(u"bin"_s); }
+    QString templatePath(const QString& name) const { return prefix.filePath(u"share/quillharbour/"_s + name); }
+    QString classFolder() const { return home.filePath(u"Quillharbour"_s); }
+
+    bool install(const QStringList& templates)
+    {
+        QDir root(prefix.path());
+        if (!root.mkpath(u"bin"_s) || !root.mkpath(u"share/quillharbour"_s))
+            return false;
+        for (const QString& name : templates) {
+            if (!test::writeAll(templatePath(name), "template of " + name.toLatin1() + "\r\n") ||
+                !QFile::setPermissions(templatePath(name), QFileDevice::ReadOwner | QFileDevice::ReadOther))
+                return false;
+        }
+        return true;
+    }
+};
+
+const QString kSettings = u"Quillharbour_Master.ini"_s;
+const QString kUrlList = u"weblist.txt"_s;
+
+} // namespace
+
+class TestLauncher : public QObject
+{
+    Q_OBJECT
+private slots:
+    void firstStartMakesTheClassFolderAndLaterStartsKeepIt()
+    {
+        Installation installation;
+        QVERIFY(installation.install({kSettings, kUrlList}));
+
+        const launcher::ClassFolder first =
+            launcher::prepareClassFolder(installation.home.path(), installation.programFolder());
+        QCOMPARE(first.error, QString());
+        QVERIFY(first.created);
+        QCOMPARE(first.path, installation.classFolder());
+        for (const QString& name : {kSettings, kUrlList}) {
+            const QString copy = installation.classFolder() + u'/' + name;
+            QCOMPARE(test::readAll(copy), test::readAll(installation.templatePath(name)));
+            // Read-only templates give files that the settings tool can still save.
+            QVERIFY(QFileInfo(copy).permission(QFileDevice::WriteOwner));
+        }
+        QVERIFY(launcher::classFolderCreatedText(first.path).contains(first.path));
+
+        // The teacher's own settings survive every later start.
+        QVERIFY(test::writeAll(installation.classFolder() + u'/' + kSettings, "edited\r\n"));
+        QVERIFY(QFile::remove(installation.classFolder() + u'/' + kUrlList));
+        const launcher::ClassFolder second =
+            launcher::prepareClassFolder(installation.home.path(), installation.programFolder());
+        QCOMPARE(second.error, QString());
+        QVERIFY(!second.created);
+        QCOMPARE(second.path, installation.classFolder());
+        QCOMPARE(test::readAll(installation.classFolder() + u'/' + kSettings), QByteArray("edited\r\n"));
+        QVERIFY(!QFileInfo::exists(installation.classFolder() + u'/' + kUrlList));
+        QCOMPARE(QDir(installation.home.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{u"Quillharbour"_s});
+    }
+
+    void refusesWhatItCannotUse_data()
+    {
+        QTest::addColumn<QStringList>("templates");
+        QTest::addColumn<QString>("inTheWay"); // what lies at ~/Quillharbour beforehand
+        QTest::addColumn<QString>("home");     // "under a file" makes the home unusable
+        QTest::newRow("a file named like the folder") << QStringList{kSettings, kUrlList} << u"file"_s << QString();
+        QTest::newRow("a dangling link") << QStringList{kSettings, kUrlList} << u"link"_s << QString();
+        QTest::newRow("no URL list template") << QStringList{kSettings} << QString() << QString();
+        QTest::newRow("no settings template") << QStringList{kUrlList} << QString() << QString();
+        QTest::newRow("home cannot hold folders") << QStringList{kSettings, kUrlList} << QString() << u"under a file"_s;
+    }
+    void refusesWhatItCannotUse()
+    {
+        QFETCH(QStringList, templates);
+        QFETCH(QString, inTheWay);
+        QFETCH(QString, home);
+        Installation installation;
+        QVERIFY(installation.install(templates));
+        QString homeFolder = installation.home.path();
+        if (home == u"under a file") {
+            QVERIFY(test::writeAll(installation.home.filePath(u"plain"_s), "x"));
+            homeFolder = installation.home.filePath(u"plain"_s);
+        }
+        if (inTheWay == u"file")
+            QVERIFY(test::writeAll(installation.classFolder(), "a file of the user's"));
+        if (inTheWay == u"link")
+            QVERIFY(QFile::link(installation.home.filePath(u"gone"_s), installation.classFolder()));
+        const QStringList before =
+            QDir(installation.home.path())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+
+        const launcher::ClassFolder folder = launcher::prepareClassFolder(homeFolder, installation.programFolder());
+        QVERIFY(!folder.error.isEmpty());
+        QVERIFY(!folder.created);
+        // Nothing is left behind, and what was there is untouched.
+        QCOMPARE(QDir(installation.home.path())
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 before);
+        if (inTheWay == u"file")
+            QCOMPARE(test::readAll(installation.classFolder()), QByteArray("a file of the user's"));
+    }
+
+    // The real launcher, on a later start: it runs the program in the class folder with its
+    // arguments exactly as given, even those that Qt would take for its own options.
+    void runsTheProgramInTheClassFolder()
+    {
+        QTemporaryDir home;
+        QVERIFY(QDir(home.path()).mkpath(u"Quillharbour"_s));
+        QProcess launcher;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"HOME"_s, home.path());
+        launcher.setProcessEnvironment(environment);
+        launcher.start(QString::fromUtf8(QH_LAUNCHER_PATH), {u"sh"_s, u"-c"_s, u"pwd; printf '[%s]' \"$@\""_s, u"sh"_s,
+                                                             u"my  list.txt"_s, u"-platform"_s, u"xcb"_s});
+        QVERIFY(launcher.waitForFinished(30000));
+        QCOMPARE(launcher.exitCode(), 0);
+        const QStringList lines = QString::fromLocal8Bit(launcher.readAllStandardOutput()).split(u'\n');
+        QCOMPARE(lines.value(0), QFileInfo(home.filePath(u"Quillharbour"_s)).canonicalFilePath());
+        QCOMPARE(lines.value(1), u"[my  list.txt][-platform][xcb]"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLauncher)
+#include "test_launcher.moc"
