@@ -85,7 +85,7 @@ SettingsWindow::SettingsWindow(QWidget* parent) : QMainWindow(parent)
 
 void SettingsWindow::buildControls(QWidget* client)
 {
-    m_masterPortLabel = named(new QLabel(u"Masterのポート番号"_s, client), u"Label1"_s);
+    m_masterPortLabel = named(new QLabel(kMasterPortCaption, client), u"Label1"_s);
     twips::place(m_masterPortLabel, 240, 120, 1575, 255);
     m_masterPortEdit = named(new QLineEdit(client), u"Text1"_s);
     twips::place(m_masterPortEdit, 1920, 120, 615, 270);
@@ -93,7 +93,7 @@ void SettingsWindow::buildControls(QWidget* client)
     twips::place(m_masterModeLabel, 2760, 120, 1815, 255);
     m_masterModeList = named(new ModeList(client), u"List1"_s);
     twips::place(m_masterModeList, 4680, 120, 1695, 240);
-    m_childPortLabel = named(new QLabel(u"Childのポート番号"_s, client), u"Label2"_s);
+    m_childPortLabel = named(new QLabel(kChildPortCaption, client), u"Label2"_s);
     twips::place(m_childPortLabel, 240, 480, 1575, 255);
     m_childPortEdit = named(new QLineEdit(client), u"Text2"_s);
     twips::place(m_childPortEdit, 1920, 480, 615, 270);
