@@ -25,8 +25,7 @@ struct LookupAnswer {
 
 LookupAnswer askNameService(const QByteArray& asciiName)
 {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
+    addrinfo hints{}; // addresses of every family, as QHostInfo asks for them
     hints.ai_flags = AI_ADDRCONFIG;
     addrinfo* found = nullptr;
     LookupAnswer answer;
