@@ -4,7 +4,7 @@
 // changed for it: the slow service is preloaded in front of the system's getaddrinfo().
 #include "bench/benchutil.h"
 #include "tests/support/presenterfixture.h"
-#include "tests/support/slownames.h"
+#include "tests/slownames/slownames.h"
 
 #include <QApplication>
 #include <QHostInfo>

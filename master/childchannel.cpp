@@ -2,6 +2,7 @@
 
 #include "common/messagegate.h"
 
+#include <QHostInfo>
 #include <QNetworkDatagram>
 #include <QTimer>
 #include <QVariant>

@@ -2,7 +2,7 @@
 // together, and still sends in slot order, each datagram once, with the message of a name that
 // is not found at the moment of its send.
 #include "tests/support/presenterfixture.h"
-#include "tests/support/slownames.h"
+#include "tests/slownames/slownames.h"
 
 #include <QApplication>
 #include <QPushButton>

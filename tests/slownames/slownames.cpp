@@ -1,6 +1,4 @@
-#include "tests/support/slownames.h"
-
-#include "tests/support/testfiles.h"
+#include "tests/slownames/slownames.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,7 +61,8 @@ NameLookupLog::~NameLookupLog()
 
 QByteArrayList NameLookupLog::take()
 {
-    const QByteArray all = readAll(m_path);
+    QFile file(m_path);
+    const QByteArray all = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     const QByteArray fresh = all.mid(m_read);
     m_read = all.size();
     QByteArrayList names = fresh.split('\n');
@@ -86,8 +85,11 @@ bool SlowNameAddresses::set(const QByteArray& lines)
 {
     // Written whole and renamed into place, so that a lookup on another thread never reads half.
     const QString part = m_path + u".part"_s;
-    return writeAll(part, lines) &&
-           ::rename(QFile::encodeName(part).constData(), QFile::encodeName(m_path).constData()) == 0;
+    QFile file(part);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(lines) != lines.size())
+        return false;
+    file.close();
+    return ::rename(QFile::encodeName(part).constData(), QFile::encodeName(m_path).constData()) == 0;
 }
 
 } // namespace qh::test
