@@ -30,6 +30,9 @@ constexpr qint64 kLargestDatagram = 65507;
 constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
 } // namespace
 
+// The children's addresses come from the presenter, which looks up the names of each step together
+// (common/computernames.h); send() takes them as they are.
+
 ChildChannel::ChildChannel(QObject* parent) : QObject(parent), m_socket(this)
 {
     m_socket.setObjectName(u"Winsock1"_s);
