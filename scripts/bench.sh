@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the presenter's benchmarks and prints their figures: the fan-out of a page to 30
-# children against a bare sendto loop, the start-up time, idle CPU use and peak memory, and the
-# handling of bursts of calls.
+# children against a bare sendto loop, the start-up time, idle CPU use and peak memory, the
+# handling of bursts of calls, and page changes to children with slow names.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -14,3 +14,4 @@ export QT_QPA_PLATFORM=offscreen QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu
 "$build/bench/bench_process" "$build/master/Quillharbour_Master" 2>/dev/null
 "$build/bench/bench_calls" 2>/dev/null
 "$build/bench/bench_calls" --paced 2>/dev/null
+"$build/bench/bench_names" 2>/dev/null
