@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace qh::tool {
 
 namespace {
