@@ -1,15 +1,14 @@
 #include "master/childchannel.h"
 
-#include <QHostInfo>
 #include <QVariant>
 
 #ifdef Q_OS_UNIX
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#endif
 
 using namespace Qt::StringLiterals;
-#endif
 
 namespace qh::master {
 
@@ -19,22 +18,8 @@ namespace {
 constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
 } // namespace
 
-QHostAddress resolveComputerName(const QString& computerName)
-{
-    if (computerName.isEmpty())
-        return {};
-    QHostAddress literal;
-    if (literal.setAddress(computerName))
-        return literal;
-    const QHostInfo info = QHostInfo::fromName(computerName);
-    if (info.error() != QHostInfo::NoError)
-        return {};
-    for (const QHostAddress& address : info.addresses()) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol)
-            return address;
-    }
-    return {};
-}
+// The children's addresses come from the presenter, which looks up the names of each step together
+// (common/computernames.h); send() takes them as they are.
 
 ChildChannel::ChildChannel(QObject* parent) : QObject(parent), m_socket(this), m_reader(m_socket)
 {
@@ -53,10 +38,9 @@ bool ChildChannel::bind(std::int16_t port)
     return true;
 }
 
-ChildChannel::SendResult ChildChannel::send(const QString& computerName, std::int16_t childPort,
+ChildChannel::SendResult ChildChannel::send(const QHostAddress& destination, std::int16_t childPort,
                                             const QByteArray& datagram)
 {
-    const QHostAddress destination = resolveComputerName(computerName);
     if (destination.isNull() || destination.protocol() != QAbstractSocket::IPv4Protocol ||
         destination == QHostAddress(QHostAddress::AnyIPv4))
         return SendResult::NameNotFound;

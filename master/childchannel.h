@@ -13,7 +13,7 @@ namespace qh::master {
 
 // The presenter's one UDP socket (objectName Winsock1): bound to the master port, it sends every
 // datagram to the children and receives their calls. The socket is never connected; each send names its
-// destination, and the computer name is resolved anew at every send.
+// destination, the address its computer name gave for the step that sends (common/computernames.h).
 class ChildChannel : public QObject
 {
     Q_OBJECT
@@ -30,7 +30,9 @@ public:
     // 1..32767 or cannot be bound; sending still works then, from a port the system picks.
     bool bind(std::int16_t port);
 
-    SendResult send(const QString& computerName, std::int16_t childPort, const QByteArray& datagram);
+    // A null destination (the name gave no address) is NameNotFound, like an address no datagram
+    // can go to.
+    SendResult send(const QHostAddress& destination, std::int16_t childPort, const QByteArray& datagram);
 
     // While held (the presenter waits for a page load), arriving datagrams stay in the socket;
     // they are read, in order, once the hold ends. A message box on screen holds them the same way.
@@ -46,9 +48,5 @@ private:
     QUdpSocket m_socket;
     DatagramReader m_reader;
 };
-
-// The destination for a computer name: an address in text form as it stands, otherwise the first
-// IPv4 address the name resolves to now. Null when the name is empty or does not resolve.
-QHostAddress resolveComputerName(const QString& computerName);
 
 } // namespace qh::master

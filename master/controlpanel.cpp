@@ -47,16 +47,18 @@ void ControlPanel::switchChild(int index)
     // A message about a failed send is application-modal, so the window cannot be closed while
     // it is open; it is there again when the send returns.
     if (slot.isInUse()) {
-        m_services.sendChildCommand(index, kVerbVisibleFalse);
+        m_services.sendToChild(index, {commandText(kVerbVisibleFalse)});
         slot.inUse = kNotInUseFlag;
     } else {
-        m_services.sendChildCommand(index, kVerbVisibleTrue);
-        slot.inUse = kInUseFlag;
-        // The address the browser shows now (it may be a link followed away from the list). Empty
-        // only when no page was ever shown: there is nothing to send then.
+        // The command, then the address the browser shows now (it may be a link followed away from
+        // the list): one step, the name looked up once for both. The address is empty only when no
+        // page was ever shown: there is nothing to send then.
+        QStringList texts{commandText(kVerbVisibleTrue)};
         const QString address = m_services.browserLocation();
         if (!address.isEmpty())
-            m_services.sendPageToChild(index, address);
+            texts.append(address);
+        m_services.sendToChild(index, texts);
+        slot.inUse = kInUseFlag;
     }
     if (m_window)
         m_window->showSwitchedOn(index, slot.isInUse());

@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace qh::master {
 
 Presenter::Presenter(PresenterOptions options, QObject* parent)
@@ -88,11 +90,12 @@ void Presenter::bindSocket()
 
 void Presenter::announceToChildren()
 {
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        if (!m_state.settings.childSlots[slot].isInUse())
-            continue;
-        sendChildCommand(slot, kVerbVisibleTrue);
-        sendChildCommand(slot, m_state.settings.childSlots[slot].screenMode);
+    m_forwardDestinations.reset();
+    const QList<int> inUse = slotsInUse();
+    const Destinations destinations = lookUpNames(inUse);
+    for (int slot : inUse) {
+        sendToChild(slot, datagramBytes(commandText(kVerbVisibleTrue)), destinations);
+        sendToChild(slot, datagramBytes(commandText(m_state.settings.childSlots[slot].screenMode)), destinations);
     }
 }
 
@@ -128,14 +131,16 @@ void Presenter::followBrowser()
         forwardPending = false;
         if (m_stopFollowing || m_ended || !m_browser)
             break;
-        if (m_browser->locationUrl() == seenAddress)
+        if (m_browser->locationUrl() == seenAddress) {
+            m_forwardDestinations.reset(); // no forward follows the page they were looked up for
             continue;
+        }
         if (m_state.presenterNavigated) {
             forwardPending = true; // the button just showed it; forward it in the next pass
             continue;
         }
         seenAddress = m_browser->locationUrl();
-        showPage(seenAddress, m_state.pageIndex);
+        showPage(seenAddress, m_state.pageIndex, std::exchange(m_forwardDestinations, std::nullopt));
         if (m_browser)
             m_browser->setVisible(true);
     }
@@ -143,27 +148,79 @@ void Presenter::followBrowser()
 
 void Presenter::showPage(const QString& address, std::int16_t pageNumber)
 {
+    m_forwardDestinations.reset();
+    showPage(address, pageNumber, std::nullopt);
+}
+
+Presenter::Destinations Presenter::showPage(const QString& address, std::int16_t pageNumber,
+                                            std::optional<Destinations> known)
+{
     if (!m_browser)
-        return;
+        return {};
     m_lastShownAddress = address;
     m_browser->navigate(address);
     m_browser->setVisible(true);
     emit browserShown();
     waitWhileBusy();
     emit pageShown(pageNumber);
+    // Nothing can switch a child on or off during the load: the slots are those in use now.
+    const QList<int> inUse = slotsInUse();
+    const bool knownForAll = known && std::all_of(inUse.cbegin(), inUse.cend(), [&](int slot) {
+                                 return known->contains(m_state.settings.childSlots[slot].computerName);
+                             });
+    const Destinations destinations = knownForAll ? *std::move(known) : lookUpNames(inUse);
     const QByteArray datagram = datagramBytes(address); // the same bytes for every child
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        if (m_state.settings.childSlots[slot].isInUse() && !sendToChild(slot, datagram))
-            return; // the first name not found ends this page's sends
+    for (int slot : inUse) {
+        if (!sendToChild(slot, datagram, destinations))
+            break; // the first name not found ends this page's sends
     }
+    return destinations;
+}
+
+QList<int> Presenter::slotsInUse() const
+{
+    QList<int> inUse;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (m_state.settings.childSlots[slot].isInUse())
+            inUse.append(slot);
+    }
+    return inUse;
+}
+
+Presenter::Destinations Presenter::lookUpNames(const QList<int>& slotIndexes)
+{
+    Destinations destinations;
+    QStringList toLookUp;
+    for (int slot : slotIndexes) {
+        const QString& name = m_state.settings.childSlots[slot].computerName;
+        if (destinations.contains(name) || toLookUp.contains(name))
+            continue;
+        // An address in text form (and the empty name) needs no name service and no wait.
+        if (const std::optional<ComputerAddress> known = addressWithoutLookup(name))
+            destinations.insert(name, *known);
+        else
+            toLookUp.append(name);
+    }
+    if (toLookUp.isEmpty())
+        return destinations;
+    ComputerNameLookup lookup;
+    connect(
+        &lookup, &ComputerNameLookup::answered, &lookup,
+        [&destinations](const QString& name, const ComputerAddress& address) { destinations.insert(name, address); });
+    lookup.start(toLookUp);
+    waitWithoutInput([&lookup] { return lookup.pending() == 0; });
+    return destinations;
 }
 
 void Presenter::waitWhileBusy()
 {
-    // The page loads without the user's input or the children's datagrams being handled; both
-    // wait in their queues until the page is shown and sent.
+    waitWithoutInput([this] { return !m_browser || !m_browser->isBusy(); });
+}
+
+void Presenter::waitWithoutInput(const std::function<bool()>& done)
+{
     m_channel.setReadingHeld(true);
-    while (m_browser && m_browser->isBusy())
+    while (!done())
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers |
                                         QEventLoop::WaitForMoreEvents);
     m_channel.setReadingHeld(false);
@@ -182,7 +239,7 @@ void Presenter::nextPage()
     if (!m_running || m_state.pageIndex >= m_state.lastPageIndex)
         return;
     ++m_state.pageIndex;
-    showPage(m_state.urlList.at(m_state.pageIndex), m_state.pageIndex);
+    m_forwardDestinations = showPage(m_state.urlList.at(m_state.pageIndex), m_state.pageIndex, std::nullopt);
     m_state.presenterNavigated = true;
 }
 
@@ -191,7 +248,7 @@ void Presenter::previousPage()
     if (!m_running || m_state.pageIndex <= 0)
         return;
     --m_state.pageIndex;
-    showPage(m_state.urlList.at(m_state.pageIndex), m_state.pageIndex);
+    m_forwardDestinations = showPage(m_state.urlList.at(m_state.pageIndex), m_state.pageIndex, std::nullopt);
     m_state.presenterNavigated = true;
 }
 
@@ -205,10 +262,12 @@ void Presenter::end()
 {
     if (m_ended)
         return;
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        if (m_state.settings.childSlots[slot].isInUse())
-            sendChildCommand(slot, kVerbVisibleFalse);
-    }
+    m_forwardDestinations.reset();
+    const QList<int> inUse = slotsInUse();
+    const Destinations destinations = lookUpNames(inUse);
+    const QByteArray datagram = datagramBytes(commandText(kVerbVisibleFalse));
+    for (int slot : inUse)
+        sendToChild(slot, datagram, destinations);
     if (m_browser) {
         m_browser->setVisible(false);
         m_browser.reset();
@@ -228,20 +287,19 @@ QString Presenter::screenMode() const
     return m_state.settings.screenMode;
 }
 
-void Presenter::sendChildCommand(int slot, const QString& verb)
+void Presenter::sendToChild(int slot, const QStringList& texts)
 {
-    sendToChild(slot, datagramBytes(commandText(verb)));
+    m_forwardDestinations.reset();
+    const Destinations destinations = lookUpNames({slot});
+    for (const QString& text : texts)
+        sendToChild(slot, datagramBytes(text), destinations);
 }
 
-void Presenter::sendPageToChild(int slot, const QString& address)
-{
-    sendToChild(slot, datagramBytes(address));
-}
-
-bool Presenter::sendToChild(int slot, const QByteArray& datagram)
+bool Presenter::sendToChild(int slot, const QByteArray& datagram, const Destinations& destinations)
 {
     const ChildSlot& child = m_state.settings.childSlots.at(std::size_t(slot));
-    const ChildChannel::SendResult result = m_channel.send(child.computerName, m_state.settings.childPort, datagram);
+    const QHostAddress destination = destinations.value(child.computerName).address;
+    const ChildChannel::SendResult result = m_channel.send(destination, m_state.settings.childPort, datagram);
     if (result == ChildChannel::SendResult::NameNotFound) {
         showMessage(computerNotFoundText(child.computerName), kOwnMessageTitle);
         return false;

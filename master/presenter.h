@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/computernames.h"
 #include "common/singleinstance.h"
 #include "master/browser.h"
 #include "master/childchannel.h"
@@ -7,12 +8,14 @@
 #include "master/presenterstate.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace qh::master {
 
@@ -48,7 +51,7 @@ public:
     void stopFollowing() { m_stopFollowing = true; }
 
     // Loads the address, waits for the load without handling input or datagrams, shows the page
-    // number, then sends the address to every child in use.
+    // number, then sends the address to every child in use, their names looked up together.
     void showPage(const QString& address, std::int16_t pageNumber);
     void home();
     void nextPage();
@@ -62,8 +65,7 @@ public:
     // PresenterServices
     ChildSlot& childSlot(int index) override;
     QString screenMode() const override;
-    void sendChildCommand(int slot, const QString& verb) override;
-    void sendPageToChild(int slot, const QString& address) override;
+    void sendToChild(int slot, const QStringList& texts) override;
     QString browserLocation() override;
     void setBrowserFullScreen(bool fullScreen) override;
 
@@ -85,13 +87,28 @@ signals:
     void ended();
 
 private:
+    // The addresses of one step's sends (a page, the announcement, End, a switch on the panel), by
+    // computer name: each distinct name looked up once, all of them at the same time, when the
+    // step begins. A later step looks its names up anew.
+    using Destinations = QHash<QString, ComputerAddress>;
+
     bool readFiles();
     void bindSocket();
     void announceToChildren();
     void openBrowser();
+    // ShowPage with the destinations to send to: those of the page just shown, for its forward,
+    // or none, to look the names up now. Returns the destinations it sent to.
+    Destinations showPage(const QString& address, std::int16_t pageNumber, std::optional<Destinations> known);
+    // The slots whose in-use flag is "1", in ascending order.
+    QList<int> slotsInUse() const;
+    // Looks up the computer names of the slots, all at once, and waits for the answers.
+    Destinations lookUpNames(const QList<int>& slotIndexes);
     // Sends one datagram to a slot's child; false when its name was not found (the user was told).
-    bool sendToChild(int slot, const QByteArray& datagram);
+    bool sendToChild(int slot, const QByteArray& datagram, const Destinations& destinations);
     void waitWhileBusy();
+    // Runs the events that neither the user's input nor the children's datagrams cause, waiting for
+    // each, until done() holds: both wait in their queues until the presenter has finished its step.
+    void waitWithoutInput(const std::function<bool()>& done);
 
     PresenterOptions m_options;
     PresenterState m_state;
@@ -99,6 +116,9 @@ private:
     ChildChannel m_channel;
     std::unique_ptr<Browser> m_browser;
     QString m_lastShownAddress;
+    // The destinations of the page >> or << just sent; its forward in the follow loop's next pass
+    // sends to them instead of waiting for the same names again. Any other step drops them.
+    std::optional<Destinations> m_forwardDestinations;
     bool m_running = false;
     bool m_ended = false;
     bool m_stopFollowing = false;

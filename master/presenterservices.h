@@ -3,6 +3,7 @@
 #include "common/settingsfile.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace qh::master {
 
@@ -18,10 +19,10 @@ public:
     // The master screen-mode text read at start-up.
     virtual QString screenMode() const = 0;
 
-    // "Command:" + verb to the slot's child; a name that does not resolve shows its message.
-    virtual void sendChildCommand(int slot, const QString& verb) = 0;
-    // The bare address to the slot's child.
-    virtual void sendPageToChild(int slot, const QString& address) = 0;
+    // Sends each text ("Command:" + verb, or a bare address) to the slot's child as one datagram, in
+    // order: one step, for which the slot's computer name is looked up once. A name that does not
+    // resolve shows its message at each text.
+    virtual void sendToChild(int slot, const QStringList& texts) = 0;
 
     // The address the browser shows now. When the browser cannot report one (its window was closed
     // by the user), the last address the presenter showed.

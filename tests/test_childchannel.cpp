@@ -1,3 +1,4 @@
+#include "common/computernames.h"
 #include "master/childchannel.h"
 #include "tests/support/loopback.h"
 
@@ -36,6 +37,8 @@ private slots:
                                     << QByteArray();
         QTest::newRow("blank name") << u" "_s << u"listened"_s << QByteArray("x") << SendResult::NameNotFound
                                     << QByteArray();
+        QTest::newRow("IPv6 address") << u"::1"_s << u"listened"_s << QByteArray("x") << SendResult::NameNotFound
+                                      << QByteArray();
         QTest::newRow("any address") << u"0.0.0.0"_s << u"listened"_s << QByteArray("x") << SendResult::NameNotFound
                                      << QByteArray();
         QTest::newRow("child port 0") << u"127.0.0.2"_s << u"0"_s << QByteArray("x") << SendResult::Failed
@@ -56,7 +59,8 @@ private slots:
         QVERIFY(port != 0);
         ChildChannel channel;
         QVERIFY(channel.bind(std::int16_t(freeUdpPort())));
-        QCOMPARE(channel.send(name, std::int16_t(childPort == u"listened" ? port : childPort.toInt()), payload),
+        const QHostAddress destination = lookUpComputerName(name).address;
+        QCOMPARE(channel.send(destination, std::int16_t(childPort == u"listened" ? port : childPort.toInt()), payload),
                  result);
         const QByteArrayList expected =
             receivedBy.isEmpty() ? QByteArrayList{} : QByteArrayList{receivedBy + ' ' + payload};

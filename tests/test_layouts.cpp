@@ -163,6 +163,7 @@ private slots:
         row("settings", u"Frame1_3"_s, u"21-30"_s, {480, 1440, 5655, 3855});
         row("settings", u"Command2"_s, u"設定"_s, {240, 5520, 1575, 375});
         row("settings", u"Command1"_s, u"終了"_s, {5280, 5520, 1095, 375});
+        row("settings", u"Command3"_s, u"接続確認"_s, {1920, 5520, 1575, 375});
         // Slot rows, placed within their tab's frame.
         row("settings", u"Check1_0"_s, u"コンピュータ番号01"_s, {120, 240, 1815, 255});
         row("settings", u"Text3_12"_s, QString(), {2040, 960, 1335, 270});

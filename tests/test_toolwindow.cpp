@@ -85,7 +85,9 @@ private slots:
                                                           {u"Frame1_3"_s, u"21-30"_s},
                                                           {u"Command2"_s, u"設定"_s},
                                                           {u"Command1"_s, u"終了"_s},
+                                                          {u"Command3"_s, u"接続確認"_s},
                                                           {u"Menu10"_s, u"ﾌｧｲﾙ"_s},
+                                                          {u"Menu12"_s, u"接続確認"_s},
                                                           {u"Menu11"_s, u"終了"_s},
                                                           {u"Menu00"_s, u"ヘルプ"_s},
                                                           {u"Menu03"_s, u"ヘルプ"_s},
@@ -117,7 +119,7 @@ private slots:
         }
         // The menus in their places, without shortcuts or check marks.
         QCOMPARE(objectNames(window->menuBar()->actions()), (QStringList{u"Menu10"_s, u"Menu00"_s}));
-        QCOMPARE(objectNames(window.control<QMenu>(u"Menu10"_s)->actions()), QStringList{u"Menu11"_s});
+        QCOMPARE(objectNames(window.control<QMenu>(u"Menu10"_s)->actions()), (QStringList{u"Menu12"_s, u"Menu11"_s}));
         QCOMPARE(objectNames(window.control<QMenu>(u"Menu00"_s)->actions()), (QStringList{u"Menu03"_s, u"Menu01"_s}));
         for (const QAction* action : window->findChildren<QAction*>()) {
             QVERIFY(!action->isCheckable());
@@ -307,7 +309,7 @@ private slots:
             else
                 expected << slotName("Text3", i) << slotName("List2", i);
         }
-        expected << u"Command2"_s;
+        expected << u"Command2"_s << u"Command3"_s;
         for (int i = 0; i < kSlotCount; ++i)
             expected << slotName("Check1", i);
         QStringList chain;

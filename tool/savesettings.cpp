@@ -27,12 +27,6 @@ QString tempNotWrittenMessage(const QString& tempName, const QString& settingsNa
                                                                                                    settingsName);
 }
 
-bool readsBackAsTyped(const QString& name)
-{
-    const bool hasControl = std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x20; });
-    return !hasControl && cp932::canEncode(name);
-}
-
 bool isReadOnly(const QFileInfo& info)
 {
     // Only the permission bits count: a user who marked the file read-only wants it kept, even
@@ -69,10 +63,16 @@ void syncFolderOf(const QString& fileName)
 
 } // namespace
 
+bool canStoreComputerName(const QString& name)
+{
+    const bool hasControl = std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x20; });
+    return !hasControl && cp932::canEncode(name);
+}
+
 QString entriesProblem(const SettingsEntries& entries)
 {
     for (int i = 0; i < kSlotCount; ++i) {
-        if (readsBackAsTyped(entries.childSlots[i].name))
+        if (canStoreComputerName(entries.childSlots[i].name))
             continue;
         const QString slot = u"コンピュータ番号%1"_s.arg(i + 1, 2, 10, QLatin1Char('0'));
         return u"%1の名前に保存できない文字があります。"_s.arg(slot) + u"\n設定は保存されていません。"_s;

@@ -27,10 +27,14 @@ struct SaveResult {
     QString message; // what the user is told; empty when the save ends silently
 };
 
-// Why the entries cannot be stored, or the empty text when they can: a computer name with a control
-// character (a line break would split the file's line) or a character code page 932 cannot hold
-// (it would come back as another name). Ports and names with a comma are stored as typed: they read
-// back as their leading number and their part before the comma, as the file format has it.
+// Whether a computer name can be stored: not one with a control character (a line break would
+// split the file's line) or a character code page 932 cannot hold (it would come back as another
+// name).
+bool canStoreComputerName(const QString& name);
+
+// Why the entries cannot be stored, or the empty text when they can: a computer name that cannot be
+// stored. Ports and names with a comma are stored as typed: they read back as their leading number
+// and their part before the comma, as the file format has it.
 QString entriesProblem(const SettingsEntries& entries);
 
 // Stores the entries in the configuration file: rewrites it line by line into the temporary file,

@@ -10,6 +10,12 @@
 
 namespace qh::tool {
 
+using namespace Qt::StringLiterals;
+
+// The captions of the two port boxes, which the connection check's warnings name as well.
+inline const QString kMasterPortCaption = u"Masterのポート番号"_s;
+inline const QString kChildPortCaption = u"Childのポート番号"_s;
+
 // What the settings window holds, as plain values. An index of -1 is "no selection"; index 0 is
 // full screen, any other index a window.
 struct SlotEntry {

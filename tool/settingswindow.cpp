@@ -5,6 +5,7 @@
 #include "common/messagetexts.h"
 #include "common/programinfo.h"
 #include "common/twips.h"
+#include "tool/connectioncheckwindow.h"
 #include "tool/helplauncher.h"
 #include "tool/modelist.h"
 #include "tool/savesettings.h"
@@ -85,7 +86,7 @@ SettingsWindow::SettingsWindow(QWidget* parent) : QMainWindow(parent)
 
 void SettingsWindow::buildControls(QWidget* client)
 {
-    m_masterPortLabel = named(new QLabel(u"Masterのポート番号"_s, client), u"Label1"_s);
+    m_masterPortLabel = named(new QLabel(kMasterPortCaption, client), u"Label1"_s);
     twips::place(m_masterPortLabel, 240, 120, 1575, 255);
     m_masterPortEdit = named(new QLineEdit(client), u"Text1"_s);
     twips::place(m_masterPortEdit, 1920, 120, 615, 270);
@@ -93,7 +94,7 @@ void SettingsWindow::buildControls(QWidget* client)
     twips::place(m_masterModeLabel, 2760, 120, 1815, 255);
     m_masterModeList = named(new ModeList(client), u"List1"_s);
     twips::place(m_masterModeList, 4680, 120, 1695, 240);
-    m_childPortLabel = named(new QLabel(u"Childのポート番号"_s, client), u"Label2"_s);
+    m_childPortLabel = named(new QLabel(kChildPortCaption, client), u"Label2"_s);
     twips::place(m_childPortLabel, 240, 480, 1575, 255);
     m_childPortEdit = named(new QLineEdit(client), u"Text2"_s);
     twips::place(m_childPortEdit, 1920, 480, 615, 270);
@@ -116,6 +117,9 @@ void SettingsWindow::buildControls(QWidget* client)
 
     m_saveButton = named(new QPushButton(u"設定"_s, client), u"Command2"_s);
     twips::place(m_saveButton, 240, 5520, 1575, 375);
+    // In the free space of the bottom row, beside "設定", as wide and as high.
+    m_checkButton = named(new QPushButton(u"接続確認"_s, client), u"Command3"_s);
+    twips::place(m_checkButton, 1920, 5520, 1575, 375);
     m_quitButton = named(new QPushButton(u"終了"_s, client), u"Command1"_s);
     twips::place(m_quitButton, 5280, 5520, 1095, 375);
     for (QWidget* caption : {static_cast<QWidget*>(m_masterPortLabel), static_cast<QWidget*>(m_childPortLabel),
@@ -126,6 +130,7 @@ void SettingsWindow::buildControls(QWidget* client)
     connect(m_masterModeList, &ModeList::stepped, this, [this] { stepModeList(m_masterModeList); });
     connect(m_quitButton, &QPushButton::clicked, this, &SettingsWindow::quitProgram);
     connect(m_saveButton, &QPushButton::clicked, this, &SettingsWindow::save);
+    connect(m_checkButton, &QPushButton::clicked, this, &SettingsWindow::checkConnections);
 }
 
 void SettingsWindow::buildSlotRow(int index)
@@ -147,6 +152,7 @@ void SettingsWindow::buildSlotRow(int index)
 void SettingsWindow::buildMenus()
 {
     QMenu* fileMenu = named(menuBar()->addMenu(u"ﾌｧｲﾙ"_s), u"Menu10"_s);
+    QAction* checkAction = named(fileMenu->addAction(u"接続確認"_s), u"Menu12"_s);
     // The menu's "終了" closes this window only; the program ends when its last window has closed.
     QAction* closeAction = named(fileMenu->addAction(u"終了"_s), u"Menu11"_s);
     QMenu* helpMenu = named(menuBar()->addMenu(u"ヘルプ"_s), u"Menu00"_s);
@@ -154,6 +160,7 @@ void SettingsWindow::buildMenus()
     QAction* aboutAction = named(helpMenu->addAction(u"About..."_s), u"Menu01"_s);
     // Keep the About item where it is on every platform instead of moving it to an application menu.
     aboutAction->setMenuRole(QAction::NoRole);
+    connect(checkAction, &QAction::triggered, this, &SettingsWindow::checkConnections);
     connect(closeAction, &QAction::triggered, this, &QWidget::close);
     connect(helpAction, &QAction::triggered, this, &SettingsWindow::showHelp);
     connect(aboutAction, &QAction::triggered, this, &showAboutBox);
@@ -168,7 +175,7 @@ void SettingsWindow::setFocusOrder()
         else
             order << m_nameEdits[i] << m_modeLists[i];
     }
-    order << m_saveButton;
+    order << m_saveButton << m_checkButton;
     for (QCheckBox* check : m_inUseBoxes)
         order << check;
     for (qsizetype i = 1; i < order.size(); ++i)
@@ -234,6 +241,15 @@ void SettingsWindow::save()
     const SaveResult result = saveSettings(entries());
     if (!result.message.isEmpty())
         showMessage(result.message, kOwnMessageTitle);
+}
+
+void SettingsWindow::checkConnections()
+{
+    if (m_checkWindow)
+        m_checkWindow->close();
+    m_checkWindow = new ConnectionCheckWindow(entries(), this); // deletes itself when closed
+    m_checkWindow->show();
+    m_checkWindow->raise();
 }
 
 void SettingsWindow::showHelp()

@@ -3,6 +3,7 @@
 #include "tool/settingsentries.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 
@@ -18,6 +19,7 @@ class QTabBar;
 
 namespace qh::tool {
 
+class ConnectionCheckWindow;
 class ModeList;
 
 // The settings window (objectName Form1): shows the configuration file's values in its controls,
@@ -45,6 +47,9 @@ private:
     void showChosenTab();
     // "設定": stores the values in the configuration file; a failure is reported.
     void save();
+    // "接続確認": checks the values the window holds now in a window of its own, in place of an
+    // earlier check's window.
+    void checkConnections();
     // "終了": ends the program at once, every other window with it.
     void quitProgram();
     void showHelp();
@@ -63,6 +68,8 @@ private:
     std::array<ModeList*, kSlotCount> m_modeLists{};
     QPushButton* m_quitButton = nullptr;
     QPushButton* m_saveButton = nullptr;
+    QPushButton* m_checkButton = nullptr;
+    QPointer<ConnectionCheckWindow> m_checkWindow;
     int m_shownFrame = 0; // index of the frame shown, 0..2
 };
 

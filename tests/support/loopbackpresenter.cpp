@@ -7,28 +7,19 @@
 
 namespace qh::test {
 
-void LoopbackPresenter::sendChildCommand(int slot, const QString& verb)
+void LoopbackPresenter::sendToChild(int slot, const QStringList& texts)
 {
-    send(slot, commandText(verb));
-}
-
-void LoopbackPresenter::sendPageToChild(int slot, const QString& address)
-{
-    send(slot, address);
-}
-
-void LoopbackPresenter::send(int slot, const QString& text)
-{
-    ++sendCount;
     const QString& name = childSlots.at(slot).computerName;
     QHostAddress address = hosts.value(name);
     if (address.isNull())
         address = QHostAddress(name);
-    if (address.isNull()) {
-        showMessage(master::computerNotFoundText(name), kOwnMessageTitle);
-        return;
+    for (const QString& text : texts) {
+        ++sendCount;
+        if (address.isNull())
+            showMessage(master::computerNotFoundText(name), kOwnMessageTitle);
+        else
+            m_socket.writeDatagram(datagramBytes(text), address, childPort);
     }
-    m_socket.writeDatagram(datagramBytes(text), address, childPort);
 }
 
 } // namespace qh::test

@@ -14,8 +14,8 @@ namespace qh::test {
 
 using namespace Qt::StringLiterals;
 
-// The presenter as the control panel sees it, sending real datagrams: "Command:" + verb, or a bare
-// address, as code page 932 bytes to the slot's computer at the child port. Computer names are
+// The presenter as the control panel sees it, sending real datagrams: each text as code page 932
+// bytes to the slot's computer at the child port. Computer names are
 // looked up in a table of its own (a name that is an address stands for itself), so no test
 // depends on the machine's name service; a name it cannot find shows the presenter's message.
 class LoopbackPresenter : public master::PresenterServices
@@ -27,18 +27,15 @@ public:
     QHash<QString, QHostAddress> hosts;
     QString location = u"http://example.com/page2.html"_s;
     QList<bool> fullScreenSettings; // every value given to setBrowserFullScreen, in order
-    int sendCount = 0;              // every send asked for, whether it went out or not
+    int sendCount = 0;              // every text asked to be sent, whether it went out or not
 
     ChildSlot& childSlot(int index) override { return childSlots.at(index); }
     QString screenMode() const override { return screenModeText; }
-    void sendChildCommand(int slot, const QString& verb) override;
-    void sendPageToChild(int slot, const QString& address) override;
+    void sendToChild(int slot, const QStringList& texts) override;
     QString browserLocation() override { return location; }
     void setBrowserFullScreen(bool fullScreen) override { fullScreenSettings.append(fullScreen); }
 
 private:
-    void send(int slot, const QString& text);
-
     QUdpSocket m_socket;
 };
 

@@ -1,0 +1,185 @@
+// The presenter's steps with a slow name service (slownames.h): each step looks its names up
+// together, and still sends in slot order, each datagram once, with the message of a name that
+// is not found at the moment of its send.
+#include "tests/support/presenterfixture.h"
+#include "tests/slownames/slownames.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+
+using namespace qh;
+using namespace qh::master;
+using namespace qh::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The address the slow name service gives a name of the tests, "" for none.
+QByteArray addressOf(const QString& name)
+{
+    if (name.endsWith(u".qhfail"))
+        return {};
+    if (name.endsWith(u".qhslow"))
+        return "127.0.0." + QByteArray::number(name.section(u'.', 0, 0).mid(1).toInt());
+    return name.toLatin1();
+}
+
+QString notFound(const QString& name)
+{
+    return u"コンピュータ名"_s + name + u"がみつかりません"_s;
+}
+
+// Slot k (1..30) in use with the name given for it; an empty name leaves the slot out.
+QList<SlotLine> slotLines(const QStringList& names)
+{
+    QList<SlotLine> lines;
+    for (int i = 0; i < names.size(); ++i) {
+        if (!names[i].isEmpty())
+            lines.append({i + 1, u"1"_s, names[i], u"WindowScreen"_s});
+    }
+    return lines;
+}
+
+QStringList thirtySlowNames()
+{
+    QStringList names;
+    for (int slot = 1; slot <= 30; ++slot)
+        names.append(u"c%1.qhslow"_s.arg(slot + 1, 2, 10, QLatin1Char('0')));
+    return names;
+}
+
+// What one step sends: each text to each slot in order; a page stops at the first name not found.
+void expectStep(const QStringList& names, const QList<QByteArray>& texts, bool isPage, QByteArrayList& datagrams,
+                QStringList& messages)
+{
+    for (const QString& name : names) {
+        if (name.isEmpty())
+            continue;
+        for (const QByteArray& text : texts) {
+            if (addressOf(name).isEmpty())
+                messages.append(notFound(name));
+            else
+                datagrams.append(addressOf(name) + ' ' + text);
+        }
+        if (isPage && addressOf(name).isEmpty())
+            return;
+    }
+}
+
+} // namespace
+
+class TestSlowNames : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        quietOffscreenWarnings();
+        setSlowNameDelay(50);
+    }
+
+    // Start-up, >> (with its forward) and End. Each step asks for each distinct name once, the
+    // forward of >> none: it goes to the addresses its page was just sent to.
+    void stepsSendInSlotOrder_data()
+    {
+        QTest::addColumn<QStringList>("names");       // slot 1, 2, ...: "" leaves the slot out
+        QTest::addColumn<QByteArrayList>("lookedUp"); // the names each step asks for, in any order
+        const QStringList slow = thirtySlowNames();
+        QByteArrayList slowAsked;
+        for (const QString& name : slow)
+            slowAsked.append(name.toLatin1());
+        QTest::newRow("30 slow names") << slow << slowAsked;
+        QStringList failing = slow;
+        failing[11] = u"x12.qhfail"_s;
+        QByteArrayList failingAsked = slowAsked;
+        failingAsked[11] = "x12.qhfail";
+        QTest::newRow("one name not found among 30 slow ones") << failing << failingAsked;
+        QTest::newRow("a name in two slots, an address, a slot left out")
+            << QStringList{u"c02.qhslow"_s, u"127.0.0.3"_s, QString(), u"c02.qhslow"_s, u"c05.qhslow"_s}
+            << QByteArrayList{"c02.qhslow", "c05.qhslow"};
+        QTest::newRow("addresses only") << QStringList{u"127.0.0.2"_s, u"127.0.0.3"_s} << QByteArrayList{};
+        QTest::newRow("the first name not found") << QStringList{u"x02.qhfail"_s, u"c03.qhslow"_s, u"c04.qhslow"_s}
+                                                  << QByteArrayList{"x02.qhfail", "c03.qhslow", "c04.qhslow"};
+    }
+
+    void stepsSendInSlotOrder()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QByteArrayList, lookedUp);
+        NameLookupLog log;
+        PresenterFixture fixture;
+        QVERIFY(fixture.start({kPageA, kPageB}, slotLines(names)));
+        QByteArrayList datagrams;
+        QStringList messages;
+        expectStep(names, {"Command:VisibleTrue", "Command:WindowScreen"}, false, datagrams, messages);
+        expectStep(names, {kPageA.toLatin1()}, true, datagrams, messages);
+        QCOMPARE(fixture.children.received(), datagrams);
+        QCOMPARE(fixture.messages.texts(), messages);
+        const auto sorted = [](QByteArrayList list) {
+            std::sort(list.begin(), list.end());
+            return list;
+        };
+        QCOMPARE(sorted(log.take()), sorted(lookedUp + lookedUp)); // the announcement, the first page
+
+        expectStep(names, {kPageB.toLatin1()}, true, datagrams, messages);
+        expectStep(names, {kPageB.toLatin1()}, true, datagrams, messages);
+        QVERIFY(fixture.runLoop([&] { QTest::mouseClick(fixture.bar().nextButton(), Qt::LeftButton); },
+                                [&] {
+                                    return fixture.children.count() >= datagrams.size() &&
+                                           fixture.messages.messages.size() >= messages.size();
+                                }));
+        QCOMPARE(fixture.children.received(), datagrams);
+        QCOMPARE(fixture.messages.texts(), messages);
+        QCOMPARE(sorted(log.take()), sorted(lookedUp));
+
+        expectStep(names, {"Command:VisibleFalse"}, false, datagrams, messages);
+        QVERIFY(fixture.runLoop([&] { QTest::mouseClick(fixture.bar().endButton(), Qt::LeftButton); },
+                                [] { return false; }));
+        QVERIFY(fixture.presenter->hasEnded());
+        QCOMPARE(fixture.children.received(), datagrams);
+        QCOMPARE(fixture.messages.texts(), messages);
+        QCOMPARE(sorted(log.take()), sorted(lookedUp));
+    }
+
+    // A name is asked for anew at every step: what it gave an earlier step is never used again.
+    // A switch on the panel asks once for both of its datagrams.
+    void eachStepLooksItsNamesUpAnew()
+    {
+        NameLookupLog log;
+        SlowNameAddresses addresses;
+        QVERIFY(addresses.set("a.qhslow 127.0.0.2\n"));
+        PresenterFixture fixture;
+        QVERIFY(fixture.start({kPageA, kPageB}, {{1, u"1"_s, u"a.qhslow"_s, u"FullScreen"_s}}));
+        QCOMPARE(fixture.children.received(),
+                 (QByteArrayList{to("127.0.0.2", "Command:VisibleTrue"), to("127.0.0.2", "Command:FullScreen"),
+                                 to("127.0.0.2", kPageA)}));
+        fixture.children.clear();
+
+        QVERIFY(addresses.set("a.qhslow 127.0.0.3\n"));
+        QVERIFY(fixture.runUntilReceived([&] { QTest::mouseClick(fixture.bar().homeButton(), Qt::LeftButton); }, 1));
+        QVERIFY(addresses.set("a.qhslow -\n"));
+        QVERIFY(fixture.runLoop([&] { QTest::mouseClick(fixture.bar().nextButton(), Qt::LeftButton); },
+                                [&] { return fixture.messages.messages.size() >= 2; }));
+        QCOMPARE(fixture.messages.texts(), (QStringList{notFound(u"a.qhslow"_s), notFound(u"a.qhslow"_s)}));
+        QVERIFY(addresses.set("a.qhslow 127.0.0.4\n"));
+        ControlPanel& panel = fixture.windows().panel();
+        QVERIFY(fixture.runUntilReceived([&] { panel.switchChild(0); }, 2));
+        QVERIFY(fixture.runUntilReceived([&] { panel.switchChild(0); }, 4));
+        QCOMPARE(fixture.children.received(),
+                 (QByteArrayList{to("127.0.0.3", kPageA), to("127.0.0.4", "Command:VisibleFalse"),
+                                 to("127.0.0.4", "Command:VisibleTrue"), to("127.0.0.4", kPageB)}));
+        // Start-up twice, Home, >> once for both of its sends, each switch once.
+        QCOMPARE(log.take(), QByteArrayList(6, "a.qhslow"));
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    preloadSlowNames(argv);
+    QApplication app(argc, argv);
+    TestSlowNames test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_slownames.moc"
