@@ -292,7 +292,7 @@ int main(int argc, char* argv[])
     const double presenterCpuBefore = treeCpuMs(getpid()) - childrenCpuBefore;
     QList<double> endToEnd;
     QList<double> presenterLoads;
-    QList<double> arrivals; // from the click to the page's address reaching the last of the children
+    QList<double> arrivals;   // from the click to the page's address reaching the last of the children
     QList<double> childLoads; // from there to the end of the load, the slowest child
     for (int change = 0; change < changes; ++change) {
         const QString& page = kPages[(change + 1) % 2];
