@@ -38,23 +38,33 @@ void drawScreen(QPainter& painter, const QRectF& frame, const QColor& face)
     painter.drawRect(frame.adjusted(1.6, 1.6, -1.6, -1.6));
 }
 
+// A monitor on its stand with a page on it: a heading and two lines of text. The page is inset
+// from the monitor's frame by `inset` at each side, 3 units at top and bottom.
+void drawMonitorWithPage(QPainter& painter, const QRectF& frame, double inset)
+{
+    drawScreen(painter, frame, colorFromBgr(0xF0D8A0));
+    const QRectF page = frame.adjusted(inset, 3, -inset, -3);
+    painter.setBrush(Qt::white);
+    painter.drawRect(page);
+    const double left = page.left() + 1.5;
+    painter.setBrush(colorFromBgr(kBgrBlue));
+    painter.drawRect(QRectF(left, page.top() + 2, page.width() - 3, 1.8));
+    painter.setBrush(QColor(150, 150, 150));
+    painter.drawRect(QRectF(left, page.top() + 5.5, page.width() - 5, 1.2));
+    painter.drawRect(QRectF(left, page.top() + 7.5, page.width() - 7, 1.2));
+    painter.setBrush(QColor(70, 70, 70));
+    const double middle = frame.center().x();
+    painter.drawRect(QRectF(middle - 2, frame.bottom(), 4, 2.5));
+    painter.drawRect(QRectF(middle - 6, frame.bottom() + 2.5, 12, 1.5));
+}
+
 } // namespace
 
 QIcon presenterIcon()
 {
     return drawIcon([](QPainter& painter) {
         // The teacher's large screen with a page on it.
-        drawScreen(painter, QRectF(1, 2, 22, 16), colorFromBgr(0xF0D8A0));
-        painter.setBrush(Qt::white);
-        painter.drawRect(QRectF(5, 5, 14, 10));
-        painter.setBrush(colorFromBgr(kBgrBlue));
-        painter.drawRect(QRectF(6.5, 7, 11, 1.8));
-        painter.setBrush(QColor(150, 150, 150));
-        painter.drawRect(QRectF(6.5, 10.5, 9, 1.2));
-        painter.drawRect(QRectF(6.5, 12.5, 7, 1.2));
-        painter.setBrush(QColor(70, 70, 70));
-        painter.drawRect(QRectF(10, 18, 4, 2.5));
-        painter.drawRect(QRectF(6, 20.5, 12, 1.5));
+        drawMonitorWithPage(painter, QRectF(1, 2, 22, 16), 4);
         // Two children's screens that show the same page.
         drawScreen(painter, QRectF(18, 19, 13, 10), Qt::white);
         drawScreen(painter, QRectF(3, 24, 12, 7.5), Qt::white);
@@ -91,17 +101,7 @@ QIcon childIcon()
 {
     return drawIcon([](QPainter& painter) {
         // The student's screen with the teacher's page on it.
-        drawScreen(painter, QRectF(1, 7, 24, 17), colorFromBgr(0xF0D8A0));
-        painter.setBrush(Qt::white);
-        painter.drawRect(QRectF(4.5, 10, 17, 11));
-        painter.setBrush(colorFromBgr(kBgrBlue));
-        painter.drawRect(QRectF(6, 12, 13, 1.8));
-        painter.setBrush(QColor(150, 150, 150));
-        painter.drawRect(QRectF(6, 15.5, 11, 1.2));
-        painter.drawRect(QRectF(6, 17.5, 8, 1.2));
-        painter.setBrush(QColor(70, 70, 70));
-        painter.drawRect(QRectF(11, 24, 4, 2.5));
-        painter.drawRect(QRectF(7, 26.5, 12, 1.5));
+        drawMonitorWithPage(painter, QRectF(1, 7, 24, 17), 3.5);
         // The raised hand: a palm and three fingers, in the red of a call.
         painter.setPen(QPen(colorFromBgr(0x3A2A1A), 1));
         painter.setBrush(colorFromBgr(kBgrRed));
