@@ -12,20 +12,18 @@
 //
 //     bench_child [page changes, default 50] [real child programs, default 3]
 #include "bench/benchutil.h"
+#include "bench/timedbrowser.h"
 #include "master/presenter.h"
-#include "master/webbrowser.h"
 #include "tests/support/childprocess.h"
 #include "tests/support/presenterfixture.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <QUdpSocket>
-#include <QWebEnginePage>
 
 #include <functional>
 #include <memory>
@@ -65,44 +63,6 @@ qint64 loadedAt(const ChildProcess& child, qsizetype mark, const QString& page)
 {
     return eventAt(child, mark, u"loaded"_s, page);
 }
-
-// The presenter's browser, noting how long each load took.
-class TimedBrowser : public master::Browser
-{
-public:
-    TimedBrowser() : m_inner(std::make_unique<master::WebBrowser>())
-    {
-        // Connected after the browser's own handler, so isBusy() has already fallen here.
-        QObject::connect(m_inner->view()->page(), &QWebEnginePage::loadingChanged, &m_context, [this] {
-            if (m_started.isValid() && !m_inner->isBusy()) {
-                loadMicros.append(double(m_started.nsecsElapsed()) / 1000);
-                m_started.invalidate();
-            }
-        });
-    }
-    void navigate(const QString& address) override
-    {
-        m_started.start();
-        m_inner->navigate(address);
-    }
-    bool isBusy() const override { return m_inner->isBusy(); }
-    bool isVisible() const override { return m_inner->isVisible(); }
-    void setVisible(bool visible) override { m_inner->setVisible(visible); }
-    bool hasToolBar() const override { return m_inner->hasToolBar(); }
-    void setToolBar(bool shown) override { m_inner->setToolBar(shown); }
-    bool hasMenuBar() const override { return m_inner->hasMenuBar(); }
-    void setMenuBar(bool shown) override { m_inner->setMenuBar(shown); }
-    bool isFullScreen() const override { return m_inner->isFullScreen(); }
-    void setFullScreen(bool fullScreen) override { m_inner->setFullScreen(fullScreen); }
-    QString locationUrl() const override { return m_inner->locationUrl(); }
-
-    QList<double> loadMicros;
-
-private:
-    std::unique_ptr<master::WebBrowser> m_inner;
-    QObject m_context;
-    QElapsedTimer m_started;
-};
 
 // A process tree's proportional set size in KiB: shared pages count once in all.
 qint64 treePssKiB(qint64 root)
@@ -300,7 +260,6 @@ int main(int argc, char* argv[])
         std::vector<qsizetype> marks;
         for (const auto& child : children)
             marks.push_back(child->mark());
-        browser->loadMicros.clear();
         qint64 clicked = 0;
         if (!fixture.runLoop(
                 [&] {
@@ -324,8 +283,8 @@ int main(int argc, char* argv[])
         endToEnd.append(double(slowest - clicked));
         arrivals.append(double(lastArrival - clicked));
         childLoads.append(double(slowestLoad));
-        if (!browser->loadMicros.isEmpty())
-            presenterLoads.append(browser->loadMicros.first());
+        if (browser->loadEndNs != 0)
+            presenterLoads.append(double(browser->loadEndNs - browser->loadStartNs) / 1000);
     }
     const double childrenCpu = childrenCpuMs();
     const double childCpuPerChange = (childrenCpu - childrenCpuBefore) / changes / realChildren;

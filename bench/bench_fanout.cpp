@@ -1,14 +1,13 @@
 // Fan-out: the time from the end of a page load to the arrival of the 30th child's datagram, with
 // 30 children in use on loopback, against a bare loop of the same 30 sendto calls.
 #include "bench/benchutil.h"
+#include "bench/timedbrowser.h"
 #include "master/presenter.h"
 #include "master/presenterwindows.h"
-#include "master/webbrowser.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
-#include <QWebEnginePage>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -22,44 +21,6 @@ using namespace qh::master;
 namespace {
 constexpr int kChildren = 30;
 constexpr int kPageChanges = 200;
-
-// The presenter's browser, noting when each load ended.
-class TimedBrowser : public Browser
-{
-public:
-    TimedBrowser() : m_inner(std::make_unique<WebBrowser>())
-    {
-        // Connected after the browser's own handler, so isBusy() has already fallen here.
-        QObject::connect(m_inner->view()->page(), &QWebEnginePage::loadingChanged, &m_context, [this] {
-            if (m_waiting && !m_inner->isBusy()) {
-                loadEndNs = nowNs();
-                m_waiting = false;
-            }
-        });
-    }
-    void navigate(const QString& address) override
-    {
-        m_waiting = true;
-        m_inner->navigate(address);
-    }
-    bool isBusy() const override { return m_inner->isBusy(); }
-    bool isVisible() const override { return m_inner->isVisible(); }
-    void setVisible(bool visible) override { m_inner->setVisible(visible); }
-    bool hasToolBar() const override { return m_inner->hasToolBar(); }
-    void setToolBar(bool shown) override { m_inner->setToolBar(shown); }
-    bool hasMenuBar() const override { return m_inner->hasMenuBar(); }
-    void setMenuBar(bool shown) override { m_inner->setMenuBar(shown); }
-    bool isFullScreen() const override { return m_inner->isFullScreen(); }
-    void setFullScreen(bool fullScreen) override { m_inner->setFullScreen(fullScreen); }
-    QString locationUrl() const override { return m_inner->locationUrl(); }
-
-    std::int64_t loadEndNs = 0;
-
-private:
-    std::unique_ptr<WebBrowser> m_inner;
-    QObject m_context;
-    bool m_waiting = false;
-};
 
 double bareLoopMicroseconds(std::uint16_t childPort, LoopbackChildren& children, const QByteArray& payload)
 {
