@@ -204,6 +204,8 @@ if [ -x "$root/usr/bin/Quillharbour_Child" ]; then
     (as_teacher "$wrapper") || fail "the autostart wrapper failed without settings"
     mkdir -p "$root/etc/quillharbour"
     cp "$root/usr/share/quillharbour/Quillharbour_Child.ini" "$root/etc/quillharbour/"
+    # As the administrator does: name the teacher's computer (here this one) in the template.
+    sed -i 's/^Master=.*/Master=127.0.0.1\r/' "$root/etc/quillharbour/Quillharbour_Child.ini"
     as_teacher "$wrapper" >"$work/child.log" 2>&1 &
     autostart=$!
     sleep 8
