@@ -8,6 +8,7 @@
 #include "common/cp932text.h"
 #include "common/datagrams.h"
 #include "master/callentry.h"
+#include "tests/support/childprocess.h"
 #include "tests/support/loopback.h"
 #include "tests/support/testfiles.h"
 
@@ -347,18 +348,13 @@ private slots:
     {
         LoopbackChildren master;
         const std::uint16_t masterPort = master.bindFreePort();
-        ChildSettings settings;
-        settings.number = 7;
-        settings.masterName = u"127.0.0.1"_s;
-        settings.masterAddresses = {QHostAddress(u"127.0.0.1"_s)};
-        settings.childPort = freeUdpPort();
-        settings.masterPort = masterPort;
-        settings.bindAddress = QHostAddress(u"127.0.0.2"_s);
+        ChildSettings settings = loopbackChildSettings(7, freeUdpPort(), masterPort);
+        const QByteArray address = childLoopbackAddress(7);
         ChildLink link(settings);
         QVERIFY(link.bind());
         ChildLink twin(settings);
         QVERIFY(!twin.bind());
-        settings.bindAddress = QHostAddress(u"127.0.0.3"_s);
+        settings.bindAddress = QHostAddress(QString::fromLatin1(childLoopbackAddress(8)));
         ChildLink neighbour(settings);
         QVERIFY(neighbour.bind()); // another child on the same port of the next address
 
@@ -366,9 +362,9 @@ private slots:
         QObject::connect(&link, &ChildLink::actionReceived, &link,
                          [&actions](const ChildAction& action) { actions.append(summary(action)); });
         QSignalSpy dropped(&link, &ChildLink::datagramDropped);
-        QVERIFY(sendDatagram("127.0.0.2", settings.childPort, "Command:VisibleTrue"));
-        QVERIFY(sendDatagramFrom("127.0.0.9", "127.0.0.2", settings.childPort, "Command:VisibleFalse"));
-        QVERIFY(sendDatagram("127.0.0.2", settings.childPort, "http://example.com/"));
+        QVERIFY(sendDatagram(address.constData(), settings.childPort, "Command:VisibleTrue"));
+        QVERIFY(sendDatagramFrom("127.0.0.20", address.constData(), settings.childPort, "Command:VisibleFalse"));
+        QVERIFY(sendDatagram(address.constData(), settings.childPort, "http://example.com/"));
         QTRY_COMPARE(actions, (QStringList{u"show"_s, u"http://example.com/"_s}));
         QTRY_COMPARE(dropped.size(), 1);
 

@@ -2,6 +2,7 @@
 // datagrams on loopback: the page window following the presenter, the bar and its call button.
 #include "child/childmessages.h"
 #include "child/childprogram.h"
+#include "tests/support/childprocess.h"
 #include "tests/support/loopback.h"
 #include "tests/support/testfiles.h"
 
@@ -71,13 +72,7 @@ private:
 
     ChildSettings settings(bool fullScreen = true)
     {
-        ChildSettings settings;
-        settings.number = 7;
-        settings.masterName = u"127.0.0.1"_s;
-        settings.masterAddresses = {QHostAddress(u"127.0.0.1"_s)};
-        settings.childPort = freeUdpPort();
-        settings.masterPort = m_masterPort;
-        settings.bindAddress = QHostAddress(u"127.0.0.2"_s);
+        ChildSettings settings = loopbackChildSettings(7, freeUdpPort(), m_masterPort);
         settings.fullScreen = fullScreen;
         return settings;
     }
@@ -122,8 +117,8 @@ private slots:
         QVERIFY(!program.pageWindow().isVisible());
         QVERIFY(program.bar().isVisible());
         for (const QByteArray& datagram : datagrams)
-            QVERIFY(sendDatagram("127.0.0.2", child.childPort, datagram));
-        QVERIFY(sendDatagram("127.0.0.2", child.childPort, m_pages.url(u"C"_s).toEncoded()));
+            QVERIFY(sendDatagram(childLoopbackAddress(7).constData(), child.childPort, datagram));
+        QVERIFY(sendDatagram(childLoopbackAddress(7).constData(), child.childPort, m_pages.url(u"C"_s).toEncoded()));
         QTRY_COMPARE_WITH_TIMEOUT(program.pageWindow().title(), u"C"_s, kLoadTimeoutMs);
         QCOMPARE(state(program.pageWindow()), shows);
         QVERIFY(program.bar().isVisible());

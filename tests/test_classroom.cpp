@@ -51,13 +51,7 @@ private slots:
         QVERIFY(first.startOnLoopback(1, fixture.childPort, fixture.masterPort, {u"--window"_s}));
         ChildProcess third;
         QVERIFY(third.startOnLoopback(3, fixture.childPort, fixture.masterPort));
-        child::ChildSettings secondSettings;
-        secondSettings.number = 2;
-        secondSettings.masterName = u"127.0.0.1"_s;
-        secondSettings.masterAddresses = {QHostAddress(u"127.0.0.1"_s)};
-        secondSettings.childPort = fixture.childPort;
-        secondSettings.masterPort = fixture.masterPort;
-        secondSettings.bindAddress = QHostAddress(u"127.0.0.3"_s);
+        child::ChildSettings secondSettings = loopbackChildSettings(2, fixture.childPort, fixture.masterPort);
         secondSettings.fullScreen = false;
         child::ChildProgram second(secondSettings);
         QVERIFY(second.start());

@@ -44,7 +44,7 @@ void ChildProcess::start(const QStringList& arguments, const QString& workingFol
 
 bool ChildProcess::startOnLoopback(int number, quint16 childPort, quint16 masterPort, const QStringList& more)
 {
-    m_address = "127.0.0." + QByteArray::number(1 + number);
+    m_address = childLoopbackAddress(number);
     start(QStringList{u"--number"_s, QString::number(number), u"--master"_s, u"127.0.0.1"_s, u"--port"_s,
                       QString::number(childPort), u"--master-port"_s, QString::number(masterPort), u"--bind"_s,
                       QString::fromLatin1(m_address)} +
@@ -95,6 +95,23 @@ QStringList ChildProcess::events(qsizetype since) const
     for (qsizetype i = since; i < m_events.size(); ++i)
         texts.append(m_events[i].text());
     return texts;
+}
+
+QByteArray childLoopbackAddress(int number)
+{
+    return "127.0.0." + QByteArray::number(1 + number);
+}
+
+child::ChildSettings loopbackChildSettings(int number, quint16 childPort, quint16 masterPort)
+{
+    child::ChildSettings settings;
+    settings.number = number;
+    settings.masterName = u"127.0.0.1"_s;
+    settings.masterAddresses = {QHostAddress(settings.masterName)};
+    settings.childPort = childPort;
+    settings.masterPort = masterPort;
+    settings.bindAddress = QHostAddress(QString::fromLatin1(childLoopbackAddress(number)));
+    return settings;
 }
 
 } // namespace qh::test

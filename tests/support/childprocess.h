@@ -1,5 +1,7 @@
 #pragma once
 
+#include "child/childsettings.h"
+
 #include <QList>
 #include <QProcess>
 #include <QString>
@@ -66,5 +68,12 @@ private:
 
 // The program built with the tests.
 QString childProgramPath();
+
+// Where child `number` listens in the tests: 127.0.0.(1 + number), one child port for all.
+QByteArray childLoopbackAddress(int number);
+
+// The settings of child `number` on its loopback address with its master at 127.0.0.1, as
+// ChildProcess::startOnLoopback() gives them on the command line.
+child::ChildSettings loopbackChildSettings(int number, quint16 childPort, quint16 masterPort);
 
 } // namespace qh::test
