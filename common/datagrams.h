@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+
+#include <optional>
 
 // The datagrams between the presenter and the children. The presenter sends commands, "Command:"
 // directly followed by a verb, and pages, a bare address. The verbs are VisibleTrue, VisibleFalse
@@ -25,5 +28,30 @@ QString callText(int computerNumber);
 
 // The datagram payload of a text: its code page 932 bytes, no terminator and no line end.
 QByteArray datagramBytes(const QString& text);
+
+// Beyond those, this system's own presenter and child speak a little more, in the same form. A
+// child says that it has started ("07Hello") and which page it shows ("07Showing:" followed by the
+// bytes of the address it last received, unchanged); the presenter confirms a call it has listed
+// ("Command:CallReceived"). A presenter that knows only the calls ignores both reports (their verb
+// is not "Call"), and the presenter sends the confirmation only to children that have reported, so
+// a child that knows only the commands above never receives it.
+inline const QString kHelloVerb = u"Hello"_s;
+inline const QString kShowingVerb = u"Showing:"_s;
+inline const QString kVerbCallReceived = u"CallReceived"_s;
+
+QByteArray helloDatagram(int computerNumber);
+QByteArray showingDatagram(int computerNumber, QByteArrayView address);
+
+// A child's report as the presenter reads it: exactly two digits 01 to 30, then "Hello" and nothing
+// more, or "Showing:" and the address's bytes (possibly none).
+struct ChildReport {
+    enum class Kind { Hello, Showing };
+    Kind kind = Kind::Hello;
+    int computerNumber = 0; // 1..30
+    QByteArray address;     // for Showing: the bytes after "Showing:"
+
+    bool operator==(const ChildReport&) const = default;
+};
+std::optional<ChildReport> childReportOf(QByteArrayView datagram);
 
 } // namespace qh
