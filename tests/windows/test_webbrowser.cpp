@@ -1,5 +1,5 @@
 #include "master/webbrowser.h"
-#include "tests/support/presenterfixture.h"
+#include "tests/support/presenterwindowsfixture.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -89,7 +89,7 @@ private slots:
 
     void presentationRunsWithTheRealBrowser()
     {
-        PresenterFixture fixture;
+        PresenterWindowsFixture fixture;
         writePages(fixture.folder.path());
         const QString a = pageUrl(fixture.folder.path(), u"a.html"_s);
         const QString b = pageUrl(fixture.folder.path(), u"b.html"_s);
