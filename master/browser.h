@@ -14,6 +14,8 @@ public:
     // Starts loading the address; isBusy() is true from here until the page has loaded or failed.
     virtual void navigate(const QString& address) = 0;
     virtual bool isBusy() const = 0;
+    // A page is loading in the window now, one navigate() asked for or one the user opened in it.
+    virtual bool isLoading() const = 0;
 
     virtual bool isVisible() const = 0;
     virtual void setVisible(bool visible) = 0;

@@ -140,7 +140,7 @@ void Presenter::followBrowser()
             continue;
         }
         seenAddress = m_browser->locationUrl();
-        showPage(seenAddress, m_state.pageIndex, std::exchange(m_forwardDestinations, std::nullopt));
+        showPage(seenAddress, m_state.pageIndex, std::exchange(m_forwardDestinations, std::nullopt), ShownPage::Keep);
         if (m_browser)
             m_browser->setVisible(true);
     }
@@ -149,19 +149,26 @@ void Presenter::followBrowser()
 void Presenter::showPage(const QString& address, std::int16_t pageNumber)
 {
     m_forwardDestinations.reset();
-    showPage(address, pageNumber, std::nullopt);
+    showPage(address, pageNumber, std::nullopt, ShownPage::Reload);
 }
 
 Presenter::Destinations Presenter::showPage(const QString& address, std::int16_t pageNumber,
-                                            std::optional<Destinations> known)
+                                            std::optional<Destinations> known, ShownPage shown)
 {
     if (!m_browser)
         return {};
     m_lastShownAddress = address;
-    m_browser->navigate(address);
+    // Loading the page the browser shows once more would fetch it twice, lose what the teacher
+    // did in it and make the children wait for the second load: its load is only waited for.
+    const bool shownAlready = shown == ShownPage::Keep && m_browser->locationUrl() == address;
+    if (!shownAlready)
+        m_browser->navigate(address);
     m_browser->setVisible(true);
     emit browserShown();
-    waitWhileBusy();
+    if (shownAlready)
+        waitWithoutInput([this] { return !m_browser || !m_browser->isLoading(); });
+    else
+        waitWhileBusy();
     emit pageShown(pageNumber);
     // Nothing can switch a child on or off during the load: the slots are those in use now.
     const QList<int> inUse = slotsInUse();
@@ -239,7 +246,8 @@ void Presenter::nextPage()
     if (!m_running || m_state.pageIndex >= m_state.lastPageIndex)
         return;
     ++m_state.pageIndex;
-    m_forwardDestinations = showPage(m_state.urlList.at(m_state.pageIndex), m_state.pageIndex, std::nullopt);
+    m_forwardDestinations =
+        showPage(m_state.urlList.at(m_state.pageIndex), m_state.pageIndex, std::nullopt, ShownPage::Reload);
     m_state.presenterNavigated = true;
 }
 
@@ -248,7 +256,8 @@ void Presenter::previousPage()
     if (!m_running || m_state.pageIndex <= 0)
         return;
     --m_state.pageIndex;
-    m_forwardDestinations = showPage(m_state.urlList.at(m_state.pageIndex), m_state.pageIndex, std::nullopt);
+    m_forwardDestinations =
+        showPage(m_state.urlList.at(m_state.pageIndex), m_state.pageIndex, std::nullopt, ShownPage::Reload);
     m_state.presenterNavigated = true;
 }
 

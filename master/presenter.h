@@ -96,9 +96,13 @@ private:
     void bindSocket();
     void announceToChildren();
     void openBrowser();
+    // Whether ShowPage loads an address the browser shows already: Home loads it again, the follow
+    // loop's forward keeps the page as it is.
+    enum class ShownPage { Reload, Keep };
     // ShowPage with the destinations to send to: those of the page just shown, for its forward,
     // or none, to look the names up now. Returns the destinations it sent to.
-    Destinations showPage(const QString& address, std::int16_t pageNumber, std::optional<Destinations> known);
+    Destinations showPage(const QString& address, std::int16_t pageNumber, std::optional<Destinations> known,
+                          ShownPage shown);
     // The slots whose in-use flag is "1", in ascending order.
     QList<int> slotsInUse() const;
     // Looks up the computer names of the slots, all at once, and waits for the answers.

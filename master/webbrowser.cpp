@@ -56,6 +56,11 @@ void WebBrowser::urlChanged(const QUrl& url)
         m_busy = false;
 }
 
+bool WebBrowser::isLoading() const
+{
+    return m_busy || m_view->page()->isLoading();
+}
+
 bool WebBrowser::isVisible() const
 {
     return m_view->isVisible();

@@ -24,6 +24,7 @@ public:
 
     void navigate(const QString& address) override;
     bool isBusy() const override { return m_busy; }
+    bool isLoading() const override;
     bool isVisible() const override;
     void setVisible(bool visible) override;
     bool hasToolBar() const override { return m_toolBar; }

@@ -30,6 +30,7 @@ public:
 
     void navigate(const QString& address) override;
     bool isBusy() const override { return m_busy; }
+    bool isLoading() const override { return m_busy; }
     bool isVisible() const override { return m_log->visible; }
     void setVisible(bool visible) override { m_log->visible = visible; }
     bool hasToolBar() const override { return m_log->toolBar; }

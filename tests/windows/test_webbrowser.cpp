@@ -1,4 +1,5 @@
 #include "master/webbrowser.h"
+#include "tests/support/pageserver.h"
 #include "tests/support/presenterwindowsfixture.h"
 
 #include <QLabel>
@@ -84,6 +85,72 @@ private slots:
         QVERIFY(!browser.view()->isFullScreen());
         QVERIFY(browser.isVisible());
         QCOMPARE(browser.view()->geometry(), window);
+    }
+
+    // A page change fetches its page once: the forward of the page >> or << showed sends it again
+    // without loading it again, and a link the teacher follows is loaded once and sent once. Home
+    // on the page shown loads it anew.
+    void pageChangeFetchesThePageOnce_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("sent");   // the pages slot 1 was sent after the first, then End
+        QTest::addColumn<QList<int>>("fetches"); // of a, b and c
+        QTest::newRow(">> and <<") << QStringList{u">>"_s, u"<<"_s} << QStringList{u"b"_s, u"b"_s, u"a"_s, u"a"_s}
+                                   << QList<int>{2, 1, 0};
+        QTest::newRow("Home on the page shown") << QStringList{u"Home"_s} << QStringList{u"a"_s} << QList<int>{2, 0, 0};
+        QTest::newRow("a link, then >>") << QStringList{u"link"_s, u">>"_s} << QStringList{u"c"_s, u"b"_s, u"b"_s}
+                                         << QList<int>{1, 1, 1};
+    }
+
+    void pageChangeFetchesThePageOnce()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, sent);
+        QFETCH(QList<int>, fetches);
+        PageServer server;
+        QVERIFY(server.isListening());
+        server.serve(u"/a.html"_s, answer(htmlPage(u"a"_s, u"<a id='next' href='/c.html'>c</a>"_s)));
+        server.serve(u"/b.html"_s, answer(htmlPage(u"b"_s)));
+        server.serve(u"/c.html"_s, answer(htmlPage(u"c"_s)));
+        const auto page = [&server](const QString& name) { return server.url(u'/' + name + u".html"_s).toString(); };
+        PresenterWindowsFixture fixture;
+        fixture.writeUrlList({page(u"a"_s), page(u"b"_s)});
+        fixture.writeSettings({{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s}});
+        WebBrowser* web = nullptr;
+        PresenterOptions options;
+        options.createBrowser = [&web] {
+            auto made = std::make_unique<WebBrowser>();
+            web = made.get();
+            return made;
+        };
+        QVERIFY(fixture.make(std::move(options)).startUp());
+        fixture.children.clear();
+
+        PresenterBar& bar = fixture.bar();
+        const QHash<QString, QPushButton*> buttons{
+            {u">>"_s, bar.nextButton()}, {u"<<"_s, bar.previousButton()}, {u"Home"_s, bar.homeButton()}};
+        for (const QString& step : steps) {
+            // The forward of >> and << comes after the page's own send: the second datagram ends the step.
+            const qsizetype sends = fixture.children.count() + (step == u">>" || step == u"<<" ? 2 : 1);
+            QVERIFY(fixture.runUntilReceived(
+                [&] {
+                    if (step == u"link")
+                        web->view()->page()->runJavaScript(u"document.getElementById('next').click()"_s);
+                    else
+                        QTest::mouseClick(buttons.value(step), Qt::LeftButton);
+                },
+                sends));
+        }
+        QVERIFY(fixture.runLoop([&] { QTest::mouseClick(bar.endButton(), Qt::LeftButton); }, [] { return false; }));
+
+        QByteArrayList expected;
+        for (const QString& name : sent)
+            expected.append(page(name).toUtf8());
+        expected.append("Command:VisibleFalse");
+        QCOMPARE(fixture.children.receivedBy("127.0.0.2"), expected);
+        QCOMPARE((QList<int>{server.requestCount(u"/a.html"_s), server.requestCount(u"/b.html"_s),
+                             server.requestCount(u"/c.html"_s)}),
+                 fetches);
     }
 
     void presentationRunsWithTheRealBrowser()
