@@ -57,7 +57,9 @@ void startKillTimer(qint64 delayNs)
     event.sigev_notify = SIGEV_SIGNAL;
     event.sigev_signo = SIGKILL;
     itimerspec when{};
-    when.it_value.tv_nsec = long(delayNs) + 1; // zero would disarm it; a save takes far less than 1 s
+    const qint64 afterNs = delayNs + 1;                  // zero would disarm it
+    when.it_value.tv_sec = time_t(afterNs / 1000000000); // a save on a disk can take a second or more
+    when.it_value.tv_nsec = long(afterNs % 1000000000);
     timer_t timer{};
     if (timer_create(CLOCK_MONOTONIC, &event, &timer) != 0 || timer_settime(timer, 0, &when, nullptr) != 0)
         _exit(2);
@@ -175,6 +177,8 @@ private slots:
             std::copy(g_shared->enteredNs.begin(), g_shared->enteredNs.end(), run.begin());
             const int missed = int(std::find(run.begin(), run.end() - 1, -1) - run.begin());
             QVERIFY2(missed == PhaseCount, kPhaseNames[std::min(missed, PhaseCount - 1)]); // a step never seen
+            const int early = int(std::is_sorted_until(run.begin(), run.end() - 1) - run.begin());
+            QVERIFY2(early == PhaseCount, kPhaseNames[std::min(early, PhaseCount - 1)]); // a step out of order
         }
         std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) { return a[Returned] < b[Returned]; });
         auto begin = runs[runs.size() / 2];
