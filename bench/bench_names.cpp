@@ -101,7 +101,7 @@ double stepsWithForward(int children)
 
 int main(int argc, char* argv[])
 {
-    preloadSlowNames(argv);
+    preloadSlowNames();
     QApplication app(argc, argv);
     setSlowNameDelay(kLookupMs);
     const double lookup = oneLookupMs();

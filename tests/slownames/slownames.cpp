@@ -7,8 +7,11 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -22,7 +25,7 @@ QString temporaryPath(const char* kind)
 }
 } // namespace
 
-void preloadSlowNames(char** argv)
+void preloadSlowNames()
 {
     if (::dlsym(RTLD_DEFAULT, "qh_slow_name_service"))
         return;
@@ -38,7 +41,15 @@ void preloadSlowNames(char** argv)
     ::setenv("LD_PRELOAD", preload.constData(), 1);
     ::setenv("ASAN_OPTIONS", sanitizer.constData(), 1);
     ::setenv("QH_SLOW_NAMES_RESTARTED", "1", 1);
-    ::execv("/proc/self/exe", argv);
+    // The same arguments again, as the kernel kept them.
+    QFile commandLine(u"/proc/self/cmdline"_s);
+    const QByteArrayList arguments =
+        commandLine.open(QIODevice::ReadOnly) ? commandLine.readAll().split('\0') : QByteArrayList();
+    std::vector<char*> argv;
+    for (qsizetype i = 0; i + 1 < arguments.size(); ++i) // the text ends in a NUL: the last part is empty
+        argv.push_back(const_cast<char*>(arguments[i].constData()));
+    argv.push_back(nullptr);
+    ::execv("/proc/self/exe", argv.data());
     std::perror("restarting with the slow name service");
     std::exit(2);
 }
@@ -59,15 +70,25 @@ NameLookupLog::~NameLookupLog()
     QFile::remove(m_path);
 }
 
-QByteArrayList NameLookupLog::take()
+NameLookups NameLookupLog::take()
 {
     QFile file(m_path);
     const QByteArray all = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    const QByteArray fresh = all.mid(m_read);
-    m_read = all.size();
-    QByteArrayList names = fresh.split('\n');
-    names.removeAll(QByteArray());
-    return names;
+    const qsizetype end = all.lastIndexOf('\n') + 1; // a line still being written waits for the next call
+    const QByteArray fresh = all.mid(m_read, std::max<qsizetype>(end - m_read, 0));
+    m_read = std::max(m_read, end);
+    NameLookups lookups;
+    bool answeredInRound = true;
+    for (const QByteArray& line : fresh.split('\n')) {
+        if (line.startsWith("start ")) {
+            lookups.names.append(line.mid(6));
+            if (std::exchange(answeredInRound, false))
+                ++lookups.rounds;
+        } else if (line.startsWith("end ")) {
+            answeredInRound = true;
+        }
+    }
+    return lookups;
 }
 
 SlowNameAddresses::SlowNameAddresses() : m_path(temporaryPath("hosts"))

@@ -8,15 +8,23 @@ namespace qh::test {
 // The slow name service (slownameservice.cpp) answers "<label><n>.qhslow" with 127.0.0.<n> after
 // a delay, and finds no "<label>.qhfail"; every other name goes to the system's own service.
 
-// Restarts this program with the slow name service preloaded, unless it already is. Call it first
-// in main(), before anything looks a name up. Under AddressSanitizer the restart tells it not to
-// insist on coming first in the list of libraries.
-void preloadSlowNames(char** argv);
+// Restarts this program, with the same arguments, with the slow name service preloaded, unless it
+// already is. Call it first in main() (or a test's initMain()), before anything looks a name up.
+// Under AddressSanitizer the restart tells it not to insist on coming first in the list of libraries.
+void preloadSlowNames();
 
 // The delay of every slow or failing name from now on.
 void setSlowNameDelay(int milliseconds);
 
-// Keeps the names the service is asked for, in order, from now until it is destroyed.
+// Lookups that the service was asked for.
+struct NameLookups {
+    QByteArrayList names; // in the order the lookups started
+    // Lookups that ran together count as one round; a round begins with the first lookup and with
+    // each lookup that starts after another has answered.
+    int rounds = 0;
+};
+
+// Keeps the lookups the service is asked for, from now until it is destroyed.
 class NameLookupLog
 {
 public:
@@ -25,8 +33,8 @@ public:
     NameLookupLog(const NameLookupLog&) = delete;
     NameLookupLog& operator=(const NameLookupLog&) = delete;
 
-    // The names asked for since the last call.
-    QByteArrayList take();
+    // The lookups asked for since the last call.
+    NameLookups take();
 
 private:
     QString m_path;

@@ -9,7 +9,8 @@
 //
 // The environment is read at every lookup: QH_SLOW_NAMES_MS is the delay (50 ms when unset),
 // QH_SLOW_NAMES_FILE names a file of "name address" lines that give a .qhslow name another address
-// ("-" for none), and QH_SLOW_NAMES_LOG a file to which every name asked for is appended as a line.
+// ("-" for none), and QH_SLOW_NAMES_LOG a file to which each lookup appends "start <name>" as it
+// begins and "end <name>" as it answers.
 #include <arpa/inet.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -36,7 +37,7 @@ bool endsWith(const std::string& text, const char* suffix)
     return text.size() > length && text.compare(text.size() - length, length, suffix) == 0;
 }
 
-void note(const char* name)
+void note(const char* event, const char* name)
 {
     const char* logName = std::getenv("QH_SLOW_NAMES_LOG");
     if (!logName || !*logName)
@@ -44,7 +45,7 @@ void note(const char* name)
     const int fd = ::open(logName, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0)
         return;
-    const std::string line = std::string(name) + '\n';
+    const std::string line = std::string(event) + ' ' + name + '\n';
     // One write of a short line with O_APPEND: lines of lookups on other threads do not mix.
     [[maybe_unused]] const ssize_t written = ::write(fd, line.data(), line.size());
     ::close(fd);
@@ -114,6 +115,25 @@ addrinfo* makeNode(in_addr address, const char* service, const addrinfo* hints)
     return node;
 }
 
+int lookUp(const char* node, const char* service, const addrinfo* hints, addrinfo** result, GetAddrInfo systemLookup)
+{
+    std::string name(node);
+    for (char& c : name)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    const bool slow = endsWith(name, ".qhslow");
+    if (!slow && !endsWith(name, ".qhfail"))
+        return systemLookup(node, service, hints, result);
+    wait();
+    if (!slow || (hints && hints->ai_family == AF_INET6))
+        return EAI_NONAME;
+    in_addr address{};
+    const int listed = listedAddress(name, &address);
+    if (listed < 0 || (listed == 0 && !derivedAddress(name, &address)))
+        return EAI_NONAME;
+    *result = makeNode(address, service, hints);
+    return *result ? 0 : EAI_MEMORY;
+}
+
 } // namespace
 
 extern "C" {
@@ -130,22 +150,10 @@ __attribute__((visibility("default"))) int getaddrinfo(const char* node, const c
     static const auto systemLookup = reinterpret_cast<GetAddrInfo>(::dlsym(RTLD_NEXT, "getaddrinfo"));
     if (!node)
         return systemLookup(node, service, hints, result);
-    note(node);
-    std::string name(node);
-    for (char& c : name)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    const bool slow = endsWith(name, ".qhslow");
-    if (!slow && !endsWith(name, ".qhfail"))
-        return systemLookup(node, service, hints, result);
-    wait();
-    if (!slow || (hints && hints->ai_family == AF_INET6))
-        return EAI_NONAME;
-    in_addr address{};
-    const int listed = listedAddress(name, &address);
-    if (listed < 0 || (listed == 0 && !derivedAddress(name, &address)))
-        return EAI_NONAME;
-    *result = makeNode(address, service, hints);
-    return *result ? 0 : EAI_MEMORY;
+    note("start", node);
+    const int answer = lookUp(node, service, hints, result, systemLookup);
+    note("end", node);
+    return answer;
 }
 
 } // extern "C"

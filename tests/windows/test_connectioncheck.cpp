@@ -243,7 +243,7 @@ private slots:
 
 int main(int argc, char* argv[])
 {
-    preloadSlowNames(argv);
+    preloadSlowNames();
     QApplication app(argc, argv);
     TestConnectionCheck test;
     return QTest::qExec(&test, argc, argv);
