@@ -8,6 +8,7 @@
 #include "common/cp932text.h"
 #include "common/datagrams.h"
 #include "master/callentry.h"
+#include "tests/slownames/slownames.h"
 #include "tests/support/childprocess.h"
 #include "tests/support/loopback.h"
 #include "tests/support/testfiles.h"
@@ -76,6 +77,9 @@ QByteArray with(const QByteArray& line)
 class TestChildCore : public QObject
 {
     Q_OBJECT
+public:
+    static void initMain() { preloadSlowNames(); } // "nohost.qhfail" fails without a name server
+
 private slots:
     void datagramBecomesAction_data()
     {
@@ -262,8 +266,8 @@ private slots:
                                << QStringList{} << bad << QStringList{u"%W|ChildPort|0"_s, u"%W|MasterPort|65536"_s};
         QTest::newRow("port with letters") << kComplete << QStringList{u"--master-port"_s, u"5002x"_s} << bad
                                            << QStringList{u"%C|--master-port|5002x"_s};
-        QTest::newRow("master not found") << kComplete << QStringList{u"--master"_s, u"nohost.invalid"_s} << bad
-                                          << QStringList{u"%C|--master|nohost.invalid"_s};
+        QTest::newRow("master not found") << kComplete << QStringList{u"--master"_s, u"nohost.qhfail"_s} << bad
+                                          << QStringList{u"%C|--master|nohost.qhfail"_s};
         QTest::newRow("empty master") << with("Master=") << QStringList{} << bad << QStringList{u"%W|Master"_s};
         QTest::newRow("empty master value")
             << kComplete << QStringList{u"--master="_s} << bad << QStringList{u"%C|--master"_s};

@@ -177,7 +177,7 @@ private slots:
         QCOMPARE(report.portWarnings, portWarnings);
     }
 
-    // One run against real names: addresses, localhost, a name under .invalid and a slow one. The
+    // One run against real names: addresses, localhost, a name not found and a slow one. The
     // windows stay usable while the slow name is looked up; nothing is sent and nothing written;
     // a check window closed before its names have answered simply goes.
     void windowChecksTheValuesShown()
@@ -188,7 +188,7 @@ private slots:
         QByteArray settings = exampleBytes();
         settings.replace("ChildComp01=1ROOM2-PC01,FullScreen", "ChildComp01=1127.0.0.2,FullScreen");
         settings.replace("ChildComp02=1ROOM2-PC02,FullScreen", "ChildComp02=1localhost,FullScreen");
-        settings.replace("ChildComp03=0ROOM2-PC03,WindowScreen", "ChildComp03=1nohost.invalid,WindowScreen");
+        settings.replace("ChildComp03=0ROOM2-PC03,WindowScreen", "ChildComp03=1nohost.qhfail,WindowScreen");
         settings.replace("ChildComp04= ,", "ChildComp04=1c05.qhslow,FullScreen");
         settings.replace("ChildComp05= ,", "ChildComp05=0127.0.0.5,WindowScreen");
         settings.replace("RemotePortx=5001", "RemotePortx=" + QByteArray::number(childPort));
@@ -215,7 +215,7 @@ private slots:
 
         QTRY_VERIFY(!check->isChecking());
         QCOMPARE(tableRows(table), (QStringList{u"01|127.0.0.2|127.0.0.2|"_s, u"02|localhost|127.0.0.1|"_s,
-                                                u"03|nohost.invalid|みつかりません|"_s + kNotFound,
+                                                u"03|nohost.qhfail|みつかりません|"_s + kNotFound,
                                                 u"04|c05.qhslow|127.0.0.5|コンピュータ番号05と同じアドレスです"_s,
                                                 u"05|127.0.0.5|127.0.0.5|コンピュータ番号04と同じアドレスです"_s}));
         QCOMPARE(status->text(), u"確認が終わりました。警告は3件です。"_s);
