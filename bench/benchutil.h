@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 
 namespace qh::bench {
@@ -34,6 +35,38 @@ inline double median(QList<double> values)
     std::sort(values.begin(), values.end());
     const qsizetype middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// The median of samples that must all have been taken: a figure from fewer (a page that never
+// arrived, a load that was not timed) would look as good as any, so a missing one ends the run.
+inline double medianOfAll(const QList<double>& samples, qsizetype expected, const char* what)
+{
+    if (samples.size() != expected || expected == 0) {
+        std::fprintf(stderr, "%s: %lld of %lld samples taken\n", what, static_cast<long long>(samples.size()),
+                     static_cast<long long>(expected));
+        std::exit(1);
+    }
+    return median(samples);
+}
+
+// The datagrams that have reached the children since the last take, waiting up to a second for
+// the count: the kernel may deliver a loopback datagram after sendto() has returned. Their times
+// of arrival are the kernel's, so the wait does not change them.
+inline QList<Arrival> arrivalsOf(LoopbackChildren& children, qsizetype count)
+{
+    QList<Arrival> arrivals = children.take();
+    const std::int64_t deadline = nowNs() + 1000000000;
+    while (arrivals.size() < count && nowNs() < deadline)
+        arrivals += children.take();
+    return arrivals;
+}
+
+// A figure against its goal, on a line of its own that scripts/bench.sh gathers into the run's
+// summary.
+inline void printGoal(const char* what, double value, double limit, const char* unit = "")
+{
+    std::printf("goal: %s: %.2f%s, at most %.2f%s: %s\n", what, value, unit, limit, unit,
+                value <= limit ? "met" : "NOT MET");
 }
 
 // The configuration file of a presenter whose children are 127.0.0.2 .. 127.0.0.(1 + count).

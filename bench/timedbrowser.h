@@ -4,6 +4,7 @@
 #include "master/browser.h"
 #include "master/webbrowser.h"
 
+#include <QList>
 #include <QObject>
 #include <QWebEnginePage>
 
@@ -12,7 +13,15 @@
 
 namespace qh::bench {
 
-// The presenter's real browser, noting when its last navigation began and when that load ended.
+// One navigation of the browser: when it began and when its load ended (0 while it lasts).
+struct TimedLoad {
+    std::int64_t startNs = 0;
+    std::int64_t endNs = 0;
+
+    double milliseconds() const { return double(endNs - startNs) / 1e6; }
+};
+
+// The presenter's real browser, noting each navigation and the end of its load.
 class TimedBrowser : public master::Browser
 {
 public:
@@ -20,20 +29,17 @@ public:
     {
         // Connected after the browser's own handler, so isBusy() has already fallen here.
         QObject::connect(m_inner->view()->page(), &QWebEnginePage::loadingChanged, &m_context, [this] {
-            if (m_waiting && !m_inner->isBusy()) {
-                loadEndNs = nowNs();
-                m_waiting = false;
-            }
+            if (!loads.isEmpty() && loads.last().endNs == 0 && !m_inner->isBusy())
+                loads.last().endNs = nowNs();
         });
     }
     void navigate(const QString& address) override
     {
-        m_waiting = true;
-        loadStartNs = nowNs();
-        loadEndNs = 0;
+        loads.append({nowNs(), 0});
         m_inner->navigate(address);
     }
     bool isBusy() const override { return m_inner->isBusy(); }
+    bool isLoading() const override { return m_inner->isLoading(); }
     bool isVisible() const override { return m_inner->isVisible(); }
     void setVisible(bool visible) override { m_inner->setVisible(visible); }
     bool hasToolBar() const override { return m_inner->hasToolBar(); }
@@ -44,13 +50,12 @@ public:
     void setFullScreen(bool fullScreen) override { m_inner->setFullScreen(fullScreen); }
     QString locationUrl() const override { return m_inner->locationUrl(); }
 
-    std::int64_t loadStartNs = 0;
-    std::int64_t loadEndNs = 0; // 0 while the load lasts
+    // Every navigation since the caller last cleared the list, in order.
+    QList<TimedLoad> loads;
 
 private:
     std::unique_ptr<master::WebBrowser> m_inner;
     QObject m_context;
-    bool m_waiting = false;
 };
 
 } // namespace qh::bench
