@@ -1,10 +1,12 @@
-// A bare Qt WebEngine view showing one page, and nothing else: what the child program's memory is
-// compared with. It says "loaded" on its standard output once the page has loaded.
+// A bare Qt WebEngine view showing one page, and nothing else: what the child program's memory and
+// the presenter's start-up are compared with. Its window has the size the programs give theirs. It
+// says "loaded <microseconds since 1970>" on its standard output once the page has loaded.
 //
 //     bench_bareview <address>
+#include "bench/bareview.h"
+
 #include <QApplication>
 #include <QUrl>
-#include <QWebEngineView>
 
 #include <cstdio>
 
@@ -17,10 +19,10 @@ int main(int argc, char* argv[])
         return 2;
     }
     QWebEngineView view;
-    QObject::connect(&view, &QWebEngineView::loadFinished, &view, [](bool ok) {
-        std::printf("%s\n", ok ? "loaded" : "failed");
-        std::fflush(stdout);
-    });
+    qh::bench::sizeLikeOurWindows(view);
+    QObject::connect(&view, &QWebEngineView::loadFinished, &view,
+                     [](bool ok) { qh::bench::printEvent(ok ? "loaded" : "failed"); });
+    // As the presenter opens its first page: the load first, then the window.
     view.setUrl(QUrl(QString::fromLocal8Bit(argv[1])));
     view.show();
     return QApplication::exec();

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks and prints their figures: the fan-out of a page to 30 children
-# against a bare sendto loop, the presenter's start-up time, idle CPU use and peak memory, the
-# handling of bursts of calls, page changes to children with slow names, and the child program's
-# end-to-end time, memory and idle CPU.
+# against a bare sendto loop, the presenter's start-up against a bare view's, its idle CPU use and
+# peak memory, the handling of bursts of calls, page changes to children with slow names, the child
+# program's end-to-end time, memory and idle CPU, and our class against a bare class of bare views.
+# The run ends with its goals side by side, and the machine's load: figures taken while other work
+# keeps the cores busy say little.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -11,9 +13,17 @@ build="${QH_BUILD_DIR:-build}"
 export QT_QPA_PLATFORM=offscreen QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu
 # Qt WebEngine refuses to start its sandbox as root.
 [ "$(id -u)" -eq 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
-"$build/bench/bench_fanout" 2>/dev/null
-"$build/bench/bench_process" "$build/master/Quillharbour_Master" 2>/dev/null
-"$build/bench/bench_calls" 2>/dev/null
-"$build/bench/bench_calls" --paced 2>/dev/null
-"$build/bench/bench_names" 2>/dev/null
-"$build/bench/bench_child" 2>/dev/null
+log="$(mktemp)"
+trap 'rm -f "$log"' EXIT
+run() { "$@" 2>/dev/null | tee -a "$log"; }
+load_before="$(cut -d' ' -f1-3 /proc/loadavg)"
+run "$build/bench/bench_fanout"
+run "$build/bench/bench_process" "$build/master/Quillharbour_Master"
+run "$build/bench/bench_calls"
+run "$build/bench/bench_calls" --paced
+run "$build/bench/bench_names"
+run "$build/bench/bench_child"
+run "$build/bench/bench_class"
+echo
+echo "Goals (load average $load_before at the start, $(cut -d' ' -f1-3 /proc/loadavg) at the end, on $(nproc) cores):"
+grep '^goal: ' "$log" | sed 's/^goal: /  /'

@@ -1,0 +1,377 @@
+// Our class against a bare class on this machine, page change by page change in turn:
+//
+// - ours: the real presenter (its Qt WebEngine browser, its bar's >> and <<, its follow loop) and
+//   real child programs on 127.0.0.2, .3, ...;
+// - the bare class: a bare Qt WebEngine view for the teacher that, when its load has finished,
+//   sends the address to bare child views (bench_barechild, each a process of its own on the same
+//   addresses, another port), each of which loads what it receives.
+//
+// Both show the demo's pages in windows of one size, shown, and run at the same time, so that each
+// gets the same share of the machine. For 1, 3 and 6 children it prints, per round, the medians
+// from the load request (the click, the bare view's setUrl) to the slowest child's loaded page, the
+// teacher's own load in both, and where the time of a page change goes.
+//
+//     bench_class [page changes per round, default 20] [rounds, default 3]
+#include "bench/benchutil.h"
+#include "bench/timedbrowser.h"
+#include "master/presenter.h"
+#include "tests/support/childprocess.h"
+#include "tests/support/presenterwindowsfixture.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QProcess>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QWebEngineView>
+
+#include "bench/bareview.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+using namespace qh;
+using namespace qh::bench;
+using namespace qh::test;
+
+namespace {
+// The demo's pages: text, a table, Japanese fonts.
+const QStringList kPages{QUrl::fromLocalFile(QStringLiteral(QH_DATA_DIR "/pages/index.html")).toString(),
+                         QUrl::fromLocalFile(QStringLiteral(QH_DATA_DIR "/pages/rivers.html")).toString()};
+// Between two page changes, so that one class's painting does not fall into the other's change.
+constexpr int kSettleMs = 100;
+
+qint64 nowMicros()
+{
+    return nowNs() / 1000;
+}
+
+// Runs the event loop until done() holds, looking every 2 ms as the presenter fixture's loop does.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 30000)
+{
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    check.start(2);
+    if (!done())
+        loop.exec();
+    return done();
+}
+
+void pause(int milliseconds)
+{
+    waitUntil([] { return false; }, milliseconds);
+}
+
+// A child's events as (time, event, page): the real program's trace, or a bare child's output.
+qint64 eventAt(const QList<ChildEvent>& events, qsizetype mark, const QString& event, const QString& page)
+{
+    for (qsizetype i = mark; i < events.size(); ++i) {
+        if (events[i].event == event && events[i].detail == page)
+            return events[i].atMicros;
+    }
+    return 0;
+}
+
+// bench_barechild as a process, its output read into events.
+class BareChild
+{
+public:
+    BareChild(int number, quint16 port)
+    {
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process, [this] { read(); });
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(QCoreApplication::applicationDirPath() + u"/bench_barechild"_s,
+                        {QString::fromLatin1(childLoopbackAddress(number)), QString::number(port)});
+    }
+    ~BareChild()
+    {
+        m_process.kill();
+        m_process.waitForFinished(10000);
+    }
+    const QList<ChildEvent>& events() const { return m_events; }
+    qsizetype mark() const { return m_events.size(); }
+
+private:
+    void read()
+    {
+        m_pending += m_process.readAllStandardOutput();
+        for (qsizetype end; (end = m_pending.indexOf('\n')) >= 0; m_pending.remove(0, end + 1)) {
+            const QStringList parts = QString::fromUtf8(m_pending.left(end)).split(u' ');
+            if (parts.size() >= 2)
+                m_events.append({parts[1].toLongLong(), parts[0], parts.mid(2).join(u' ')});
+        }
+    }
+
+    QProcess m_process;
+    QByteArray m_pending;
+    QList<ChildEvent> m_events;
+};
+
+// One page change of either class: the times from its start, in milliseconds.
+struct Change {
+    double endToEnd = 0;    // to the slowest child's loaded page
+    double teacherLoad = 0; // the teacher's own load
+    double toLoad = 0;      // from the start to the teacher's load request
+    double sends = 0;       // from the teacher's load end to the page reaching the last child
+    double childLoad = 0;   // the slowest child's load, from the page's arrival
+};
+
+// The medians of a list of page changes.
+Change medians(const QList<Change>& changes)
+{
+    const auto of = [&changes](double Change::*field) {
+        QList<double> values;
+        for (const Change& change : changes)
+            values.append(change.*field);
+        return median(values);
+    };
+    return {of(&Change::endToEnd), of(&Change::teacherLoad), of(&Change::toLoad), of(&Change::sends),
+            of(&Change::childLoad)};
+}
+
+// The slowest child's page and its arrival, from marks taken at the start of the change; false
+// while a child has not loaded the page.
+struct Slowest {
+    qint64 loaded = 0;
+    qint64 lastArrival = 0;
+    qint64 longestLoad = 0;
+};
+bool slowestOf(const std::vector<const QList<ChildEvent>*>& children, const std::vector<qsizetype>& marks,
+               const QString& page, Slowest& slowest)
+{
+    slowest = {};
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        const qint64 loaded = eventAt(*children[i], marks[i], u"loaded"_s, page);
+        const qint64 arrived = eventAt(*children[i], marks[i], u"open"_s, page);
+        if (loaded == 0 || arrived == 0)
+            return false;
+        slowest.loaded = std::max(slowest.loaded, loaded);
+        slowest.lastArrival = std::max(slowest.lastArrival, arrived);
+        slowest.longestLoad = std::max(slowest.longestLoad, loaded - arrived);
+    }
+    return true;
+}
+
+// Our class: the presenter with its windows and `count` real child programs.
+class OurClass
+{
+public:
+    explicit OurClass(int count)
+    {
+        m_fixture.childPort = freeUdpPort();
+        QList<SlotLine> slotLines;
+        for (int slot = 1; slot <= count; ++slot)
+            slotLines.append({slot, u"1"_s, u"127.0.0.%1"_s.arg(slot + 1), u"WindowScreen"_s});
+        m_fixture.writeUrlList(kPages);
+        m_fixture.writeSettings(slotLines);
+        for (int number = 1; number <= count; ++number) {
+            m_children.push_back(std::make_unique<ChildProcess>());
+            if (!m_children.back()->startOnLoopback(number, m_fixture.childPort, m_fixture.masterPort))
+                return;
+        }
+        master::PresenterOptions options;
+        options.createBrowser = [this] {
+            auto made = std::make_unique<TimedBrowser>();
+            m_browser = made.get();
+            return made;
+        };
+        m_started = m_fixture.make(std::move(options)).startUp() && waitUntil([this] {
+                        Slowest slowest;
+                        return slowestOf(events(), std::vector<qsizetype>(m_children.size(), 0), kPages[0], slowest);
+                    });
+    }
+    ~OurClass()
+    {
+        if (m_fixture.presenter)
+            m_fixture.presenter->end();
+    }
+    bool isStarted() const { return m_started; }
+
+    // >> to the second page, << back to the first; false when the children did not all load it.
+    bool change(const QString& page, Change& change)
+    {
+        QPushButton* button = page == kPages[1] ? m_fixture.bar().nextButton() : m_fixture.bar().previousButton();
+        const std::vector<qsizetype> marks = this->marks();
+        qint64 clicked = 0;
+        Slowest slowest;
+        m_browser->loads.clear();
+        if (!m_fixture.runLoop(
+                [&] {
+                    clicked = nowMicros();
+                    button->click();
+                },
+                [&] { return slowestOf(events(), marks, page, slowest); }, 30000))
+            return false;
+        if (m_browser->loads.isEmpty() || m_browser->loads.first().endNs == 0)
+            return false;
+        const TimedLoad load = m_browser->loads.first(); // the click's, on the way to the children
+        change.endToEnd = double(slowest.loaded - clicked) / 1000;
+        change.teacherLoad = load.milliseconds();
+        change.toLoad = double(load.startNs / 1000 - clicked) / 1000;
+        change.sends = double(slowest.lastArrival - load.endNs / 1000) / 1000;
+        change.childLoad = double(slowest.longestLoad) / 1000;
+        return true;
+    }
+
+private:
+    std::vector<const QList<ChildEvent>*> events() const
+    {
+        std::vector<const QList<ChildEvent>*> all;
+        for (const auto& child : m_children)
+            all.push_back(&child->timedEvents());
+        return all;
+    }
+    std::vector<qsizetype> marks() const
+    {
+        std::vector<qsizetype> all;
+        for (const auto& child : m_children)
+            all.push_back(child->mark());
+        return all;
+    }
+
+    PresenterWindowsFixture m_fixture;
+    std::vector<std::unique_ptr<ChildProcess>> m_children;
+    TimedBrowser* m_browser = nullptr;
+    bool m_started = false;
+};
+
+// The bare class: a bare view for the teacher in this process, bare child views as processes.
+class BareClass
+{
+public:
+    explicit BareClass(int count) : m_port(freeUdpPort())
+    {
+        for (int number = 1; number <= count; ++number)
+            m_children.push_back(std::make_unique<BareChild>(number, m_port));
+        sizeLikeOurWindows(m_view);
+        m_view.show();
+        QObject::connect(&m_view, &QWebEngineView::loadFinished, &m_view, [this] {
+            m_loadEnd = nowMicros();
+            const QByteArray address = m_view.url().toString().toUtf8();
+            for (std::size_t i = 0; i < m_children.size(); ++i)
+                m_socket.writeDatagram(address, QHostAddress(QString::fromLatin1(childLoopbackAddress(int(i) + 1))),
+                                       m_port);
+        });
+        m_started = waitUntil([this] {
+            for (const auto& child : m_children) {
+                if (eventAt(child->events(), 0, u"ready"_s, {}) == 0)
+                    return false;
+            }
+            return true;
+        });
+        Change first;
+        m_started = m_started && change(kPages[0], first);
+    }
+    bool isStarted() const { return m_started; }
+
+    bool change(const QString& page, Change& change)
+    {
+        std::vector<qsizetype> marks;
+        std::vector<const QList<ChildEvent>*> events;
+        for (const auto& child : m_children) {
+            marks.push_back(child->mark());
+            events.push_back(&child->events());
+        }
+        Slowest slowest;
+        m_loadEnd = 0;
+        const qint64 requested = nowMicros();
+        m_view.setUrl(QUrl(page));
+        if (!waitUntil([&] { return slowestOf(events, marks, page, slowest); }) || m_loadEnd == 0)
+            return false;
+        change.endToEnd = double(slowest.loaded - requested) / 1000;
+        change.teacherLoad = double(m_loadEnd - requested) / 1000;
+        change.sends = double(slowest.lastArrival - m_loadEnd) / 1000;
+        change.childLoad = double(slowest.longestLoad) / 1000;
+        return true;
+    }
+
+private:
+    quint16 m_port;
+    std::vector<std::unique_ptr<BareChild>> m_children;
+    QWebEngineView m_view;
+    QUdpSocket m_socket;
+    qint64 m_loadEnd = 0;
+    bool m_started = false;
+};
+
+void printBreakdown(const char* who, const Change& median)
+{
+    std::printf("    %-10s %6.1f ms = %5.1f to the load request, %5.1f the teacher's load, %5.1f until the last child "
+                "has the address, %5.1f the slowest child's load (medians; the parts need not add up)\n",
+                who, median.endToEnd, median.toLoad, median.teacherLoad, median.sends, median.childLoad);
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    quietOffscreenWarnings();
+    const int changes = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 20;
+    const int rounds = argc > 2 && std::atoi(argv[2]) > 0 ? std::atoi(argv[2]) : 3;
+
+    std::printf("our class against a bare class, %d page changes a round, each class in turn, on %ld cores\n", changes,
+                sysconf(_SC_NPROCESSORS_ONLN));
+    std::printf("children round | end to end: bare   ours  ratio | teacher's load: bare view  presenter  ratio\n");
+    for (const int count : {1, 3, 6}) {
+        BareClass bare(count);
+        OurClass ours(count);
+        if (!bare.isStarted() || !ours.isStarted()) {
+            std::fprintf(stderr, "the classes of %d children did not start\n", count);
+            return 1;
+        }
+        QList<Change> allBare;
+        QList<Change> allOurs;
+        for (int round = 1; round <= rounds; ++round) {
+            QList<Change> bareChanges;
+            QList<Change> ourChanges;
+            for (int change = 0; change < changes; ++change) {
+                const QString& page = kPages[(change + 1) % 2];
+                Change fromBare;
+                Change fromOurs;
+                // Each class goes first every other time, so that neither always follows the other.
+                const bool bareFirst = change % 2 == 0;
+                const bool done = bareFirst
+                                      ? bare.change(page, fromBare) && (pause(kSettleMs), ours.change(page, fromOurs))
+                                      : ours.change(page, fromOurs) && (pause(kSettleMs), bare.change(page, fromBare));
+                if (!done) {
+                    std::fprintf(stderr, "a page change of the classes of %d children did not reach every child\n",
+                                 count);
+                    return 1;
+                }
+                pause(kSettleMs);
+                bareChanges.append(fromBare);
+                ourChanges.append(fromOurs);
+            }
+            const Change bareMedian = medians(bareChanges);
+            const Change ourMedian = medians(ourChanges);
+            std::printf("%8d %5d | %16.1f %6.1f %6.2f | %25.1f %10.1f %6.2f\n", count, round, bareMedian.endToEnd,
+                        ourMedian.endToEnd, ourMedian.endToEnd / bareMedian.endToEnd, bareMedian.teacherLoad,
+                        ourMedian.teacherLoad, ourMedian.teacherLoad / bareMedian.teacherLoad);
+            allBare += bareChanges;
+            allOurs += ourChanges;
+        }
+        const Change bareMedian = medians(allBare);
+        const Change ourMedian = medians(allOurs);
+        std::printf("  %d %s, median of all %lld page changes each:\n", count, count == 1 ? "child" : "children",
+                    static_cast<long long>(allOurs.size()));
+        printBreakdown("bare class", bareMedian);
+        printBreakdown("ours", ourMedian);
+        printGoal(qPrintable(u"end to end with %1 children against the bare class"_s.arg(count)),
+                  ourMedian.endToEnd / bareMedian.endToEnd, 1.10, "x");
+        printGoal(qPrintable(u"the presenter's own load against a bare view's, %1 children"_s.arg(count)),
+                  ourMedian.teacherLoad / bareMedian.teacherLoad, 1.10, "x");
+    }
+    return 0;
+}
