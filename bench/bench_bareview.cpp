@@ -1,29 +1,57 @@
-// A bare Qt WebEngine view showing one page, and nothing else: what the child program's memory and
-// the presenter's start-up are compared with. Its window has the size the programs give theirs. It
-// says "loaded <microseconds since 1970>" on its standard output once the page has loaded.
+// A bare Qt WebEngine view and nothing else, in a window of the size our programs give theirs: what
+// the presenter's start-up and the child program's memory are compared with, and the child side of
+// the bare class (bench_class). On its standard output it writes "<event> <microseconds since 1970>
+// <address>": "loaded" when a load has ended well ("failed" for the page of the command line), and
+// with --listen "ready" once it listens and "open" as a datagram arrives.
 //
-//     bench_bareview <address>
+//     bench_bareview <address>                     loads the address
+//     bench_bareview --listen <IPv4 address> <port>  loads the address each datagram carries
 #include "bench/bareview.h"
 
 #include <QApplication>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
 #include <QUrl>
 
-#include <cstdio>
+#include <memory>
+
+using namespace qh::bench;
 
 int main(int argc, char* argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_bareview <address>\n");
+    const bool listening = argc == 4 && qstrcmp(argv[1], "--listen") == 0;
+    if (argc != 2 && !listening) {
+        std::fprintf(stderr, "usage: bench_bareview <address> | --listen <IPv4 address> <port>\n");
         return 2;
     }
     QWebEngineView view;
-    qh::bench::sizeLikeOurWindows(view);
-    QObject::connect(&view, &QWebEngineView::loadFinished, &view,
-                     [](bool ok) { qh::bench::printEvent(ok ? "loaded" : "failed"); });
-    // As the presenter opens its first page: the load first, then the window.
-    view.setUrl(QUrl(QString::fromLocal8Bit(argv[1])));
+    sizeLikeOurWindows(view);
+    QObject::connect(&view, &QWebEngineView::loadFinished, &view, [&view, listening](bool ok) {
+        if (ok || !listening)
+            printEvent(ok ? "loaded" : "failed", view.url().toString());
+    });
+    if (!listening) {
+        // As the presenter opens its first page: the load first, then the window.
+        view.setUrl(QUrl(QString::fromLocal8Bit(argv[1])));
+        view.show();
+        return QApplication::exec();
+    }
+    // As a child is shown before its first page comes.
     view.show();
+    QUdpSocket socket;
+    if (!socket.bind(QHostAddress(QString::fromLatin1(argv[2])), quint16(std::atoi(argv[3])))) {
+        std::fprintf(stderr, "cannot listen on %s:%s\n", argv[2], argv[3]);
+        return 1;
+    }
+    QObject::connect(&socket, &QUdpSocket::readyRead, &view, [&] {
+        while (socket.hasPendingDatagrams()) {
+            const QUrl page(QString::fromUtf8(socket.receiveDatagram().data()));
+            printEvent("open", page.toString());
+            view.setUrl(page);
+        }
+    });
+    printEvent("ready");
     return QApplication::exec();
 }

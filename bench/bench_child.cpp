@@ -12,6 +12,7 @@
 //
 //     bench_child [page changes, default 50] [real child programs, default 3]
 #include "bench/benchutil.h"
+#include "bench/childevents.h"
 #include "bench/timedbrowser.h"
 #include "master/presenter.h"
 #include "tests/support/childprocess.h"
@@ -39,29 +40,9 @@ namespace {
 constexpr int kSlots = 30;
 constexpr int kSettleMs = 3000;
 
-// The demo's pages: text, a table, Japanese fonts.
-const QStringList kPages{QUrl::fromLocalFile(QStringLiteral(QH_DATA_DIR "/pages/index.html")).toString(),
-                         QUrl::fromLocalFile(QStringLiteral(QH_DATA_DIR "/pages/rivers.html")).toString()};
-
-qint64 nowMicros()
-{
-    return nowNs() / 1000;
-}
-
-// The time the child's trace gives for the first "<event> <page>" since the mark; 0 when none.
-qint64 eventAt(const ChildProcess& child, qsizetype mark, const QString& event, const QString& page)
-{
-    const QList<ChildEvent>& events = child.timedEvents();
-    for (qsizetype i = mark; i < events.size(); ++i) {
-        if (events[i].event == event && events[i].detail == page)
-            return events[i].atMicros;
-    }
-    return 0;
-}
-
 qint64 loadedAt(const ChildProcess& child, qsizetype mark, const QString& page)
 {
-    return eventAt(child, mark, u"loaded"_s, page);
+    return eventAt(child.timedEvents(), mark, u"loaded"_s, page);
 }
 
 // A process tree's proportional set size in KiB: shared pages count once in all.
@@ -87,23 +68,6 @@ double idleCpuPercent(qint64 root, int seconds)
     const double before = treeCpuMs(root);
     QThread::sleep(seconds);
     return (treeCpuMs(root) - before) / 10 / seconds;
-}
-
-// Runs the event loop until done() holds, checking every millisecond without keeping a core busy.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = 30000)
-{
-    QEventLoop loop;
-    QTimer check;
-    check.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    check.start(1);
-    if (!done())
-        loop.exec();
-    return done();
 }
 
 // Puts child 1 in the state the presenter's start-up gives the class's children: shown, in a window.
@@ -190,9 +154,7 @@ QList<double> loadsAlone(int changes)
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    prepareWebEngineBench();
     QApplication app(argc, argv);
     quietOffscreenWarnings();
     const int changes = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 50;
@@ -287,7 +249,7 @@ int main(int argc, char* argv[])
         qint64 slowestLoad = 0;
         for (std::size_t i = 0; i < children.size(); ++i) {
             const qint64 loaded = loadedAt(*children[i], marks[i], page);
-            const qint64 arrived = eventAt(*children[i], marks[i], u"open"_s, page);
+            const qint64 arrived = eventAt(children[i]->timedEvents(), marks[i], u"open"_s, page);
             slowest = std::max(slowest, loaded);
             lastArrival = std::max(lastArrival, arrived);
             slowestLoad = std::max(slowestLoad, loaded - arrived);

@@ -3,8 +3,8 @@
 // - ours: the real presenter (its Qt WebEngine browser, its bar's >> and <<, its follow loop) and
 //   real child programs on 127.0.0.2, .3, ...;
 // - the bare class: a bare Qt WebEngine view for the teacher that, when its load has finished,
-//   sends the address to bare child views (bench_barechild, each a process of its own on the same
-//   addresses, another port), each of which loads what it receives.
+//   sends the address to bare child views (bench_bareview --listen, each a process of its own on
+//   the same addresses, another port), each of which loads what it receives.
 //
 // Both show the demo's pages in windows of one size, shown, and run at the same time, so that each
 // gets the same share of the machine. For 1, 3 and 6 children it prints, per round, the medians
@@ -12,7 +12,9 @@
 // teacher's own load in both, and where the time of a page change goes.
 //
 //     bench_class [page changes per round, default 20] [rounds, default 3]
+#include "bench/bareview.h"
 #include "bench/benchutil.h"
+#include "bench/childevents.h"
 #include "bench/timedbrowser.h"
 #include "master/presenter.h"
 #include "tests/support/childprocess.h"
@@ -27,8 +29,6 @@
 #include <QUdpSocket>
 #include <QWebEngineView>
 
-#include "bench/bareview.h"
-
 #include <functional>
 #include <memory>
 #include <vector>
@@ -39,49 +39,21 @@ using namespace qh::bench;
 using namespace qh::test;
 
 namespace {
-// The demo's pages: text, a table, Japanese fonts.
-const QStringList kPages{QUrl::fromLocalFile(QStringLiteral(QH_DATA_DIR "/pages/index.html")).toString(),
-                         QUrl::fromLocalFile(QStringLiteral(QH_DATA_DIR "/pages/rivers.html")).toString()};
 // Between two page changes, so that one class's painting does not fall into the other's change.
 constexpr int kSettleMs = 100;
 
-qint64 nowMicros()
+// Waits as the presenter fixture's loop does, looking every 2 ms, so that both classes are woken alike.
+bool waitAsTheFixture(const std::function<bool()>& done)
 {
-    return nowNs() / 1000;
-}
-
-// Runs the event loop until done() holds, looking every 2 ms as the presenter fixture's loop does.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = 30000)
-{
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    check.start(2);
-    if (!done())
-        loop.exec();
-    return done();
+    return waitUntil(done, 30000, 2);
 }
 
 void pause(int milliseconds)
 {
-    waitUntil([] { return false; }, milliseconds);
+    waitUntil([] { return false; }, milliseconds, 2);
 }
 
-// A child's events as (time, event, page): the real program's trace, or a bare child's output.
-qint64 eventAt(const QList<ChildEvent>& events, qsizetype mark, const QString& event, const QString& page)
-{
-    for (qsizetype i = mark; i < events.size(); ++i) {
-        if (events[i].event == event && events[i].detail == page)
-            return events[i].atMicros;
-    }
-    return 0;
-}
-
-// bench_barechild as a process, its output read into events.
+// bench_bareview --listen as a process, its output read into events.
 class BareChild
 {
 public:
@@ -89,8 +61,8 @@ public:
     {
         QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process, [this] { read(); });
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QCoreApplication::applicationDirPath() + u"/bench_barechild"_s,
-                        {QString::fromLatin1(childLoopbackAddress(number)), QString::number(port)});
+        m_process.start(QCoreApplication::applicationDirPath() + u"/bench_bareview"_s,
+                        {u"--listen"_s, QString::fromLatin1(childLoopbackAddress(number)), QString::number(port)});
     }
     ~BareChild()
     {
@@ -184,7 +156,7 @@ public:
             m_browser = made.get();
             return made;
         };
-        m_started = m_fixture.make(std::move(options)).startUp() && waitUntil([this] {
+        m_started = m_fixture.make(std::move(options)).startUp() && waitAsTheFixture([this] {
                         Slowest slowest;
                         return slowestOf(events(), std::vector<qsizetype>(m_children.size(), 0), kPages[0], slowest);
                     });
@@ -261,7 +233,7 @@ public:
                 m_socket.writeDatagram(address, QHostAddress(QString::fromLatin1(childLoopbackAddress(int(i) + 1))),
                                        m_port);
         });
-        m_started = waitUntil([this] {
+        m_started = waitAsTheFixture([this] {
             for (const auto& child : m_children) {
                 if (eventAt(child->events(), 0, u"ready"_s, {}) == 0)
                     return false;
@@ -285,7 +257,7 @@ public:
         m_loadEnd = 0;
         const qint64 requested = nowMicros();
         m_view.setUrl(QUrl(page));
-        if (!waitUntil([&] { return slowestOf(events, marks, page, slowest); }) || m_loadEnd == 0)
+        if (!waitAsTheFixture([&] { return slowestOf(events, marks, page, slowest); }) || m_loadEnd == 0)
             return false;
         change.endToEnd = double(slowest.loaded - requested) / 1000;
         change.teacherLoad = double(m_loadEnd - requested) / 1000;
@@ -313,9 +285,7 @@ void printBreakdown(const char* who, const Change& median)
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    prepareWebEngineBench();
     QApplication app(argc, argv);
     quietOffscreenWarnings();
     const int changes = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 20;
