@@ -5,6 +5,7 @@
 #include "tests/support/presenterfixture.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace qh;
@@ -103,6 +104,8 @@ private slots:
     {
         QFETCH(QStringList, names);
         QFETCH(QByteArrayList, lookedUp);
+        setSlowNamesTogether(int(lookedUp.size()));
+        const auto alone = qScopeGuard([] { setSlowNamesTogether(0); });
         NameLookupLog log;
         PresenterFixture fixture;
         QVERIFY(fixture.start({kPageA, kPageB}, slotLines(names)));

@@ -59,6 +59,11 @@ void setSlowNameDelay(int milliseconds)
     qputenv("QH_SLOW_NAMES_MS", QByteArray::number(milliseconds));
 }
 
+void setSlowNamesTogether(int count)
+{
+    qputenv("QH_SLOW_NAMES_TOGETHER", QByteArray::number(count));
+}
+
 NameLookupLog::NameLookupLog() : m_path(temporaryPath("log"))
 {
     qputenv("QH_SLOW_NAMES_LOG", QFile::encodeName(m_path));

@@ -16,6 +16,11 @@ void preloadSlowNames();
 // The delay of every slow or failing name from now on.
 void setSlowNameDelay(int milliseconds);
 
+// From now on each slow or failing lookup waits, a second at most, until `count` of them have
+// started, then takes its delay: lookups started together are seen together on a busy machine too.
+// 0 or 1: none waits.
+void setSlowNamesTogether(int count);
+
 // Lookups that the service was asked for.
 struct NameLookups {
     QByteArrayList names; // in the order the lookups started

@@ -9,8 +9,11 @@
 //
 // The environment is read at every lookup: QH_SLOW_NAMES_MS is the delay (50 ms when unset),
 // QH_SLOW_NAMES_FILE names a file of "name address" lines that give a .qhslow name another address
-// ("-" for none), and QH_SLOW_NAMES_LOG a file to which each lookup appends "start <name>" as it
-// begins and "end <name>" as it answers.
+// ("-" for none), QH_SLOW_NAMES_LOG a file to which each lookup appends "start <name>" as it
+// begins and "end <name>" as it answers, and QH_SLOW_NAMES_TOGETHER a count of slow or failing
+// lookups that each one waits for (a second at most) before its delay begins: lookups that a
+// program starts together then overlap also where the machine is too busy to start their threads
+// within the delay, while lookups made one after another each wait out the second alone.
 #include <arpa/inet.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -21,10 +24,13 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -51,8 +57,32 @@ void note(const char* event, const char* name)
     ::close(fd);
 }
 
+// Waits until QH_SLOW_NAMES_TOGETHER lookups wait here, or a second has passed.
+void waitForTheOthers()
+{
+    const char* text = std::getenv("QH_SLOW_NAMES_TOGETHER");
+    const long together = text && *text ? std::strtol(text, nullptr, 10) : 0;
+    if (together < 2)
+        return;
+    static std::mutex mutex;
+    static std::condition_variable arrivedAll;
+    static long waiting = 0;
+    static long released = 0; // groups let go so far
+    std::unique_lock lock(mutex);
+    if (++waiting >= together) {
+        waiting = 0;
+        ++released;
+        arrivedAll.notify_all();
+        return;
+    }
+    const long group = released;
+    if (!arrivedAll.wait_for(lock, std::chrono::seconds(1), [&] { return released != group; }))
+        --waiting; // alone: it goes on without the others
+}
+
 void wait()
 {
+    waitForTheOthers();
     const char* text = std::getenv("QH_SLOW_NAMES_MS");
     const long milliseconds = text && *text ? std::strtol(text, nullptr, 10) : 50;
     timespec delay{milliseconds / 1000, (milliseconds % 1000) * 1000000};
