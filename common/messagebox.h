@@ -15,6 +15,7 @@ public:
     MessageBoxDisplay& operator=(const MessageBoxDisplay&) = delete;
 
     void display(const QString& text, const QString& title) override;
+    int ask(const QString& text, const QString& title, const QStringList& answers) override;
 
 private:
     MessageDisplay* m_previous = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The program's message boxes: an OK button only, no icon, and the program's title when the caller
 // gives none. Where a message goes is set once: the programs show it in a box (messagebox.h), the
@@ -19,6 +20,9 @@ public:
     virtual ~MessageDisplay() = default;
     // Shows the message and returns once the user has closed it.
     virtual void display(const QString& text, const QString& title) = 0;
+    // Asks the user to choose one of the answers (button captions: the first is the default, the
+    // last is what Esc chooses) and returns its index, or -1 when it was closed without an answer.
+    virtual int ask(const QString& text, const QString& title, const QStringList& answers) = 0;
 };
 
 // Makes `display` the place messages go from now on and returns the one before. With none set, a
@@ -27,5 +31,10 @@ MessageDisplay* setMessageDisplay(MessageDisplay* display);
 
 // Shows a message; with an empty title the program's title is used.
 void showMessage(const QString& text, const QString& title = {});
+
+// Asks a question with the answers given; with an empty title the program's title is used. Returns
+// the index of the answer chosen, or -1 when the question was closed without one or there is no
+// user to ask.
+int askQuestion(const QString& text, const QStringList& answers, const QString& title = {});
 
 } // namespace qh

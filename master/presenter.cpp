@@ -3,8 +3,8 @@
 #include "common/datagrams.h"
 #include "common/messages.h"
 #include "common/messagetexts.h"
+#include "common/urllist.h"
 #include "master/presentermessages.h"
-#include "master/urllist.h"
 
 #include <QCoreApplication>
 

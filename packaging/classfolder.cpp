@@ -2,7 +2,7 @@
 
 #include "common/datafiles.h"
 #include "common/settingsfile.h"
-#include "master/urllist.h"
+#include "common/urllist.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,7 +34,7 @@ QString templateMissingText(const QString& fileName)
 
 QStringList classFolderTemplates()
 {
-    return {kSettingsFileName, master::kDefaultUrlListFileName};
+    return {kSettingsFileName, kDefaultUrlListFileName};
 }
 
 ClassFolder prepareClassFolder(const QString& homeFolder, const QString& programFolder)
@@ -78,7 +78,7 @@ ClassFolder prepareClassFolder(const QString& homeFolder, const QString& program
 QString classFolderCreatedText(const QString& path)
 {
     return u"授業用のフォルダ「%1」を作りました。設定ファイル%2とｗｅｂアドレスリスト%3はこのフォルダにあります。"_s
-        .arg(path, kSettingsFileName, master::kDefaultUrlListFileName);
+        .arg(path, kSettingsFileName, kDefaultUrlListFileName);
 }
 
 QString programPath(const QString& name, const QString& launcherFolder)

@@ -16,6 +16,12 @@ void MessageCapture::display(const QString& text, const QString& title)
         whileOpen();
 }
 
+int MessageCapture::ask(const QString& text, const QString& title, const QStringList&)
+{
+    display(text, title);
+    return answers.isEmpty() ? -1 : answers.takeFirst();
+}
+
 QStringList MessageCapture::texts() const
 {
     QStringList out;

@@ -25,9 +25,12 @@ public:
     MessageCapture& operator=(const MessageCapture&) = delete;
 
     void display(const QString& text, const QString& title) override;
+    // Recorded like a message, and answered with the next of `answers` (-1, closed, when none is left).
+    int ask(const QString& text, const QString& title, const QStringList& answers) override;
     QStringList texts() const;
 
     QList<CapturedMessage> messages;
+    QList<int> answers;
     std::function<void()> whileOpen;
 
 private:
