@@ -1,4 +1,5 @@
 #include "packaging/classfolder.h"
+#include "packaging/launchermessages.h"
 #include "tests/support/testfiles.h"
 
 #include <QTest>
