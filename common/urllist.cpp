@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace qh {
 
 namespace {
@@ -109,11 +111,18 @@ UrlListWrite refused(UrlListRefusal refusal, int index, const QString& character
     return write;
 }
 
+bool isControl(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() == 0x7F;
+}
+
 // The line of one entry, or the reason it has none.
 UrlListRefusal entryLine(const QString& entry, QString& line)
 {
     if (entry.contains(u'\r') || entry.contains(u'\n'))
         return UrlListRefusal::LineBreak;
+    if (std::any_of(entry.begin(), entry.end(), isControl))
+        return UrlListRefusal::Control;
     const bool needsQuotes =
         entry.contains(u',') || (!entry.isEmpty() && (isBlank(entry.front()) || isBlank(entry.back())));
     if (needsQuotes) {
@@ -136,8 +145,10 @@ UrlListWrite writeUrlList(const QStringList& entries)
     QByteArray bytes;
     for (int i = 0; i < entries.size(); ++i) {
         QString line;
-        if (const UrlListRefusal refusal = entryLine(entries[i], line); refusal != UrlListRefusal::None)
-            return refused(refusal, i);
+        if (const UrlListRefusal refusal = entryLine(entries[i], line); refusal != UrlListRefusal::None) {
+            const auto control = std::find_if(entries[i].begin(), entries[i].end(), isControl);
+            return refused(refusal, i, refusal == UrlListRefusal::Control ? QString(*control) : QString());
+        }
         if (const QString character = firstUnstorableCharacter(entries[i]); !character.isEmpty())
             return refused(UrlListRefusal::Unencodable, i, character);
         bytes += cp932::encode(line);

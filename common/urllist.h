@@ -53,6 +53,8 @@ enum class UrlListRefusal {
     None,
     Unencodable,   // a character code page 932 cannot hold, or holds only as another character
     LineBreak,     // a CR or LF would end the entry's line
+    Control,       // another control character: no address holds one, and bytes the reader could
+                   // not decode come back as one
     QuoteInQuotes, // it needs quotes (a comma, blanks at its start or end) but holds a double quote
     LeadingQuote,  // it starts with a double quote, which the reader takes for an opening quote
     TooMany,       // more entries than the reader keeps
@@ -62,7 +64,7 @@ struct UrlListWrite {
     QByteArray bytes; // the file's content; empty when something was refused
     UrlListRefusal refusal = UrlListRefusal::None;
     int entryIndex = -1; // the refused entry (for TooMany, the first one too many)
-    QString character;   // for Unencodable: the character
+    QString character;   // for Unencodable and Control: the character
 };
 
 // Writes the entries one a line, each line ended by CR LF, an empty entry as an empty line. An

@@ -52,6 +52,10 @@ QString refusalText(const UrlListWrite& write)
         return u"URLリストのファイルに書けない文字「%1」があります"_s.arg(write.character);
     case UrlListRefusal::LineBreak:
         return u"改行があります"_s;
+    case UrlListRefusal::Control:
+        return u"制御文字（U+%1）があります"_s
+            .arg(write.character.isEmpty() ? 0 : write.character.front().unicode(), 4, 16, QLatin1Char('0'))
+            .toUpper();
     case UrlListRefusal::QuoteInQuotes:
         return u"カンマ（または前後の空白）とダブルクォーテーション「\"」が両方あります"_s;
     case UrlListRefusal::LeadingQuote:
@@ -133,8 +137,21 @@ QString openReadAsUtf8Text(const QString& fileName)
 
 QString openUndecodableText(const QString& fileName)
 {
-    return u"%1 にはシフトJISとして読めない部分があります。その部分は「�」で表示しています。\n"
+    return u"%1 にはシフトJISとして読めない部分があります。その部分は「␚」か「�」で表示しています。\n"
            u"その項目を直すまで保存できません。"_s.arg(fileName);
+}
+
+QString visibleText(const QString& text)
+{
+    // Control characters in their visible stand-ins (U+2400 onward), so that a row shows them.
+    QString shown = text;
+    for (QChar& c : shown) {
+        if (c.unicode() < 0x20)
+            c = QChar(0x2400 + c.unicode());
+        else if (c.unicode() == 0x7F)
+            c = QChar(0x2421);
+    }
+    return shown;
 }
 
 QString unsavedChangesText(const QString& fileName)

@@ -74,6 +74,8 @@ QString truncatedSaveQuestionText(const QString& fileName, int keptEntries);
 QString openReadAsUtf8Text(const QString& fileName);
 QString openUndecodableText(const QString& fileName);
 QString unsavedChangesText(const QString& fileName);
+// The text with its control characters shown as visible symbols.
+QString visibleText(const QString& text);
 inline const QString kSaveAnswer = u"保存する"_s;
 inline const QString kDiscardAnswer = u"保存しない"_s;
 inline const QString kCancelAnswer = u"キャンセル"_s;

@@ -273,7 +273,7 @@ QVariant LessonModel::data(const QModelIndex& index, int role) const
         if (column == NumberColumn)
             return index.row();
         if (column == AddressColumn)
-            return entry.isEmpty() && role == Qt::DisplayRole ? kEmptyEntryText : entry;
+            return entry.isEmpty() && role == Qt::DisplayRole ? kEmptyEntryText : visibleText(entry);
         if (column == ResultColumn)
             return resultText(entry);
         return warningsOf(entry).join(role == Qt::DisplayRole ? u"／"_s : u"\n"_s);
