@@ -31,6 +31,12 @@ QString decodeText(QByteArrayView bytes)
     return utf8.hasError() ? cp932::decode(bytes) : text;
 }
 
+QStringList splitLines(const QString& text)
+{
+    static const QRegularExpression lineEnd(u"\r\n|\r|\n"_s);
+    return text.split(lineEnd);
+}
+
 bool isHtmlSpace(QChar c)
 {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
@@ -139,6 +145,24 @@ qsizetype readTag(const QString& text, qsizetype pos, QString& name, std::option
     return -1;
 }
 
+// The escapes of a desktop entry's string values; a line break or tab in an address is dropped.
+QString unescapeDesktopValue(const QString& value)
+{
+    QString out;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] != u'\\' || i + 1 == value.size()) {
+            out += value[i];
+            continue;
+        }
+        const QChar next = value[++i];
+        if (next == u's')
+            out += u' ';
+        else if (next != u'n' && next != u't' && next != u'r')
+            out += next;
+    }
+    return out;
+}
+
 LinkImport oneLink(const std::optional<QString>& address, const QFileInfo& file)
 {
     LinkImport import;
@@ -181,7 +205,7 @@ void append(LinkImport& into, LinkImport&& from)
 QList<ImportedLink> linksFromText(const QString& text)
 {
     QList<ImportedLink> links;
-    for (const QString& line : text.split(QRegularExpression(u"\r\n|\r|\n"_s))) {
+    for (const QString& line : splitLines(text)) {
         const QString address = line.trimmed();
         if (!address.isEmpty())
             links.append({address, {}});
@@ -238,7 +262,7 @@ bool looksLikeBookmarks(QByteArrayView bytes)
 std::optional<QString> parseInternetShortcut(QByteArrayView bytes)
 {
     bool inSection = false;
-    for (const QString& rawLine : decodeText(bytes).split(u'\n')) {
+    for (const QString& rawLine : splitLines(decodeText(bytes))) {
         const QString line = rawLine.trimmed();
         if (line.startsWith(u'[')) {
             inSection = line.compare(u"[InternetShortcut]"_s, Qt::CaseInsensitive) == 0;
@@ -259,7 +283,7 @@ std::optional<QString> parseDesktopLink(QByteArrayView bytes)
     bool inGroup = false;
     bool isLink = false;
     std::optional<QString> address;
-    for (const QString& rawLine : decodeText(bytes).split(u'\n')) {
+    for (const QString& rawLine : splitLines(decodeText(bytes))) {
         const QString line = rawLine.trimmed();
         if (line.startsWith(u'[')) {
             inGroup = line == u"[Desktop Entry]"_s;
@@ -269,14 +293,11 @@ std::optional<QString> parseDesktopLink(QByteArrayView bytes)
         if (!inGroup || line.startsWith(u'#') || equals <= 0)
             continue;
         const QString key = line.left(equals).trimmed();
-        QString value = line.mid(equals + 1).trimmed();
+        const QString value = line.mid(equals + 1).trimmed();
         if (key == u"Type"_s)
             isLink = value == u"Link"_s;
-        if (key == u"URL"_s && !address) {
-            // The escapes of a desktop entry's string values.
-            value.replace(u"\\s"_s, u" "_s).replace(u"\\\\"_s, u"\\"_s);
-            address = value;
-        }
+        if (key == u"URL"_s && !address)
+            address = unescapeDesktopValue(value);
     }
     if (!isLink || !address || address->isEmpty())
         return std::nullopt;
