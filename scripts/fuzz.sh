@@ -19,3 +19,4 @@ fuzz fuzz_childdatagram childdatagrams 2048
 fuzz fuzz_urllist urllist 4096
 fuzz fuzz_registrystore registry 4096
 fuzz fuzz_helpfile helpfile 8192
+fuzz fuzz_bookmarks bookmarks 16384
