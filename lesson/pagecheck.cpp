@@ -59,15 +59,18 @@ void PageCheck::cancel()
 {
     if (!m_running)
         return;
+    stopProbes();
+    emit finished(true);
+}
+
+void PageCheck::stopProbes()
+{
     m_running = false;
     for (Slot& slot : m_slots) {
-        if (slot.entry.isEmpty())
-            continue;
         slot.timer->stop();
         slot.entry.clear();
         slot.probe->stop();
     }
-    emit finished(true);
 }
 
 void PageCheck::startNext(Slot& slot)
@@ -90,7 +93,8 @@ void PageCheck::slotFinished(Slot& slot, const PageOutcome& outcome)
     emit checked(entry, outcome);
     emit progressed(m_done, total());
     if (m_done == total()) {
-        m_running = false;
+        // The last pages go with the check: nothing they run stays behind.
+        stopProbes();
         emit finished(false);
         return;
     }

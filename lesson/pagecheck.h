@@ -33,7 +33,7 @@ struct PageOutcome {
 };
 
 // Loads one page at a time, hidden, and says how it went. After stop() it reports nothing more of
-// the load it stopped.
+// the load it stopped; stop() on an idle probe lets go of what it holds.
 class PageProbe : public QObject
 {
     Q_OBJECT
@@ -82,6 +82,8 @@ private:
     };
     void startNext(Slot& slot);
     void slotFinished(Slot& slot, const PageOutcome& outcome);
+    // Ends every probe's load, or lets its page go.
+    void stopProbes();
 
     std::vector<Slot> m_slots;
     std::chrono::milliseconds m_timeLimit;

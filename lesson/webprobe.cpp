@@ -1,5 +1,7 @@
 #include "lesson/webprobe.h"
 
+#include "common/browseraddress.h"
+
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFullScreenRequest>
@@ -48,25 +50,36 @@ WebPageProbe::~WebPageProbe() = default; // the pages are children, gone before 
 
 void WebPageProbe::load(const QUrl& url)
 {
-    discardPage();
-    m_page = new HiddenPage(&m_profile, this);
-    connect(m_page, &QWebEnginePage::loadingChanged, this, &WebPageProbe::loadingChanged);
-    connect(m_page, &QWebEnginePage::renderProcessTerminated, this, [this] {
-        PageOutcome outcome;
-        outcome.kind = PageOutcome::Kind::Crashed;
-        finish(outcome);
-    });
+    // A move within the page shown would load nothing and report nothing: such a page starts fresh.
+    const auto document = [](const QUrl& address) { return address.adjusted(QUrl::RemoveFragment); };
+    if (m_page && document(m_page->url()) == document(url))
+        discardPage();
+    if (!m_page) {
+        m_page = new HiddenPage(&m_profile, this);
+        connect(m_page, &QWebEnginePage::loadingChanged, this, &WebPageProbe::loadingChanged);
+        connect(m_page, &QWebEnginePage::renderProcessTerminated, this, [this] {
+            PageOutcome outcome;
+            outcome.kind = PageOutcome::Kind::Crashed;
+            finish(outcome);
+            discardPage();
+        });
+    }
+    ++m_load;
+    m_busy = true;
+    m_target = url;
     m_page->load(url);
 }
 
 void WebPageProbe::stop()
 {
+    // A page stopped for its time is not trusted with the next address; an idle one is let go.
+    m_busy = false;
     discardPage();
 }
 
 void WebPageProbe::downloadRequested(QWebEngineDownloadRequest* download)
 {
-    if (!m_page || download->page() != m_page)
+    if (!m_busy || download->page() != m_page)
         return;
     PageOutcome outcome;
     outcome.kind = PageOutcome::Kind::Download;
@@ -75,6 +88,11 @@ void WebPageProbe::downloadRequested(QWebEngineDownloadRequest* download)
 
 void WebPageProbe::loadingChanged(const QWebEngineLoadingInfo& info)
 {
+    // Only the end of the load of this address counts, also where a redirect ended it on another
+    // address: the page shown before may still report the end of something it began itself.
+    if (!m_busy || info.status() == QWebEngineLoadingInfo::LoadStartedStatus ||
+        !(isSameAddress(info.url(), m_target) || isSameAddress(info.url(), m_page->url())))
+        return;
     PageOutcome outcome;
     switch (info.status()) {
     case QWebEngineLoadingInfo::LoadStartedStatus:
@@ -83,10 +101,10 @@ void WebPageProbe::loadingChanged(const QWebEngineLoadingInfo& info)
         outcome.title = m_page->title();
         break;
     case QWebEngineLoadingInfo::LoadStoppedStatus:
-        // Only this probe stops its pages, by discarding them; a stop of its own is a download
-        // (named soon after) or a load the page itself broke off.
-        QTimer::singleShot(kDownloadGrace, m_page, [this, page = m_page.data(), error = info.errorString()] {
-            if (m_page != page)
+        // Only this probe stops its pages, by discarding them; a load stopped otherwise is a
+        // download (named soon after), or a load the page broke off for another that may still end.
+        QTimer::singleShot(kDownloadGrace, this, [this, load = m_load, error = info.errorString()] {
+            if (load != m_load)
                 return;
             PageOutcome stopped;
             stopped.kind = PageOutcome::Kind::NetworkError;
@@ -109,9 +127,10 @@ void WebPageProbe::loadingChanged(const QWebEngineLoadingInfo& info)
 
 void WebPageProbe::finish(const PageOutcome& outcome)
 {
-    if (!m_page)
+    if (!m_busy)
         return;
-    discardPage();
+    m_busy = false;
+    ++m_load;
     emit finished(outcome);
 }
 
@@ -119,6 +138,7 @@ void WebPageProbe::discardPage()
 {
     if (!m_page)
         return;
+    ++m_load;
     m_page->disconnect(this);
     // Later, since this may run inside one of the page's own signals.
     m_page->deleteLater();

@@ -3,6 +3,7 @@
 #include "lesson/pagecheck.h"
 
 #include <QPointer>
+#include <QUrl>
 
 #include <memory>
 #include <vector>
@@ -16,8 +17,10 @@ namespace qh::lesson {
 
 class HiddenPage;
 
-// Loads each page in a fresh hidden Qt WebEngine page of the check's own profile, so that nothing
-// a page leaves running (scripts, timers, a handler that holds it) reaches the next one.
+// Loads pages one after the other in a hidden Qt WebEngine page of the check's own profile. The
+// page is used again for the next address, which is several times faster than a new page each
+// time; a page that ran out of time or crashed is dropped, and stop() lets the page go at the end
+// of a check, so that nothing a page left running outlives it.
 class WebPageProbe : public PageProbe
 {
     Q_OBJECT
@@ -38,6 +41,9 @@ private:
 
     QWebEngineProfile& m_profile;
     QPointer<HiddenPage> m_page;
+    quint64 m_load = 0;  // counts loads and their ends, so that a late timer of an ended one is dropped
+    bool m_busy = false; // between load() and the end it reports
+    QUrl m_target;
 };
 
 // The check's browser: an off-the-record profile, without pictures, sound, pop-ups, dialogs,

@@ -8,15 +8,6 @@ using namespace Qt::StringLiterals;
 
 namespace qh::master {
 
-namespace {
-// The browser may write an address with or without a closing slash ("http://example.com/").
-bool sameAddress(const QUrl& left, const QUrl& right)
-{
-    const QUrl::FormattingOptions form = QUrl::StripTrailingSlash | QUrl::NormalizePathSegments;
-    return left.adjusted(form) == right.adjusted(form);
-}
-} // namespace
-
 WebBrowser::WebBrowser() : m_view(std::make_unique<BrowserWindow>())
 {
     m_view->setObjectName(u"Browser"_s);
@@ -46,7 +37,7 @@ void WebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
     // Only the end of the load of this address counts: a load this navigation replaced (a link the
     // user followed, a page before) may report its end later. A redirect ends on the address the
     // view moved to.
-    if (sameAddress(info.url(), m_target) || sameAddress(info.url(), m_view->url()))
+    if (isSameAddress(info.url(), m_target) || isSameAddress(info.url(), m_view->url()))
         m_busy = false;
 }
 

@@ -92,6 +92,31 @@ private slots:
         QCOMPARE(server.requestCount(u"/refused.html"_s), 0);
     }
 
+    // One hidden page checks address after address: a page that moves on by itself once loaded
+    // does not answer for the next address, and a move within the page shown still ends.
+    void onePageChecksAddressAfterAddress()
+    {
+        PageServer server;
+        server.serve(u"/a.html"_s,
+                     answer(htmlPage(u"A"_s, u"<script>setTimeout(() => location = '/b.html', 0)</script>"_s)));
+        server.serve(u"/b.html"_s, answer(htmlPage(u"B"_s)));
+        server.serve(u"/c.html"_s, answer(htmlPage(u"C"_s)));
+        HiddenBrowser browser;
+        PageProbe* probe = browser.probes().front();
+        QSignalSpy finished(probe, &PageProbe::finished);
+        const QStringList paths{u"/a.html"_s, u"/c.html"_s, u"/c.html#part"_s, u"/a.html"_s};
+        const QStringList titles{u"A"_s, u"C"_s, u"C"_s, u"A"_s};
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            probe->load(server.url(paths[i]));
+            QTRY_COMPARE_WITH_TIMEOUT(finished.count(), int(i + 1), kCheckTimeoutMs);
+            const PageOutcome outcome = finished.at(i).front().value<PageOutcome>();
+            QCOMPARE(outcome.kind, PageOutcome::Kind::Loaded);
+            QCOMPARE(outcome.title, titles[i]);
+        }
+        QTest::qWait(300);
+        QCOMPARE(finished.count(), int(paths.size()));
+    }
+
     // Cancelling stops every page at once; nothing is reported after it, and a new check starts
     // from the beginning.
     void cancelStopsEveryPage()
