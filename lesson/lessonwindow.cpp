@@ -51,7 +51,12 @@ LessonWindow::LessonWindow(const QString& fileName, QWidget* parent) : QMainWind
         &model, &LessonModel::importProblems, this,
         [](const QStringList& problems) { showMessage(problems.join(u'\n')); }, Qt::QueuedConnection);
     resize(900, 600);
-    open(fileName);
+    // What the first opening has to say comes once the window is on screen, in front of it.
+    const LessonDocument::Result opened = m_document.open(fileName);
+    showState();
+    if (!opened.message.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [message = opened.message] { showMessage(message); }, Qt::QueuedConnection);
 }
 
 LessonWindow::~LessonWindow() = default;
