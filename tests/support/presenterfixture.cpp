@@ -47,7 +47,7 @@ QByteArray settingsFileBytes(const QList<SlotLine>& slotLines, int childPort, in
     return cp932::writeLines(lines);
 }
 
-PresenterFixture::PresenterFixture()
+PresenterFixture::PresenterFixture(Windows windows) : m_wiring(windows)
 {
     childPort = children.bindFreePort();
     masterPort = freeUdpPort();
@@ -81,7 +81,8 @@ master::Presenter& PresenterFixture::make(master::PresenterOptions options)
     }
     m_windows.reset();
     presenter = std::make_unique<master::Presenter>(std::move(options));
-    m_windows = std::make_unique<master::PresenterWindows>(*presenter);
+    if (m_wiring == Windows::Wired)
+        m_windows = std::make_unique<master::PresenterWindows>(*presenter);
     return *presenter;
 }
 

@@ -41,11 +41,13 @@ QByteArray settingsFileBytes(const QList<SlotLine>& slotLines, int childPort, in
                              const QString& screenMode = u"WindowScreen"_s);
 
 // A presenter with its windows, started in a temporary working folder, its children listening on
-// loopback, its messages captured and its browser scripted (unless a test gives its own).
+// loopback, its messages captured and its browser scripted (unless a test gives its own). Without
+// windows, for what the presenter does on its own: then nothing lists the calls.
 class PresenterFixture
 {
 public:
-    PresenterFixture();
+    enum class Windows { Wired, None };
+    explicit PresenterFixture(Windows windows = Windows::Wired);
     ~PresenterFixture();
     PresenterFixture(const PresenterFixture&) = delete;
     PresenterFixture& operator=(const PresenterFixture&) = delete;
@@ -53,7 +55,7 @@ public:
     void writeUrlList(const QStringList& entries);
     void writeSettings(const QList<SlotLine>& slotLines, const QString& screenMode = u"WindowScreen"_s);
 
-    // The presenter and its windows; the options' lock file lies in the working folder.
+    // The presenter and its windows (if any); the options' lock file lies in the working folder.
     master::Presenter& make(master::PresenterOptions options = {});
     // Writes both files, makes the presenter and runs its start-up: true when the presentation opened.
     bool start(const QStringList& urlList, const QList<SlotLine>& slotLines,
@@ -79,6 +81,7 @@ public:
     std::unique_ptr<master::Presenter> presenter;
 
 private:
+    Windows m_wiring;
     std::unique_ptr<master::PresenterWindows> m_windows;
 };
 
