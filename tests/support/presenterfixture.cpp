@@ -1,10 +1,11 @@
 #include "tests/support/presenterfixture.h"
 
 #include "common/cp932text.h"
+#include "common/datagrams.h"
 #include "common/settingsfile.h"
-#include "master/callwindow.h"
 
-#include <QListWidget>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -26,14 +27,17 @@ QByteArray to(const char* address, const char* payload)
     return to(address, QByteArray(payload));
 }
 
-QStringList callEntries(const master::CallReception& calls)
+QList<SlotLine> fourSlots()
 {
-    QStringList entries;
-    if (const master::CallWindow* window = calls.window()) {
-        for (int row = 0; row < window->callList()->count(); ++row)
-            entries.append(window->callList()->item(row)->text());
-    }
-    return entries;
+    return {{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s},
+            {2, u"0"_s, u"127.0.0.3"_s, u"WindowScreen"_s},
+            {3, u"1"_s, u"127.0.0.4"_s, u"FullScreen"_s},
+            {4, u"1"_s, u"127.0.0.5"_s, u"WindowScreen"_s}};
+}
+
+QByteArray showing(int number, const QString& address)
+{
+    return showingDatagram(number, datagramBytes(address));
 }
 
 QByteArray settingsFileBytes(const QList<SlotLine>& slotLines, int childPort, int masterPort, const QString& screenMode)
@@ -47,7 +51,7 @@ QByteArray settingsFileBytes(const QList<SlotLine>& slotLines, int childPort, in
     return cp932::writeLines(lines);
 }
 
-PresenterFixture::PresenterFixture(Windows windows) : m_wiring(windows)
+PresenterFixture::PresenterFixture()
 {
     childPort = children.bindFreePort();
     masterPort = freeUdpPort();
@@ -55,7 +59,7 @@ PresenterFixture::PresenterFixture(Windows windows) : m_wiring(windows)
 
 PresenterFixture::~PresenterFixture()
 {
-    m_windows.reset();
+    // Before the records its signals write to.
     presenter.reset();
 }
 
@@ -79,10 +83,13 @@ master::Presenter& PresenterFixture::make(master::PresenterOptions options)
             return made;
         };
     }
-    m_windows.reset();
     presenter = std::make_unique<master::Presenter>(std::move(options));
-    if (m_wiring == Windows::Wired)
-        m_windows = std::make_unique<master::PresenterWindows>(*presenter);
+    master::Presenter* made = presenter.get();
+    QObject::connect(made, &master::Presenter::barNeeded, made, [this] { barWanted = true; });
+    QObject::connect(made, &master::Presenter::ended, made, [this] { barWanted = false; });
+    QObject::connect(made, &master::Presenter::pageShown, made,
+                     [this](std::int16_t pageNumber) { pagesShown.append(pageNumber); });
+    QObject::connect(made, &master::Presenter::panelToggled, made, [this] { ++panelToggles; });
     return *presenter;
 }
 
@@ -124,6 +131,30 @@ void PresenterFixture::runFor(const std::function<void()>& actions, int millisec
 {
     runLoop(
         actions, [] { return false; }, milliseconds);
+}
+
+bool PresenterFixture::handleIncoming(const QList<Incoming>& datagrams)
+{
+    qsizetype read = 0;
+    const QMetaObject::Connection counting =
+        QObject::connect(presenter.get(), &master::Presenter::datagramReceived, presenter.get(), [&read] { ++read; });
+    bool sent = true;
+    const auto sendAll = [&] {
+        for (const Incoming& datagram : datagrams)
+            sent = sendDatagramFrom(datagram.from, "127.0.0.1", masterPort, datagram.payload) && sent;
+    };
+    bool allRead = false;
+    if (presenter->hasEnded()) {
+        sendAll();
+        QDeadlineTimer deadline(20000);
+        while (read < datagrams.size() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        allRead = read >= datagrams.size();
+    } else {
+        allRead = runLoop(sendAll, [&] { return read >= datagrams.size(); });
+    }
+    QObject::disconnect(counting);
+    return sent && allRead;
 }
 
 } // namespace qh::test

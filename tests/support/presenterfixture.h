@@ -1,7 +1,6 @@
 #pragma once
 
 #include "master/presenter.h"
-#include "master/presenterwindows.h"
 #include "tests/support/loopback.h"
 #include "tests/support/messagecapture.h"
 #include "tests/support/scriptedbrowser.h"
@@ -26,9 +25,6 @@ QByteArray to(const char* address, const QByteArray& payload);
 QByteArray to(const char* address, const QString& text);
 QByteArray to(const char* address, const char* payload);
 
-// The entries of the call window, oldest first; none while there is no window.
-QStringList callEntries(const master::CallReception& calls);
-
 // One configuration line of a child slot: the in-use flag, the computer name, the screen mode.
 struct SlotLine {
     int number; // 1..30
@@ -37,31 +33,34 @@ struct SlotLine {
     QString mode;
 };
 
+// Four slots for the tests of the children's reports: 01 (127.0.0.2, WindowScreen) and 03
+// (127.0.0.4, FullScreen) in use, 02 (127.0.0.3) switched off, 04 (127.0.0.5) in use.
+QList<SlotLine> fourSlots();
+// A child's report of the page it shows, the address as code page 932 bytes.
+QByteArray showing(int number, const QString& address);
+
 QByteArray settingsFileBytes(const QList<SlotLine>& slotLines, int childPort, int masterPort,
                              const QString& screenMode = u"WindowScreen"_s);
 
-// A presenter with its windows, started in a temporary working folder, its children listening on
-// loopback, its messages captured and its browser scripted (unless a test gives its own). Without
-// windows, for what the presenter does on its own: then nothing lists the calls.
+// A presenter without windows, started in a temporary working folder, its children listening on
+// loopback, its messages captured and its browser scripted (unless a test gives its own). What it
+// announces to its windows is recorded instead.
 class PresenterFixture
 {
 public:
-    enum class Windows { Wired, None };
-    explicit PresenterFixture(Windows windows = Windows::Wired);
-    ~PresenterFixture();
+    PresenterFixture();
+    virtual ~PresenterFixture();
     PresenterFixture(const PresenterFixture&) = delete;
     PresenterFixture& operator=(const PresenterFixture&) = delete;
 
     void writeUrlList(const QStringList& entries);
     void writeSettings(const QList<SlotLine>& slotLines, const QString& screenMode = u"WindowScreen"_s);
 
-    // The presenter and its windows (if any); the options' lock file lies in the working folder.
-    master::Presenter& make(master::PresenterOptions options = {});
+    // The presenter; the options' lock file lies in the working folder.
+    virtual master::Presenter& make(master::PresenterOptions options = {});
     // Writes both files, makes the presenter and runs its start-up: true when the presentation opened.
     bool start(const QStringList& urlList, const QList<SlotLine>& slotLines,
                const QString& screenMode = u"WindowScreen"_s);
-    master::PresenterWindows& windows() { return *m_windows; }
-    master::PresenterBar& bar() { return m_windows->bar(); }
 
     // Runs the follow loop with the given actions queued, until done() holds (it is checked every
     // few milliseconds) or the presenter ends. False when the watchdog had to stop the loop.
@@ -70,6 +69,17 @@ public:
     bool runUntilReceived(const std::function<void()>& actions, qsizetype count);
     // Runs the loop for the given time, for what must not happen.
     void runFor(const std::function<void()>& actions, int milliseconds);
+
+    // One datagram to the master port from a plain socket on the given loopback address, as a
+    // child's computer (or anyone else) sends it.
+    struct Incoming {
+        const char* from;
+        QByteArray payload;
+    };
+    // Sends them in order and runs the presenter until it has read them all, so that every answer
+    // to them has gone out. An ended presenter has no loop: the events alone read its socket then.
+    // False when they were not all read in time.
+    bool handleIncoming(const QList<Incoming>& datagrams);
 
     WorkingFolder folder;
     ChildrenListener children;
@@ -80,9 +90,11 @@ public:
     ScriptedBrowser* scripted = nullptr; // valid until End releases the browser
     std::unique_ptr<master::Presenter> presenter;
 
-private:
-    Windows m_wiring;
-    std::unique_ptr<master::PresenterWindows> m_windows;
+    // What the windows would have been told: the bar asked for (and not yet hidden by the end), the
+    // page numbers shown in order, how often the panel was toggled.
+    bool barWanted = false;
+    QList<std::int16_t> pagesShown;
+    int panelToggles = 0;
 };
 
 } // namespace qh::test

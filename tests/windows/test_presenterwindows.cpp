@@ -1,11 +1,15 @@
 // The control panel and the call window attached to a running presenter: real datagrams to the
 // master port, real sends to the children, the scripted browser for the pages.
+#include "common/datagrams.h"
 #include "master/clicklabel.h"
 #include "master/panelwindow.h"
-#include "tests/support/presenterfixture.h"
+#include "tests/support/logcapture.h"
+#include "tests/support/presenterwindowsfixture.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -16,7 +20,7 @@ using namespace qh::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-void sendCall(const PresenterFixture& fixture, const QByteArray& datagram)
+void sendCall(const PresenterWindowsFixture& fixture, const QByteArray& datagram)
 {
     QVERIFY(sendDatagram("127.0.0.1", fixture.masterPort, datagram));
 }
@@ -33,11 +37,50 @@ class TestPresenterWindows : public QObject
 private slots:
     void initTestCase() { quietOffscreenWarnings(); }
 
+    // The bar comes up above all windows, shows each page's number, drives the presentation with
+    // its buttons and goes at End; the panel's marks follow the screen mode as the browser does.
+    void barDrivesThePresentation_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("fullScreen");
+        QTest::newRow("FullScreen") << u"FullScreen"_s << true;
+        QTest::newRow("lower case") << u"fullscreen"_s << false;
+    }
+
+    void barDrivesThePresentation()
+    {
+        QFETCH(QString, mode);
+        QFETCH(bool, fullScreen);
+        PresenterWindowsFixture fixture;
+        QVERIFY(fixture.start({kPageA, kPageB}, {{1, u"1"_s, u"127.0.0.2"_s, mode}}, mode));
+        PresenterBar& bar = fixture.bar();
+        QVERIFY(bar.isVisible());
+        QVERIFY(bar.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(bar.pageNumberLabel()->text(), u"0"_s);
+        const PanelWindow* panel = fixture.windows().panel().window();
+        QCOMPARE(panel->fullScreenAction()->isChecked(), fullScreen);
+        QCOMPARE(panel->windowAction()->isChecked(), !fullScreen);
+
+        fixture.children.clear();
+        QVERIFY(fixture.runUntilReceived([&] { QTest::mouseClick(bar.nextButton(), Qt::LeftButton); }, 2));
+        QCOMPARE(bar.pageNumberLabel()->text(), u"1"_s);
+        QVERIFY(fixture.runUntilReceived([&] { QTest::mouseClick(bar.previousButton(), Qt::LeftButton); }, 4));
+        QCOMPARE(bar.pageNumberLabel()->text(), u"0"_s);
+        QVERIFY(fixture.runUntilReceived([&] { QTest::mouseClick(bar.homeButton(), Qt::LeftButton); }, 5));
+        const QByteArray a = kPageA.toLatin1();
+        const QByteArray b = kPageB.toLatin1();
+        QCOMPARE(fixture.children.receivedBy("127.0.0.2"), (QByteArrayList{b, b, a, a, a}));
+
+        QVERIFY(fixture.runLoop([&] { QTest::mouseClick(bar.endButton(), Qt::LeftButton); }, [] { return false; }));
+        QVERIFY(fixture.presenter->hasEnded());
+        QVERIFY(!bar.isVisible());
+    }
+
     // A flood of datagrams is read a share at a time, so the presenter's other events keep getting
     // their turns while it is read, and every call is still listed in the order it came.
     void floodOfCallsIsReadInTurnsAndInOrder()
     {
-        PresenterFixture fixture;
+        PresenterWindowsFixture fixture;
         QVERIFY(fixture.start({kPageA}, {}));
         PresenterWindows& windows = fixture.windows();
         constexpr int kCalls = 130;
@@ -79,7 +122,7 @@ private slots:
     {
         QFETCH(int, burst);
         QFETCH(QString, moment);
-        PresenterFixture fixture;
+        PresenterWindowsFixture fixture;
         QVERIFY(fixture.start({kPageA, kPageB}, {{2, u"0"_s, u"nohost.invalid"_s, u"WindowScreen"_s}}));
         Presenter& presenter = *fixture.presenter;
         PresenterWindows& windows = fixture.windows();
@@ -131,7 +174,7 @@ private slots:
 
     void callsWaitWhileAMessageBoxIsOpen()
     {
-        PresenterFixture fixture;
+        PresenterWindowsFixture fixture;
         QVERIFY(fixture.start({kPageA}, {{2, u"0"_s, u"nohost.invalid"_s, u"WindowScreen"_s}}));
         Presenter& presenter = *fixture.presenter;
         PresenterWindows& windows = fixture.windows();
@@ -156,7 +199,7 @@ private slots:
     // Calls that come while a page loads wait until it is shown and sent, then come in order.
     void callsWaitWhileAPageLoads()
     {
-        PresenterFixture fixture;
+        PresenterWindowsFixture fixture;
         QVERIFY(fixture.start({kPageA, kPageB}, {{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s}}));
         Presenter& presenter = *fixture.presenter;
         PresenterWindows& windows = fixture.windows();
@@ -190,7 +233,7 @@ private slots:
     // the browser shows.
     void panelSwitchesAChildOfTheRunningPresentation()
     {
-        PresenterFixture fixture;
+        PresenterWindowsFixture fixture;
         QVERIFY(fixture.start({kPageA, kPageB}, {{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s},
                                                  {5, u"1"_s, u"127.0.0.6"_s, u"FullScreen"_s}}));
         ControlPanel& panel = fixture.windows().panel();
@@ -219,13 +262,66 @@ private slots:
 
     void switchingOnWithoutABrowserAddressSendsTheLastPageShown()
     {
-        PresenterFixture fixture;
+        PresenterWindowsFixture fixture;
         QVERIFY(fixture.start({kPageA}, {{5, u"0"_s, u"127.0.0.6"_s, u"WindowScreen"_s}}));
         fixture.presenter->togglePanel();
         fixture.scripted->followLink(QString()); // the browser can no longer tell its address
         QTest::mouseClick(fixture.windows().panel().window()->slotLabel(4), Qt::LeftButton);
         QCOMPARE(fixture.children.received(),
                  (QByteArrayList{to("127.0.0.6", "Command:VisibleTrue"), to("127.0.0.6", kPageA)}));
+    }
+
+    // Each listed call is confirmed to its slot's computer when that child has reported since the
+    // start, also while it is switched off: its call was listed all the same.
+    void callsAreConfirmedToChildrenThatReported()
+    {
+        PresenterWindowsFixture fixture;
+        LogCapture log;
+        QVERIFY(fixture.start({kPageA}, fourSlots()));
+        QVERIFY(fixture.handleIncoming({{"127.0.0.2", helloDatagram(1)}, {"127.0.0.3", showing(2, kPageC)}}));
+        fixture.children.clear();
+        QVERIFY(fixture.handleIncoming({{"127.0.0.2", "01Call"},
+                                        {"127.0.0.4", "03Call"},
+                                        {"127.0.0.3", "02Call"},
+                                        {"127.0.0.9", "00Call"},
+                                        {"127.0.0.2", " 1Call"}}));
+        QCOMPARE(callEntries(fixture.windows().calls()),
+                 (QStringList{u"01:コンピュータ番号:01"_s, u"02:コンピュータ番号:03"_s, u"03:コンピュータ番号:02"_s,
+                              u"04:コンピュータ番号:00"_s, u"05:コンピュータ番号: 1"_s}));
+        QCOMPARE(fixture.children.received(),
+                 (QByteArrayList{to("127.0.0.2", "Command:CallReceived"), to("127.0.0.3", "Command:CallReceived")}));
+        QCOMPARE(log.linesWith({u"qh.calls: call from"_s, u"listed"_s}).size(), 5);
+        QCOMPARE(log.linesWith({u"qh.calls: call of 01 127.0.0.2 confirmed at 127.0.0.2"_s}).size(), 1);
+    }
+
+    // While the panel is shown, each label tells how its child follows, and keeps telling it as
+    // reports come in, without a click.
+    void panelTellsHowEachChildFollows()
+    {
+        PresenterWindowsFixture fixture;
+        QVERIFY(fixture.start({kPageA, kPageB}, fourSlots()));
+        fixture.presenter->togglePanel();
+        PanelWindow* panel = fixture.windows().panel().window();
+        QVERIFY(panel->isVisible());
+        QCOMPARE(panel->slotLabel(0)->toolTip(), u"01 127.0.0.2: 不明"_s);
+        QVERIFY(fixture.handleIncoming({{"127.0.0.2", showing(1, kPageA)}, {"127.0.0.4", showing(3, kPageC)}}));
+        QVERIFY(fixture.runLoop(nullptr, [&] { return panel->slotLabel(0)->toolTip() != u"01 127.0.0.2: 不明"_s; }));
+
+        const QStringList firstLines{u"01 127.0.0.2: 追従中"_s, u"02 127.0.0.3: 停止中"_s,
+                                     u"03 127.0.0.4: 別のページ"_s, u"04 127.0.0.5: 不明"_s};
+        const QStringList secondLines{kPageA, QString(), kPageC, QString()};
+        QList<QColor> backgrounds;
+        for (int index = 0; index < 4; ++index) {
+            ClickLabel* label = panel->slotLabel(index);
+            const QStringList lines = label->toolTip().split(u'\n');
+            QCOMPARE(lines.first(), firstLines[index]);
+            QCOMPARE(lines.value(1).section(u'（', 0, 0), secondLines[index]);
+            QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Description), label->toolTip());
+            const QColor background = label->palette().color(QPalette::Window);
+            QVERIFY(!backgrounds.contains(background));
+            backgrounds.append(background);
+        }
+        QVERIFY(!backgrounds.contains(QLabel().palette().color(QPalette::Window)));
     }
 };
 

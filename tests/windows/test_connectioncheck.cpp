@@ -1,7 +1,7 @@
 // The settings tool's connection check (接続確認): its warnings as a function of the window's
 // values and the name service's answers, and one run of its window against real names.
-#include "tests/support/loopback.h"
 #include "tests/slownames/slownames.h"
+#include "tests/support/loopback.h"
 #include "tests/support/toolfixture.h"
 #include "tool/connectioncheck.h"
 #include "tool/connectioncheckwindow.h"
