@@ -28,8 +28,8 @@ QString whyNoAddress(ComputerAddress::Outcome outcome)
 // The slot (0-based) a call's two characters name, when they are two digits 01 to 30.
 std::optional<int> slotOfCall(const QString& computerNumber)
 {
-    if (computerNumber.size() != 2 || !computerNumber.at(0).isDigit() || !computerNumber.at(1).isDigit() ||
-        computerNumber.at(0).unicode() > u'9' || computerNumber.at(1).unicode() > u'9')
+    const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    if (computerNumber.size() != 2 || !isDigit(computerNumber.at(0)) || !isDigit(computerNumber.at(1)))
         return std::nullopt;
     const int number = computerNumber.toInt();
     if (number < 1 || number > kSlotCount)
@@ -90,7 +90,10 @@ void ChildFollowUp::handleReport(const ChildReport& report, const QHostAddress& 
 void ChildFollowUp::confirmCall(const QString& computerNumber)
 {
     const std::optional<int> index = slotOfCall(computerNumber);
-    if (!m_answering || !index) {
+    if (!m_answering) {
+        qCInfo(callsLog).noquote() << "call from" << computerNumber
+                                   << "listed; not confirmed: the presentation is not running";
+    } else if (!index) {
         qCInfo(callsLog).noquote() << "call from" << computerNumber << "listed; no slot to confirm it to";
     } else if (!m_reports.hasSpoken(*index)) {
         qCInfo(callsLog).noquote() << "call from" << slotTitle(*index)
