@@ -17,7 +17,7 @@ EntryTable::EntryTable(LessonModel& model, QWidget* parent) : QTableView(parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setDragDropMode(QAbstractItemView::DragDrop);
-    setDefaultDropAction(Qt::MoveAction);
+    setDefaultDropAction(Qt::CopyAction);
     setDragDropOverwriteMode(false);
     setDropIndicatorShown(true);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -56,19 +56,30 @@ void EntryTable::chooseRows(const QList<int>& rows)
     }
 }
 
+int EntryTable::dropRow(const QDropEvent* event) const
+{
+    const QModelIndex target = indexAt(event->position().toPoint());
+    if (!target.isValid())
+        return m_model.rowCount();
+    return target.row() + (dropIndicatorPosition() == QAbstractItemView::BelowItem ? 1 : 0);
+}
+
+void EntryTable::dragMoveEvent(QDragMoveEvent* event)
+{
+    QTableView::dragMoveEvent(event);
+    if (event->isAccepted())
+        event->setDropAction(Qt::CopyAction);
+}
+
 void EntryTable::dropEvent(QDropEvent* event)
 {
-    if (event->source() != this) {
-        QTableView::dropEvent(event);
-        return;
-    }
-    // Rows dragged within the table move; the drag is then told they were copied, so that the
-    // view does not remove the rows it dragged a second time.
-    const QModelIndex target = indexAt(event->position().toPoint());
-    int destination = m_model.rowCount();
-    if (target.isValid())
-        destination = target.row() + (dropIndicatorPosition() == QAbstractItemView::BelowItem ? 1 : 0);
-    chooseRows(m_model.moveEntries(chosenRows(), destination));
+    // Rows dragged within the table move here; what comes from elsewhere is added. The other side
+    // is told either way that its data was copied: a moved file would be removed by the file
+    // manager, and rows the view believes moved away would be removed by the view.
+    if (event->source() == this)
+        chooseRows(m_model.moveEntries(chosenRows(), dropRow(event)));
+    else
+        m_model.dropMimeData(event->mimeData(), Qt::CopyAction, dropRow(event), -1, {});
     event->setDropAction(Qt::CopyAction);
     event->accept();
     stopAutoScroll();

@@ -335,6 +335,12 @@ Qt::DropActions LessonModel::supportedDropActions() const
     return Qt::CopyAction | Qt::MoveAction;
 }
 
+Qt::DropActions LessonModel::supportedDragActions() const
+{
+    // Rows dragged out are copied: a program that took them as moved must not remove them here.
+    return Qt::CopyAction;
+}
+
 QStringList LessonModel::mimeTypes() const
 {
     return {kRowsMimeType, u"text/uri-list"_s, u"text/plain"_s};

@@ -59,6 +59,7 @@ public:
 
     // Dragging rows out gives their addresses as text; dropping links or text in adds rows.
     Qt::DropActions supportedDropActions() const override;
+    Qt::DropActions supportedDragActions() const override;
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
     bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,

@@ -199,15 +199,19 @@ void LessonWindow::closeEvent(QCloseEvent* event)
 
 void LessonWindow::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasUrls() || event->mimeData()->hasText())
-        event->acceptProposedAction();
+    // Always a copy: a file manager removes a file whose drop was taken as a move.
+    if ((event->mimeData()->hasUrls() || event->mimeData()->hasText()) && (event->possibleActions() & Qt::CopyAction)) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    }
 }
 
 void LessonWindow::dropEvent(QDropEvent* event)
 {
-    // Dropped anywhere but on the table: added like typed addresses.
-    if (m_document.model().dropMimeData(event->mimeData(), Qt::CopyAction, insertionRow(), 0, {}))
-        event->acceptProposedAction();
+    // Dropped anywhere but on the table: added after the current row.
+    m_document.model().dropMimeData(event->mimeData(), Qt::CopyAction, insertionRow(), 0, {});
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
 }
 
 int LessonWindow::insertionRow() const

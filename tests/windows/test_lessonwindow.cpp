@@ -9,7 +9,11 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QWindow>
+#include <qpa/qplatformdrag.h>
+#include <qpa/qwindowsysteminterface.h>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -98,6 +102,33 @@ private slots:
         QCOMPARE(read.list.entries, expected);
         // Closing after the save asks nothing.
         QVERIFY(editor.window->close());
+        QCOMPARE(editor.messages.texts(), QStringList());
+    }
+
+    // A file dropped on a row adds its link before that row, and the drop is reported as a copy even
+    // where a move was offered: a file manager removes a file whose drop was taken as a move.
+    void droppedFilesAreCopiedNeverMoved()
+    {
+        EditorSession editor;
+        editor.window->show();
+        QMimeData dropped;
+        dropped.setUrls({QUrl::fromLocalFile(dataPath(u"lesson/shortcut.url"_s))});
+        QVERIFY(QTest::qWaitForWindowExposed(editor.window));
+        // Delivered as the window system delivers a drag: entering, moving, dropping.
+        const QRect secondRow = editor.table()->visualRect(editor.model()->index(1, LessonModel::AddressColumn));
+        const QPoint at = editor.table()->viewport()->mapTo(editor.window, secondRow.center());
+        QWindow* window = editor.window->windowHandle();
+        const Qt::DropActions offered = Qt::MoveAction | Qt::CopyAction;
+        const QPlatformDragQtResponse dragged =
+            QWindowSystemInterface::handleDrag(window, &dropped, at, offered, Qt::LeftButton, Qt::NoModifier);
+        QVERIFY(dragged.isAccepted());
+        QCOMPARE(dragged.acceptedAction(), Qt::CopyAction);
+        const QPlatformDropQtResponse drop =
+            QWindowSystemInterface::handleDrop(window, &dropped, at, offered, Qt::LeftButton, Qt::NoModifier);
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(drop.acceptedAction(), Qt::CopyAction);
+        QCOMPARE(editor.shownAddresses(),
+                 (QStringList{u"file:///srv/ページ.html"_s, u"http://example.com/ページ"_s, QString()}));
         QCOMPARE(editor.messages.texts(), QStringList());
     }
 
