@@ -1,7 +1,8 @@
 #pragma once
 
+#include "common/borderedbar.h"
+
 #include <QTimer>
-#include <QWidget>
 
 class QLabel;
 class QPushButton;
@@ -11,7 +12,7 @@ namespace qh::child {
 // The child's small window that stays above all others, also while the page window is hidden:
 // its caption "Quillharbour_Child NN" and the button 呼び出し that calls the teacher. It has no
 // close box and is dragged by its surface or its caption, like the presenter's bar.
-class ChildBar : public QWidget
+class ChildBar : public BorderedBar
 {
     Q_OBJECT
 public:
@@ -24,12 +25,6 @@ public:
     void showCallResult(bool sent);
     // Shows the bar in the screen's lower right corner, above the other windows.
     void showInCorner();
-    // Puts the bar back above the page window that was just shown.
-    void keepAbove();
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     QLabel* m_caption = nullptr;
