@@ -1,5 +1,7 @@
 #include "master/childchannel.h"
 
+#include "common/settingsfile.h"
+
 #include <QVariant>
 
 #ifdef Q_OS_UNIX
@@ -30,7 +32,7 @@ ChildChannel::ChildChannel(QObject* parent) : QObject(parent), m_socket(this), m
 
 bool ChildChannel::bind(std::int16_t port)
 {
-    if (port <= 0)
+    if (!isUsablePort(port))
         return false;
     if (!m_socket.bind(QHostAddress::AnyIPv4, quint16(port)))
         return false;
@@ -44,7 +46,7 @@ ChildChannel::SendResult ChildChannel::send(const QHostAddress& destination, std
     if (destination.isNull() || destination.protocol() != QAbstractSocket::IPv4Protocol ||
         destination == QHostAddress(QHostAddress::AnyIPv4))
         return SendResult::NameNotFound;
-    if (childPort <= 0)
+    if (!isUsablePort(childPort))
         return SendResult::Failed;
     return writeTo(destination, quint16(childPort), datagram) ? SendResult::Sent : SendResult::Failed;
 }

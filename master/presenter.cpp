@@ -83,8 +83,8 @@ void Presenter::bindSocket()
     const std::int16_t port = m_state.settings.masterPort;
     if (!m_channel.bind(port))
         showMessage(masterPortUnusableText(port), kOwnMessageTitle);
-    // Every send to a child port outside 1..32767 fails without a word; say so once instead.
-    if (m_state.settings.childPort <= 0)
+    // Every send to an unusable child port fails without a word; say so once instead.
+    if (!isUsablePort(m_state.settings.childPort))
         showMessage(childPortUnusableText(m_state.settings.childPort), kOwnMessageTitle);
 }
 
