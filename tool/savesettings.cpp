@@ -1,6 +1,7 @@
 #include "tool/savesettings.h"
 
 #include "common/cp932text.h"
+#include "tool/toolmessages.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,12 +20,6 @@ namespace {
 SaveResult failed(SaveOutcome outcome, const QString& message)
 {
     return {outcome, message};
-}
-
-QString tempNotWrittenMessage(const QString& tempName, const QString& settingsName)
-{
-    return u"%1 に書き込めないため、設定を保存できませんでした。\n%2 は変更されていません。"_s.arg(tempName,
-                                                                                                   settingsName);
 }
 
 bool isReadOnly(const QFileInfo& info)
@@ -72,10 +67,8 @@ bool canStoreComputerName(const QString& name)
 QString entriesProblem(const SettingsEntries& entries)
 {
     for (int i = 0; i < kSlotCount; ++i) {
-        if (canStoreComputerName(entries.childSlots[i].name))
-            continue;
-        const QString slot = u"コンピュータ番号%1"_s.arg(i + 1, 2, 10, QLatin1Char('0'));
-        return u"%1の名前に保存できない文字があります。"_s.arg(slot) + u"\n設定は保存されていません。"_s;
+        if (!canStoreComputerName(entries.childSlots[i].name))
+            return unstorableNameText(i);
     }
     return {};
 }
@@ -84,9 +77,7 @@ SaveResult replaceSettingsFile(const QString& tempName, const QString& settingsN
 {
     // rename(2) replaces an existing file in one step: there is no moment without the file.
     if (std::rename(QFile::encodeName(tempName).constData(), QFile::encodeName(settingsName).constData()) != 0) {
-        return failed(SaveOutcome::ReplaceFailed,
-                      u"%1 を置き換えられないため、設定を保存できませんでした。\n%1 は元のままです。"
-                      u"新しい設定は %2 に残してあります。"_s.arg(settingsName, tempName));
+        return failed(SaveOutcome::ReplaceFailed, replaceFailedText(settingsName, tempName));
     }
     syncFolderOf(settingsName);
     return {};
@@ -96,7 +87,7 @@ SaveResult saveSettings(const SettingsEntries& entries, const QString& settingsN
 {
     const QFileInfo settingsInfo(settingsName);
     if (!settingsInfo.exists())
-        return failed(SaveOutcome::SettingsMissing, u" ファイルがありません"_s);
+        return failed(SaveOutcome::SettingsMissing, kSaveWithoutSettingsText);
     QFile settingsFile(settingsName);
     if (settingsInfo.isDir() || !settingsFile.open(QIODevice::ReadOnly))
         return failed(SaveOutcome::SettingsUnopenable, {});
@@ -110,9 +101,7 @@ SaveResult saveSettings(const SettingsEntries& entries, const QString& settingsN
     if (!problem.isEmpty())
         return failed(SaveOutcome::InvalidEntry, problem);
     if (isReadOnly(settingsInfo)) {
-        return failed(
-            SaveOutcome::SettingsReadOnly,
-            u"%1 は読み取り専用のため、設定を保存できませんでした。\n%1 は変更されていません。"_s.arg(settingsName));
+        return failed(SaveOutcome::SettingsReadOnly, settingsReadOnlyText(settingsName));
     }
 
     const WriteResult written = writeDurably(tempName, rewriteSettingsBytes(oldBytes, entries));
@@ -120,7 +109,7 @@ SaveResult saveSettings(const SettingsEntries& entries, const QString& settingsN
         // A file we could not open is left as it was; one we began to write is incomplete.
         if (written == WriteResult::Incomplete)
             QFile::remove(tempName);
-        return failed(SaveOutcome::TempNotWritten, tempNotWrittenMessage(tempName, settingsName));
+        return failed(SaveOutcome::TempNotWritten, tempNotWrittenText(tempName, settingsName));
     }
     // The new file takes over the old one's permissions, as the old file would have kept them.
     QFile::setPermissions(tempName, settingsInfo.permissions());
