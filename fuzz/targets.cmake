@@ -4,7 +4,7 @@
 # The corpus is fuzz/corpus/<folder>, by default the name without "fuzz_"; MAX_LEN (default 4096)
 # bounds the inputs of a fuzzing run.
 qh_add_fuzz_target(fuzz_settingsfile fuzz_settingsfile.cpp LIBS qh_toolcore CORPUS settings)
-qh_add_fuzz_target(fuzz_calldatagram fuzz_calldatagram.cpp LIBS qh_mastercore CORPUS calls MAX_LEN 64)
+qh_add_fuzz_target(fuzz_calldatagram fuzz_calldatagram.cpp LIBS qh_mastercore CORPUS calls MAX_LEN 512)
 qh_add_fuzz_target(fuzz_childdatagram fuzz_childdatagram.cpp LIBS qh_childcore CORPUS childdatagrams MAX_LEN 2048)
 qh_add_fuzz_target(fuzz_urllist fuzz_urllist.cpp LIBS qh_mastercore)
 qh_add_fuzz_target(fuzz_registrystore fuzz_registrystore.cpp LIBS qh_core CORPUS registry)
