@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 
 #include <cstdint>
 
 // The texts of the presenter's message boxes: the second-instance warning, the missing URL list and
-// the computer that is not found, and the messages about a file or port it cannot use.
+// the computer that is not found, the messages about a file or port it cannot use, and what it
+// says about what a page asked for.
 namespace qh::master {
 
 using namespace Qt::StringLiterals;
@@ -19,6 +21,11 @@ QString urlListMissingText(const QString& fileName);
 QString computerNotFoundText(const QString& computerName);
 
 QString urlListTruncatedText(const QString& fileName, int keptEntries);
+
+// A page's own dialog (alert, confirm, prompt), shown without waiting: its title names the page.
+QString pageDialogTitle(const QUrl& origin);
+// A download a page started, which the presenter does not make.
+QString downloadRefusedText(const QUrl& address);
 QString masterPortUnusableText(std::int16_t port);
 QString childPortUnusableText(std::int16_t port);
 
