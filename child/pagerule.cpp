@@ -3,9 +3,11 @@
 #include "common/browseraddress.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 
 #include <array>
+#include <climits>
+#include <cstdlib>
 
 using namespace Qt::StringLiterals;
 
@@ -13,10 +15,19 @@ namespace qh::child {
 
 namespace {
 // The real path of a folder or file: every link followed, "." and ".." resolved; empty when it
-// does not exist.
+// does not exist or cannot be followed. The system's realpath() itself: QFileInfo gives the path
+// back unresolved when realpath() fails other than for a missing file (a name too long, a loop).
 QString realPath(const QString& path)
 {
-    return QFileInfo(path).canonicalFilePath();
+    const QByteArray name = QFile::encodeName(path);
+    if (name.contains('\0'))
+        return {};
+    char* real = ::realpath(name.constData(), nullptr);
+    if (!real)
+        return {};
+    const QString result = QFile::decodeName(real);
+    std::free(real);
+    return result;
 }
 
 bool isUnder(const QString& path, const QString& folder)

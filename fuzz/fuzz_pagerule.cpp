@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <limits.h>
 #include <stdlib.h>
 #include <string>
@@ -27,14 +28,16 @@ void makeFile(const std::string& path)
         std::fclose(file);
 }
 
-// The tree, made once per run in a fresh temporary folder.
+// The tree's place: plain characters, still there when the tree is removed at exit.
+char g_root[] = "/tmp/qh-fuzz-pagerule-XXXXXX";
+
+// The tree, made once per run in a fresh temporary folder and removed at exit.
 const std::string& root()
 {
     static const std::string made = [] {
-        char folder[] = "/tmp/qh-fuzz-pagerule-XXXXXX";
-        if (!mkdtemp(folder))
+        if (!mkdtemp(g_root))
             std::abort();
-        const std::string base = folder;
+        const std::string base = g_root;
         for (const char* sub : {"/pages", "/pages/sub", "/pages2", "/secret"})
             mkdir((base + sub).c_str(), 0700);
         for (const char* file : {"/pages/a.html", "/pages/sub/b.html", "/pages2/c.html", "/secret/s.html"})
@@ -42,6 +45,7 @@ const std::string& root()
         if (symlink("../secret", (base + "/pages/out").c_str()) != 0 ||
             symlink("../secret/s.html", (base + "/pages/link.html").c_str()) != 0)
             std::abort();
+        std::atexit([] { std::filesystem::remove_all(g_root); });
         return base;
     }();
     return made;

@@ -176,6 +176,8 @@ private slots:
         QTest::newRow("backslashes") << u"file://%R/pages/..\\secret\\s.html"_s << u"refused file-missing"_s;
         QTest::newRow("NUL") << u"file://%R/pages/a.html%00.png"_s << u"refused file-missing"_s;
         QTest::newRow("missing file") << u"file://%R/pages/gone.html"_s << u"refused file-missing"_s;
+        QTest::newRow("name too long, then out")
+            << u"file://%R/pages/"_s + QString(300, u'x') + u"/../../secret/s.html"_s << u"refused file-missing"_s;
         QTest::newRow("computer in the address") << u"file://server%R/pages/a.html"_s << u"refused file-host"_s;
         QTest::newRow("localhost") << u"file://localhost%R/pages/a.html"_s << u"refused file-host"_s;
         QTest::newRow("relative path") << u"file:pages/a.html"_s << u"refused file-relative"_s;
