@@ -6,12 +6,13 @@ namespace qh::child {
 
 ChildLink::ChildLink(const ChildSettings& settings, QObject* parent)
     : QObject(parent), m_settings(settings), m_socket(this), m_reader(m_socket),
-      m_source(settings.masterName, settings.masterAddresses, settings.acceptAnySource)
+      m_source(settings.masterName, settings.masterAddresses, settings.acceptAnySource),
+      m_pageRule(settings.localFolders)
 {
     m_clock.start();
     connect(&m_reader, &DatagramReader::datagramRead, &m_source, &MasterSource::offer);
     connect(&m_source, &MasterSource::accepted, this,
-            [this](const QByteArray& datagram) { emit actionReceived(childActionOf(datagram)); });
+            [this](const QByteArray& datagram) { emit actionReceived(childActionOf(datagram, m_pageRule)); });
     connect(&m_source, &MasterSource::dropped, this, &ChildLink::datagramDropped);
 }
 

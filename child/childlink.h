@@ -4,6 +4,7 @@
 #include "child/childaction.h"
 #include "child/childsettings.h"
 #include "child/mastersource.h"
+#include "child/pagerule.h"
 #include "common/datagramreader.h"
 
 #include <QElapsedTimer>
@@ -42,6 +43,7 @@ private:
     QUdpSocket m_socket;
     DatagramReader m_reader;
     MasterSource m_source;
+    PageRule m_pageRule;
     CallGate m_gate;
     QElapsedTimer m_clock;
 };

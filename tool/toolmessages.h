@@ -21,6 +21,7 @@ inline const QString kSaveWithoutSettingsText = u" ファイルがありませ�
 QString unstorableNameText(int slotIndex);
 QString settingsReadOnlyText(const QString& settingsName);
 QString tempNotWrittenText(const QString& tempName, const QString& settingsName);
+QString tempNotOwnText(const QString& tempName, const QString& settingsName);
 QString replaceFailedText(const QString& settingsName, const QString& tempName);
 
 // The connection check's destinations: none, not answered yet, and why a name gives none.
