@@ -1,7 +1,5 @@
 #include "master/childchannel.h"
 
-#include <QVariant>
-
 #ifdef Q_OS_UNIX
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -11,12 +9,6 @@
 using namespace Qt::StringLiterals;
 
 namespace qh::master {
-
-namespace {
-// The receive buffer asked of the system for the master port, so that a class calling at once
-// loses nothing; the system may grant less (net.core.rmem_max).
-constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
-} // namespace
 
 // The children's addresses come from the presenter, which looks up the names of each step together
 // (common/computernames.h); send() takes them as they are.
@@ -34,7 +26,7 @@ bool ChildChannel::bind(std::int16_t port)
         return false;
     if (!m_socket.bind(QHostAddress::AnyIPv4, quint16(port)))
         return false;
-    m_socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(kReceiveBufferBytes));
+    askForLargeReceiveBuffer(m_socket);
     return true;
 }
 

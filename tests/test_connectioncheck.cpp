@@ -1,7 +1,7 @@
 // The settings tool's connection check (接続確認): its warnings as a function of the window's
 // values and the name service's answers, and one run of its window against real names.
-#include "tests/support/loopback.h"
 #include "tests/slownames/slownames.h"
+#include "tests/support/loopback.h"
 #include "tests/support/toolfixture.h"
 #include "tool/connectioncheck.h"
 #include "tool/connectioncheckwindow.h"
@@ -44,13 +44,13 @@ QHash<QString, ComputerAddress> answersOf(const QStringList& texts)
         const QString name = text.section(u'=', 0, 0);
         const QString answer = text.section(u'=', 1);
         if (answer == u"notfound")
-            answers.insert(name, {Outcome::NotFound, {}});
+            answers.insert(name, {Outcome::NotFound, {}, {}});
         else if (answer == u"noipv4")
-            answers.insert(name, {Outcome::NoIPv4, {}});
+            answers.insert(name, {Outcome::NoIPv4, {}, {}});
         else if (answer == u"unusable")
-            answers.insert(name, {Outcome::Unusable, {}});
+            answers.insert(name, {Outcome::Unusable, {}, {}});
         else
-            answers.insert(name, {Outcome::Found, QHostAddress(answer)});
+            answers.insert(name, {Outcome::Found, QHostAddress(answer), {QHostAddress(answer)}});
     }
     return answers;
 }
