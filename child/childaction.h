@@ -13,6 +13,7 @@ struct ChildAction {
         Hide,         // Command:VisibleFalse
         FullScreen,   // Command:FullScreen
         WindowScreen, // Command:WindowScreen
+        CallReceived, // Command:CallReceived: our presenter has listed this child's call
         Open,         // a page address
     };
     Kind kind = Kind::None;
@@ -21,10 +22,14 @@ struct ChildAction {
     bool operator==(const ChildAction&) const = default;
 };
 
-// A datagram that starts with "Command:" is a command when its bytes are exactly one of the four,
+// A datagram that starts with "Command:" is a command when its bytes are exactly one of the five,
 // else ignored. Any other datagram is a page address when it is code page 932 text of one line (no
 // control character) and the browser's address rules open it; an empty datagram, bytes that are no
 // code page 932 text, and an address the rules refuse are ignored.
 ChildAction childActionOf(QByteArrayView datagram);
+
+// Whether the datagram names a page (every datagram that is no command does), whatever the address
+// rules make of it.
+bool isPageDatagram(QByteArrayView datagram);
 
 } // namespace qh::child

@@ -1,10 +1,13 @@
 // The real child program as its own process, with its real Qt WebEngine on local pages and real
-// datagrams on loopback: how it starts or refuses to, and what hostile datagrams leave behind.
+// datagrams on loopback: how it starts or refuses to, what it tells the presenter and when, and
+// what hostile datagrams leave behind.
 #include "child/childmessages.h"
+#include "common/cp932text.h"
 #include "tests/support/childprocess.h"
 #include "tests/support/loopback.h"
 #include "tests/support/testfiles.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +26,22 @@ QString writePage(const QTemporaryDir& folder, const QString& name)
     const QString path = folder.filePath(name + u".html"_s);
     writeAll(path, "<html><head><title>" + name.toUtf8() + "</title></head><body>" + name.toUtf8() + "</body></html>");
     return QUrl::fromLocalFile(path).toString();
+}
+
+// The times of the events that start with the text, in microseconds since 1970.
+QList<qint64> timesOf(const ChildProcess& child, const QString& text)
+{
+    QList<qint64> times;
+    for (const ChildEvent& event : child.timedEvents()) {
+        if (event.text().startsWith(text))
+            times.append(event.atMicros);
+    }
+    return times;
+}
+
+qint64 microsNow()
+{
+    return QDateTime::currentMSecsSinceEpoch() * 1000;
 }
 } // namespace
 
@@ -96,11 +115,95 @@ private slots:
         second.start({u"--number=1"_s, u"--master=127.0.0.1"_s, u"--port"_s, QString::number(port),
                       u"--master-port=5002"_s, u"--bind=127.0.0.2"_s});
         QVERIFY(second.waitForExit());
-        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(second.exitCode(), 3); // the autostart wrapper does not start it again
         QVERIFY2(second.otherOutput().contains(child::kSecondInstanceText), qPrintable(second.otherOutput()));
         ChildProcess neighbour;
         QVERIFY(neighbour.startOnLoopback(2, port, 5002));
         QVERIFY(first.isRunning());
+    }
+
+    // The reports of the real program to a plain socket standing for the presenter, four children
+    // at once. 01 hears nothing from its master and says Hello every 5 seconds. 02 is sent a page
+    // at once: it says Hello only at its start, and Showing with the page's exact bytes once the
+    // page has loaded, every 3 seconds, and at once when a later page has failed to load. The
+    // name of 03's master is not found: it keeps looking for it every 5 seconds instead of
+    // ending. 04 runs with the test switch that loses its first page, until the page comes again.
+    void childKeepsThePresenterTold()
+    {
+        LoopbackChildren master;
+        const quint16 masterPort = master.bindFreePort();
+        const quint16 port = freeUdpPort();
+        ChildProcess silent;
+        ChildProcess taught;
+        ChildProcess searching;
+        ChildProcess forgetful;
+        const QString lessonPage = writePage(m_pages, u"授業1"_s);
+        const QByteArray lesson = cp932::encode(lessonPage);
+        silent.launchOnLoopback(1, port, masterPort);
+        taught.launchOnLoopback(2, port, masterPort);
+        searching.launchOnLoopback(3, port, masterPort, {u"--master"_s, u"teacher-pc.invalid"_s});
+        qputenv("QH_CHILD_LOSE_PAGE", "1");
+        forgetful.launchOnLoopback(4, port, masterPort);
+        qunsetenv("QH_CHILD_LOSE_PAGE");
+        for (ChildProcess* child : {&silent, &taught, &searching, &forgetful})
+            QVERIFY(child->waitFor(u"ready %1"_s.arg(port)));
+        const qint64 lessonSent = microsNow();
+        QVERIFY(sendDatagram("127.0.0.3", port, lesson));
+        const QByteArray forgotten = writePage(m_pages, u"forgotten"_s).toUtf8();
+        QVERIFY(sendDatagram("127.0.0.5", port, forgotten));
+        QVERIFY(sendDatagram("127.0.0.5", port, forgotten)); // the presenter sends each page twice
+
+        QList<Arrival> reports;
+        const auto reportsOf = [&](const QByteArray& prefix) {
+            reports += master.take();
+            QList<Arrival> of;
+            for (const Arrival& report : std::as_const(reports)) {
+                if (report.payload.startsWith(prefix))
+                    of.append(report);
+            }
+            return of;
+        };
+        // 02 fails to load a page sent right after one of its reports, so that the report that
+        // follows the failure is not a periodic one.
+        QTRY_VERIFY_WITH_TIMEOUT(reportsOf("02Showing:").size() >= 2, 10000);
+        const QByteArray missing = QUrl::fromLocalFile(m_pages.filePath(u"missing.html"_s)).toEncoded();
+        QVERIFY(sendDatagram("127.0.0.3", port, missing));
+        QTest::qWait(1000);
+        QVERIFY(sendDatagram("127.0.0.5", port, forgotten)); // the presenter's repair
+
+        QTRY_VERIFY_WITH_TIMEOUT(reportsOf("01Hello").size() >= 2, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(timesOf(searching, u"lookup-failed teacher-pc.invalid"_s).size() >= 2, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(reportsOf("02Showing:" + missing).size() >= 1, 10000);
+        QTest::qWait(1500); // past the time 02 would say Hello again
+
+        const QList<Arrival> hellos = reportsOf("01Hello");
+        QCOMPARE(hellos.first().to, QByteArray("127.0.0.1"));
+        const qint64 helloGapMs = (hellos[1].atNs - hellos[0].atNs) / 1000000;
+        QVERIFY2(helloGapMs >= 4500 && helloGapMs <= 8000, qPrintable(QString::number(helloGapMs)));
+        QCOMPARE(reportsOf("02Hello").size(), 1);
+
+        const QList<Arrival> showings = reportsOf("02Showing:");
+        QCOMPARE(showings[0].payload, "02Showing:" + lesson);
+        QVERIFY(showings[0].atNs / 1000 >= timesOf(taught, u"loaded "_s + lessonPage).value(0));
+        QCOMPARE(showings[1].payload, "02Showing:" + lesson);
+        const qint64 periodicMs = (showings[1].atNs / 1000 - lessonSent) / 1000;
+        QVERIFY2(periodicMs >= 2500 && periodicMs <= 5000, qPrintable(QString::number(periodicMs)));
+        QCOMPARE(timesOf(taught, u"loaded "_s + lessonPage).size(), 1); // reported again without a load
+        const QList<qint64> failed = timesOf(taught, u"failed "_s);
+        QCOMPARE(failed.size(), 1);
+        const qint64 toldAfterMs = (reportsOf("02Showing:" + missing).first().atNs / 1000 - failed.first()) / 1000;
+        QVERIFY2(toldAfterMs >= 0 && toldAfterMs < 1000, qPrintable(QString::number(toldAfterMs)));
+
+        QVERIFY(searching.isRunning());
+        QCOMPARE(timesOf(searching, u"looking teacher-pc.invalid"_s).size(), 1);
+        const QList<qint64> lookups = timesOf(searching, u"lookup-failed teacher-pc.invalid"_s);
+        QVERIFY2(lookups[1] - lookups[0] >= 4500000, qPrintable(QString::number(lookups[1] - lookups[0])));
+        QVERIFY(reportsOf("03").isEmpty());
+
+        const QString forgottenPage = QString::fromUtf8(forgotten);
+        QCOMPARE(timesOf(forgetful, u"lost "_s + forgottenPage).size(), 2);
+        QVERIFY(forgetful.waitFor(u"loaded "_s + forgottenPage));
+        QVERIFY(reportsOf("04Showing:").first().atNs / 1000 >= timesOf(forgetful, u"loaded "_s).value(0));
     }
 
     void initTestCase()

@@ -34,6 +34,9 @@ public:
     // Starts child `number` on its loopback address 127.0.0.(1 + number), its master at 127.0.0.1,
     // and waits until it listens. False when it did not get so far.
     bool startOnLoopback(int number, quint16 childPort, quint16 masterPort, const QStringList& more = {});
+    // The same without the wait, so that several children start at once; waitFor() the event
+    // "ready <port>" then.
+    void launchOnLoopback(int number, quint16 childPort, quint16 masterPort, const QStringList& more = {});
 
     // Waits, running the event loop, until the program has written the event since the mark
     // (0: since start), or has ended. True when the event came.
