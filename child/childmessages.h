@@ -20,7 +20,7 @@ inline const QString kCallFailedText = u"送れませんでした"_s;
 inline const QString kCallReceivedText = u"届きました"_s;
 inline const QString kCallNotReceivedText = u"届いていません"_s;
 // In the call bar while the teacher's computer is not found.
-inline const QString kLookingForMasterText = u"先生のコンピュータを探しています"_s;
+inline const QString kLookingForMasterText = u"先生のPCを探しています"_s;
 inline const QString kSecondInstanceText = u"すでにこのプログラムは起動しています"_s;
 inline const QString kCommandLineName = u"コマンドライン"_s;
 
