@@ -15,7 +15,7 @@
 #include "bench/timedbrowser.h"
 #include "master/presenter.h"
 #include "tests/support/childprocess.h"
-#include "tests/support/presenterfixture.h"
+#include "tests/support/presenterwindowsfixture.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -198,7 +198,7 @@ int main(int argc, char* argv[])
     }
 
     // The class: 30 children in use, three of them real programs, the rest plain listeners.
-    PresenterFixture fixture;
+    PresenterWindowsFixture fixture;
     fixture.childPort = freeUdpPort();
     QList<SlotLine> slotLines;
     for (int slot = 1; slot <= kSlots; ++slot)

@@ -3,8 +3,8 @@
 // for 1, 10 and 30 named children, against one lookup of one name. The program itself is not
 // changed for it: the slow service is preloaded in front of the system's getaddrinfo().
 #include "bench/benchutil.h"
-#include "tests/support/presenterfixture.h"
 #include "tests/slownames/slownames.h"
+#include "tests/support/presenterwindowsfixture.h"
 
 #include <QApplication>
 #include <QHostInfo>
@@ -45,7 +45,7 @@ struct PageChange {
 // ShowPage of the two pages in turn, `rounds` times.
 PageChange pageChanges(int children)
 {
-    PresenterFixture fixture;
+    PresenterWindowsFixture fixture;
     QList<SlotLine> lines;
     for (int slot = 1; slot <= children; ++slot)
         lines.append({slot, u"1"_s, u"c%1.qhslow"_s.arg(slot + 1, 2, 10, QLatin1Char('0')), u"WindowScreen"_s});
@@ -71,7 +71,7 @@ PageChange pageChanges(int children)
 // child has had the page twice.
 double stepsWithForward(int children)
 {
-    PresenterFixture fixture;
+    PresenterWindowsFixture fixture;
     QList<SlotLine> lines;
     for (int slot = 1; slot <= children; ++slot)
         lines.append({slot, u"1"_s, u"c%1.qhslow"_s.arg(slot + 1, 2, 10, QLatin1Char('0')), u"WindowScreen"_s});

@@ -2,9 +2,6 @@
 
 #include "common/cp932text.h"
 #include "common/settingsfile.h"
-#include "master/callwindow.h"
-
-#include <QListWidget>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -26,16 +23,6 @@ QByteArray to(const char* address, const char* payload)
     return to(address, QByteArray(payload));
 }
 
-QStringList callEntries(const master::CallReception& calls)
-{
-    QStringList entries;
-    if (const master::CallWindow* window = calls.window()) {
-        for (int row = 0; row < window->callList()->count(); ++row)
-            entries.append(window->callList()->item(row)->text());
-    }
-    return entries;
-}
-
 QByteArray settingsFileBytes(const QList<SlotLine>& slotLines, int childPort, int masterPort, const QString& screenMode)
 {
     QStringList lines{u"[ChildComp]"_s};
@@ -55,7 +42,7 @@ PresenterFixture::PresenterFixture()
 
 PresenterFixture::~PresenterFixture()
 {
-    m_windows.reset();
+    // Before the records its signals write to.
     presenter.reset();
 }
 
@@ -79,9 +66,13 @@ master::Presenter& PresenterFixture::make(master::PresenterOptions options)
             return made;
         };
     }
-    m_windows.reset();
     presenter = std::make_unique<master::Presenter>(std::move(options));
-    m_windows = std::make_unique<master::PresenterWindows>(*presenter);
+    master::Presenter* made = presenter.get();
+    QObject::connect(made, &master::Presenter::barNeeded, made, [this] { barWanted = true; });
+    QObject::connect(made, &master::Presenter::ended, made, [this] { barWanted = false; });
+    QObject::connect(made, &master::Presenter::pageShown, made,
+                     [this](std::int16_t pageNumber) { pagesShown.append(pageNumber); });
+    QObject::connect(made, &master::Presenter::panelToggled, made, [this] { ++panelToggles; });
     return *presenter;
 }
 

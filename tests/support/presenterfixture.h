@@ -1,7 +1,6 @@
 #pragma once
 
 #include "master/presenter.h"
-#include "master/presenterwindows.h"
 #include "tests/support/loopback.h"
 #include "tests/support/messagecapture.h"
 #include "tests/support/scriptedbrowser.h"
@@ -26,9 +25,6 @@ QByteArray to(const char* address, const QByteArray& payload);
 QByteArray to(const char* address, const QString& text);
 QByteArray to(const char* address, const char* payload);
 
-// The entries of the call window, oldest first; none while there is no window.
-QStringList callEntries(const master::CallReception& calls);
-
 // One configuration line of a child slot: the in-use flag, the computer name, the screen mode.
 struct SlotLine {
     int number; // 1..30
@@ -40,26 +36,25 @@ struct SlotLine {
 QByteArray settingsFileBytes(const QList<SlotLine>& slotLines, int childPort, int masterPort,
                              const QString& screenMode = u"WindowScreen"_s);
 
-// A presenter with its windows, started in a temporary working folder, its children listening on
-// loopback, its messages captured and its browser scripted (unless a test gives its own).
+// A presenter without windows, started in a temporary working folder, its children listening on
+// loopback, its messages captured and its browser scripted (unless a test gives its own). What it
+// announces to its windows is recorded instead.
 class PresenterFixture
 {
 public:
     PresenterFixture();
-    ~PresenterFixture();
+    virtual ~PresenterFixture();
     PresenterFixture(const PresenterFixture&) = delete;
     PresenterFixture& operator=(const PresenterFixture&) = delete;
 
     void writeUrlList(const QStringList& entries);
     void writeSettings(const QList<SlotLine>& slotLines, const QString& screenMode = u"WindowScreen"_s);
 
-    // The presenter and its windows; the options' lock file lies in the working folder.
-    master::Presenter& make(master::PresenterOptions options = {});
+    // The presenter; the options' lock file lies in the working folder.
+    virtual master::Presenter& make(master::PresenterOptions options = {});
     // Writes both files, makes the presenter and runs its start-up: true when the presentation opened.
     bool start(const QStringList& urlList, const QList<SlotLine>& slotLines,
                const QString& screenMode = u"WindowScreen"_s);
-    master::PresenterWindows& windows() { return *m_windows; }
-    master::PresenterBar& bar() { return m_windows->bar(); }
 
     // Runs the follow loop with the given actions queued, until done() holds (it is checked every
     // few milliseconds) or the presenter ends. False when the watchdog had to stop the loop.
@@ -78,8 +73,11 @@ public:
     ScriptedBrowser* scripted = nullptr; // valid until End releases the browser
     std::unique_ptr<master::Presenter> presenter;
 
-private:
-    std::unique_ptr<master::PresenterWindows> m_windows;
+    // What the windows would have been told: the bar asked for (and not yet hidden by the end), the
+    // page numbers shown in order, how often the panel was toggled.
+    bool barWanted = false;
+    QList<std::int16_t> pagesShown;
+    int panelToggles = 0;
 };
 
 } // namespace qh::test

@@ -1,11 +1,10 @@
 // The presenter's steps with a slow name service (slownames.h): each step looks its names up
 // together, and still sends in slot order, each datagram once, with the message of a name that
 // is not found at the moment of its send.
-#include "tests/support/presenterfixture.h"
 #include "tests/slownames/slownames.h"
+#include "tests/support/presenterfixture.h"
 
-#include <QApplication>
-#include <QPushButton>
+#include <QCoreApplication>
 #include <QTest>
 
 using namespace qh;
@@ -73,11 +72,7 @@ class TestSlowNames : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        quietOffscreenWarnings();
-        setSlowNameDelay(50);
-    }
+    void initTestCase() { setSlowNameDelay(50); }
 
     // Start-up, >> (with its forward) and End. Each step asks for each distinct name once, the
     // forward of >> none: it goes to the addresses its page was just sent to.
@@ -124,7 +119,7 @@ private slots:
 
         expectStep(names, {kPageB.toLatin1()}, true, datagrams, messages);
         expectStep(names, {kPageB.toLatin1()}, true, datagrams, messages);
-        QVERIFY(fixture.runLoop([&] { QTest::mouseClick(fixture.bar().nextButton(), Qt::LeftButton); },
+        QVERIFY(fixture.runLoop([&] { fixture.presenter->nextPage(); },
                                 [&] {
                                     return fixture.children.count() >= datagrams.size() &&
                                            fixture.messages.messages.size() >= messages.size();
@@ -134,8 +129,7 @@ private slots:
         QCOMPARE(sorted(log.take()), sorted(lookedUp));
 
         expectStep(names, {"Command:VisibleFalse"}, false, datagrams, messages);
-        QVERIFY(fixture.runLoop([&] { QTest::mouseClick(fixture.bar().endButton(), Qt::LeftButton); },
-                                [] { return false; }));
+        QVERIFY(fixture.runLoop([&] { fixture.presenter->end(); }, [] { return false; }));
         QVERIFY(fixture.presenter->hasEnded());
         QCOMPARE(fixture.children.received(), datagrams);
         QCOMPARE(fixture.messages.texts(), messages);
@@ -143,7 +137,7 @@ private slots:
     }
 
     // A name is asked for anew at every step: what it gave an earlier step is never used again.
-    // A switch on the panel asks once for both of its datagrams.
+    // A send of several datagrams to one slot (a switch on the panel) asks once for all of them.
     void eachStepLooksItsNamesUpAnew()
     {
         NameLookupLog log;
@@ -157,15 +151,19 @@ private slots:
         fixture.children.clear();
 
         QVERIFY(addresses.set("a.qhslow 127.0.0.3\n"));
-        QVERIFY(fixture.runUntilReceived([&] { QTest::mouseClick(fixture.bar().homeButton(), Qt::LeftButton); }, 1));
+        QVERIFY(fixture.runUntilReceived([&] { fixture.presenter->home(); }, 1));
         QVERIFY(addresses.set("a.qhslow -\n"));
-        QVERIFY(fixture.runLoop([&] { QTest::mouseClick(fixture.bar().nextButton(), Qt::LeftButton); },
+        QVERIFY(fixture.runLoop([&] { fixture.presenter->nextPage(); },
                                 [&] { return fixture.messages.messages.size() >= 2; }));
         QCOMPARE(fixture.messages.texts(), (QStringList{notFound(u"a.qhslow"_s), notFound(u"a.qhslow"_s)}));
         QVERIFY(addresses.set("a.qhslow 127.0.0.4\n"));
-        ControlPanel& panel = fixture.windows().panel();
-        QVERIFY(fixture.runUntilReceived([&] { panel.switchChild(0); }, 2));
-        QVERIFY(fixture.runUntilReceived([&] { panel.switchChild(0); }, 4));
+        Presenter& presenter = *fixture.presenter;
+        QVERIFY(fixture.runUntilReceived([&] { presenter.sendToChild(0, {u"Command:VisibleFalse"_s}); }, 2));
+        QVERIFY(fixture.runUntilReceived(
+            [&] {
+                presenter.sendToChild(0, {u"Command:VisibleTrue"_s, presenter.browserLocation()});
+            },
+            4));
         QCOMPARE(fixture.children.received(),
                  (QByteArrayList{to("127.0.0.3", kPageA), to("127.0.0.4", "Command:VisibleFalse"),
                                  to("127.0.0.4", "Command:VisibleTrue"), to("127.0.0.4", kPageB)}));
@@ -177,7 +175,7 @@ private slots:
 int main(int argc, char* argv[])
 {
     preloadSlowNames(argv);
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     TestSlowNames test;
     return QTest::qExec(&test, argc, argv);
 }

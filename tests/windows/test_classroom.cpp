@@ -7,7 +7,7 @@
 #include "master/panelwindow.h"
 #include "master/webbrowser.h"
 #include "tests/support/childprocess.h"
-#include "tests/support/presenterfixture.h"
+#include "tests/support/presenterwindowsfixture.h"
 
 #include <QPushButton>
 #include <QRegularExpression>
@@ -36,7 +36,7 @@ private slots:
 
     void classFollowsThePresenter()
     {
-        PresenterFixture fixture;
+        PresenterWindowsFixture fixture;
         // The children listen on their own addresses; the fixture's listener keeps another port.
         fixture.childPort = freeUdpPort();
         const QStringList pages{writePage(fixture.folder.path(), u"P1"_s), writePage(fixture.folder.path(), u"P2"_s),

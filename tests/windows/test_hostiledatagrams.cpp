@@ -1,9 +1,7 @@
 // Hostile datagrams to the presenter's master port: each is followed by a well-formed call, which
 // must be listed as the only call, with the presenter still reading and nothing else counted.
-#include "master/callwindow.h"
-#include "tests/support/presenterfixture.h"
+#include "tests/support/presenterwindowsfixture.h"
 
-#include <QListWidget>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -14,19 +12,9 @@ using namespace qh::master;
 using namespace qh::test;
 
 namespace {
-QStringList callList(PresenterFixture& fixture)
-{
-    QStringList entries;
-    if (const CallWindow* window = fixture.windows().calls().window()) {
-        for (int row = 0; row < window->callList()->count(); ++row)
-            entries.append(window->callList()->item(row)->text());
-    }
-    return entries;
-}
-
 // Sends the datagrams, then one call per datagram group, and runs the presenter until `calls`
 // calls are listed.
-bool sendAndWait(PresenterFixture& fixture, const QByteArrayList& datagrams, int calls)
+bool sendAndWait(PresenterWindowsFixture& fixture, const QByteArrayList& datagrams, int calls)
 {
     bool sent = true;
     return fixture.runLoop(
@@ -68,20 +56,20 @@ private slots:
     void hostileDatagramIsIgnored()
     {
         QFETCH(QByteArray, datagram);
-        PresenterFixture fixture;
+        PresenterWindowsFixture fixture;
         fixture.writeUrlList({kPageA});
         fixture.writeSettings({});
         fixture.make();
         QVERIFY(fixture.presenter->startUp());
         QVERIFY(sendAndWait(fixture, {datagram, "17Call"}, 1));
-        QCOMPARE(callList(fixture), QStringList{u"01:コンピュータ番号:17"_s});
+        QCOMPARE(callEntries(fixture.windows().calls()), QStringList{u"01:コンピュータ番号:17"_s});
     }
 
     // Random datagrams of every length up to 2 000 bytes, a call after every hundred of them (so
     // that none is lost to a full buffer): only the calls are listed, in order.
     void randomDatagramsAreIgnored()
     {
-        PresenterFixture fixture;
+        PresenterWindowsFixture fixture;
         fixture.writeUrlList({kPageA});
         fixture.writeSettings({});
         fixture.make();
@@ -101,7 +89,7 @@ private slots:
             QVERIFY2(sendAndWait(fixture, datagrams, round), qPrintable(u"round %1"_s.arg(round)));
             expected.append(u"%1:コンピュータ番号:23"_s.arg(round % 100, 2, 10, QChar(u'0')));
         }
-        QCOMPARE(callList(fixture), expected);
+        QCOMPARE(callEntries(fixture.windows().calls()), expected);
     }
 };
 

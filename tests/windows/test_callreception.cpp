@@ -1,7 +1,7 @@
 #include "master/callreception.h"
 #include "master/callwindow.h"
 #include "master/childchannel.h"
-#include "tests/support/presenterfixture.h"
+#include "tests/support/presenterwindowsfixture.h"
 
 #include <QListWidget>
 #include <QPointer>

@@ -2,10 +2,11 @@
 // master port, real sends to the children, the scripted browser for the pages.
 #include "master/clicklabel.h"
 #include "master/panelwindow.h"
-#include "tests/support/presenterfixture.h"
+#include "tests/support/presenterwindowsfixture.h"
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -16,7 +17,7 @@ using namespace qh::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-void sendCall(const PresenterFixture& fixture, const QByteArray& datagram)
+void sendCall(const PresenterWindowsFixture& fixture, const QByteArray& datagram)
 {
     QVERIFY(sendDatagram("127.0.0.1", fixture.masterPort, datagram));
 }
@@ -33,11 +34,50 @@ class TestPresenterWindows : public QObject
 private slots:
     void initTestCase() { quietOffscreenWarnings(); }
 
+    // The bar comes up above all windows, shows each page's number, drives the presentation with
+    // its buttons and goes at End; the panel's marks follow the screen mode as the browser does.
+    void barDrivesThePresentation_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("fullScreen");
+        QTest::newRow("FullScreen") << u"FullScreen"_s << true;
+        QTest::newRow("lower case") << u"fullscreen"_s << false;
+    }
+
+    void barDrivesThePresentation()
+    {
+        QFETCH(QString, mode);
+        QFETCH(bool, fullScreen);
+        PresenterWindowsFixture fixture;
+        QVERIFY(fixture.start({kPageA, kPageB}, {{1, u"1"_s, u"127.0.0.2"_s, mode}}, mode));
+        PresenterBar& bar = fixture.bar();
+        QVERIFY(bar.isVisible());
+        QVERIFY(bar.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(bar.pageNumberLabel()->text(), u"0"_s);
+        const PanelWindow* panel = fixture.windows().panel().window();
+        QCOMPARE(panel->fullScreenAction()->isChecked(), fullScreen);
+        QCOMPARE(panel->windowAction()->isChecked(), !fullScreen);
+
+        fixture.children.clear();
+        QVERIFY(fixture.runUntilReceived([&] { QTest::mouseClick(bar.nextButton(), Qt::LeftButton); }, 2));
+        QCOMPARE(bar.pageNumberLabel()->text(), u"1"_s);
+        QVERIFY(fixture.runUntilReceived([&] { QTest::mouseClick(bar.previousButton(), Qt::LeftButton); }, 4));
+        QCOMPARE(bar.pageNumberLabel()->text(), u"0"_s);
+        QVERIFY(fixture.runUntilReceived([&] { QTest::mouseClick(bar.homeButton(), Qt::LeftButton); }, 5));
+        const QByteArray a = kPageA.toLatin1();
+        const QByteArray b = kPageB.toLatin1();
+        QCOMPARE(fixture.children.receivedBy("127.0.0.2"), (QByteArrayList{b, b, a, a, a}));
+
+        QVERIFY(fixture.runLoop([&] { QTest::mouseClick(bar.endButton(), Qt::LeftButton); }, [] { return false; }));
+        QVERIFY(fixture.presenter->hasEnded());
+        QVERIFY(!bar.isVisible());
+    }
+
     // A flood of datagrams is read a share at a time, so the presenter's other events keep getting
     // their turns while it is read, and every call is still listed in the order it came.
     void floodOfCallsIsReadInTurnsAndInOrder()
     {
-        PresenterFixture fixture;
+        PresenterWindowsFixture fixture;
         QVERIFY(fixture.start({kPageA}, {}));
         PresenterWindows& windows = fixture.windows();
         constexpr int kCalls = 130;
@@ -79,7 +119,7 @@ private slots:
     {
         QFETCH(int, burst);
         QFETCH(QString, moment);
-        PresenterFixture fixture;
+        PresenterWindowsFixture fixture;
         QVERIFY(fixture.start({kPageA, kPageB}, {{2, u"0"_s, u"nohost.invalid"_s, u"WindowScreen"_s}}));
         Presenter& presenter = *fixture.presenter;
         PresenterWindows& windows = fixture.windows();
@@ -131,7 +171,7 @@ private slots:
 
     void callsWaitWhileAMessageBoxIsOpen()
     {
-        PresenterFixture fixture;
+        PresenterWindowsFixture fixture;
         QVERIFY(fixture.start({kPageA}, {{2, u"0"_s, u"nohost.invalid"_s, u"WindowScreen"_s}}));
         Presenter& presenter = *fixture.presenter;
         PresenterWindows& windows = fixture.windows();
@@ -156,7 +196,7 @@ private slots:
     // Calls that come while a page loads wait until it is shown and sent, then come in order.
     void callsWaitWhileAPageLoads()
     {
-        PresenterFixture fixture;
+        PresenterWindowsFixture fixture;
         QVERIFY(fixture.start({kPageA, kPageB}, {{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s}}));
         Presenter& presenter = *fixture.presenter;
         PresenterWindows& windows = fixture.windows();
@@ -190,7 +230,7 @@ private slots:
     // the browser shows.
     void panelSwitchesAChildOfTheRunningPresentation()
     {
-        PresenterFixture fixture;
+        PresenterWindowsFixture fixture;
         QVERIFY(fixture.start({kPageA, kPageB}, {{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s},
                                                  {5, u"1"_s, u"127.0.0.6"_s, u"FullScreen"_s}}));
         ControlPanel& panel = fixture.windows().panel();
@@ -219,7 +259,7 @@ private slots:
 
     void switchingOnWithoutABrowserAddressSendsTheLastPageShown()
     {
-        PresenterFixture fixture;
+        PresenterWindowsFixture fixture;
         QVERIFY(fixture.start({kPageA}, {{5, u"0"_s, u"127.0.0.6"_s, u"WindowScreen"_s}}));
         fixture.presenter->togglePanel();
         fixture.scripted->followLink(QString()); // the browser can no longer tell its address
