@@ -42,19 +42,6 @@ run() {
     (sh "$work/$1/wrapper" 2>"$work/$1/said"; echo $? >"$work/$1/status") &
 }
 
-failures=0
-# expect <case> <status> <starts>: the wrapper ended with that status after that many starts.
-expect() {
-    status=$(cat "$work/$1/status" 2>/dev/null)
-    starts=$(wc -l 2>/dev/null <"$work/$1/starts" || echo 0)
-    if [ "$status" != "$2" ] || [ "$starts" -ne "$3" ]; then
-        echo "FAIL $1: status ${status:-none} after $starts starts, expected $2 after $3"
-        failures=$((failures + 1))
-    else
-        echo "PASS $1"
-    fi
-}
-
 run settings-unusable 1
 run command-line 2
 run already-running 3
@@ -76,26 +63,25 @@ wait "$wrapper"
 echo $? >"$work/logout/status"
 wait
 
-expect no-settings 0 0
-expect settings-unusable 1 1
-expect command-line 2 1
-expect already-running 3 1
-expect asked-to-end 0 1
-expect crash-then-settings 1 2
-expect abort-then-asked 0 2
-expect unexpected-status 1 2
-expect dies-again-and-again 1 5
-expect logout 0 1
-if kill -0 "$(cat "$work/logout/running")" 2>/dev/null; then
-    echo "FAIL logout: the child still runs after the session ended"
-    failures=$((failures + 1))
-fi
-if ! grep -q "not starting it again" "$work/dies-again-and-again/said"; then
-    echo "FAIL dies-again-and-again: the wrapper did not say that it gave up"
-    failures=$((failures + 1))
-fi
-if [ "$(sed -n 1p "$work/settings-unusable/starts")" != "--settings $work/settings-unusable/settings.ini" ]; then
-    echo "FAIL settings-unusable: the child was not given the settings file"
-    failures=$((failures + 1))
-fi
+# <case> <status the wrapper ended with> <starts of the child>
+failures=0
+while read -r case status starts; do
+    got="$(cat "$work/$case/status") $(cat "$work/$case/starts" 2>/dev/null | wc -l)"
+    [ "$got" = "$status $starts" ] || { echo "FAIL $case: status and starts $got, not $status $starts"; failures=$((failures + 1)); }
+done <<'END'
+no-settings 0 0
+settings-unusable 1 1
+command-line 2 1
+already-running 3 1
+asked-to-end 0 1
+crash-then-settings 1 2
+abort-then-asked 0 2
+unexpected-status 1 2
+dies-again-and-again 1 5
+logout 0 1
+END
+kill -0 "$(cat "$work/logout/running")" 2>/dev/null && { echo "FAIL logout: the child runs on"; failures=$((failures + 1)); }
+grep -q "not starting it again" "$work/dies-again-and-again/said" || { echo "FAIL: no word of giving up"; failures=$((failures + 1)); }
+[ "$(head -n 1 "$work/command-line/starts")" = "--settings $work/command-line/settings.ini" ] ||
+    { echo "FAIL: the child was not given its settings file"; failures=$((failures + 1)); }
 [ "$failures" -eq 0 ]
