@@ -4,12 +4,17 @@
 #include "common/datagrams.h"
 #include "common/logcategories.h"
 
+#include <algorithm>
+
 namespace qh::child {
 
 namespace {
 // A failure that repeats (a name not found every few seconds, a network that stays down) goes to
 // the log again only after this long, so that a day without the teacher's computer stays readable.
 constexpr std::chrono::milliseconds kFailureLogInterval{60000};
+// Reports that a load or a refused address makes due are at least this far apart: a page that
+// reloads itself, or a flood of addresses, must not turn the child into a flood to the teacher.
+constexpr std::chrono::milliseconds kShowingSpacing{250};
 
 QString lookupFailureText(ComputerAddress::Outcome outcome)
 {
@@ -38,6 +43,8 @@ ChildLink::ChildLink(const ChildSettings& settings, QObject* parent)
     connect(&m_hello, &QTimer::timeout, this, &ChildLink::sayHelloAgain);
     m_showing.setInterval(kShowingInterval);
     connect(&m_showing, &QTimer::timeout, this, &ChildLink::sendShowing);
+    m_showingSoon.setSingleShot(true);
+    connect(&m_showingSoon, &QTimer::timeout, this, &ChildLink::sendShowing);
 }
 
 bool ChildLink::bind()
@@ -110,18 +117,23 @@ void ChildLink::received(const QByteArray& datagram)
         if (!m_showing.isActive())
             m_showing.start();
         if (action.kind != ChildAction::Kind::Open)
-            sendShowing(); // nothing to load: the child has done with this address
+            pageSettled(); // nothing to load: the child has done with this address
     }
     emit actionReceived(action);
 }
 
 void ChildLink::pageSettled()
 {
-    sendShowing();
+    if (m_showingSoon.isActive())
+        return;
+    const std::chrono::milliseconds since = now() - m_lastShowing.value_or(now() - kShowingSpacing);
+    m_showingSoon.start(std::max(kShowingSpacing - since, std::chrono::milliseconds(0)));
 }
 
 void ChildLink::sendShowing()
 {
+    m_showingSoon.stop();
+    m_lastShowing = now();
     if (m_lastPage && sendToMaster(showingDatagram(m_settings.number, *m_lastPage), "Showing"))
         trace(u"showing"_s);
 }

@@ -50,7 +50,8 @@ public:
     // kCallInterval ago. A call fails while the master is not found.
     CallResult call();
 
-    // The last page address received has been loaded, or its load failed: the master is told.
+    // The last page address received has been loaded, or its load failed: the master is told, in
+    // the next turn of the event loop at the soonest.
     void pageSettled();
 
     // The time on the steady clock that spaces the calls out.
@@ -86,6 +87,8 @@ private:
     QElapsedTimer m_clock;
     QTimer m_hello;
     QTimer m_showing;
+    QTimer m_showingSoon;
+    std::optional<std::chrono::milliseconds> m_lastShowing;
     QHostAddress m_masterAddress; // where the last Hello went
     bool m_heard = false;         // the master has sent something since the last Hello
     bool m_saidHello = false;

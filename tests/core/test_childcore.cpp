@@ -564,6 +564,34 @@ private slots:
         QCOMPARE(pages.last(), u"http://example.com/lesson/page301.html"_s);
     }
 
+    // A flood of addresses that the child does not open does not become a flood of reports to the
+    // teacher's computer; the last report still names the last address.
+    void floodOfAddressesIsToldSparingly()
+    {
+        LoopbackChildren master;
+        const ChildSettings settings = loopbackChildSettings(7, freeUdpPort(), master.bindFreePort());
+        ChildLink link(settings);
+        QVERIFY(link.bind());
+        QSignalSpy actions(&link, &ChildLink::actionReceived);
+        for (int i = 1; i <= 300; ++i)
+            QVERIFY(sendDatagram(childLoopbackAddress(7).constData(), settings.childPort,
+                                 "javascript:" + QByteArray::number(i)));
+        QTRY_COMPARE(actions.size(), 300);
+        QByteArrayList showings;
+        QTRY_VERIFY((
+            showings +=
+            [&master] {
+                QByteArrayList each;
+                for (const Arrival& arrival : master.take()) {
+                    if (arrival.payload.contains("Showing:"))
+                        each.append(arrival.payload);
+                }
+                return each;
+            }(),
+            showings.endsWith("07Showing:javascript:300")));
+        QVERIFY2(showings.size() < 30, qPrintable(QString::number(showings.size())));
+    }
+
     // A master whose name is not found at first is looked for until it is; meanwhile the child
     // takes nothing from anyone and cannot call. A master that moves is followed, and told Hello
     // at its new address. The slow name service answers the names: teacher.qhslow (child 07) is
