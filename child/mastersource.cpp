@@ -85,6 +85,9 @@ void MasterSource::lookedUp(const QString& name, const ComputerAddress& answer)
     if (answer.isFound()) {
         const QHostAddress before = masterAddress();
         m_addresses = answer.addresses;
+        // A name service that gives the addresses in turns has not moved the master.
+        if (const qsizetype kept = m_addresses.indexOf(before); kept > 0)
+            m_addresses.move(kept, 0);
         if (masterAddress() != before)
             emit found(masterAddress());
     } else {
