@@ -8,7 +8,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -29,40 +28,16 @@ int main(int argc, char* argv[])
     QTemporaryDir folder;
     LoopbackChildren children;
     const std::uint16_t childPort = children.bindFreePort();
-    const QString page = QUrl::fromLocalFile(folder.filePath(u"page.html"_s)).toString();
-    qh::test::writeAll(folder.filePath(u"page.html"_s), "<html><body><h1>page</h1></body></html>");
-    qh::test::writeAll(folder.filePath(u"weblist.txt"_s), page.toUtf8() + "\r\n");
-    qh::test::writeAll(folder.filePath(u"Quillharbour_Master.ini"_s),
-                       settingsFor(kChildren, childPort, qh::test::freeUdpPort()));
+    const QByteArray page = writeClassFolder(folder.path(), kChildren, childPort, qh::test::freeUdpPort());
 
     QProcess presenter;
-    presenter.setWorkingDirectory(folder.path());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"TMPDIR"_s, folder.path()); // its own single-instance lock
-    presenter.setProcessEnvironment(environment);
-    presenter.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    presenter.setStandardOutputFile(QProcess::nullDevice());
-
     const std::int64_t startNs = nowNs();
-    presenter.start(program, {});
-    if (!presenter.waitForStarted()) {
+    if (!startPresenterIn(presenter, program, folder.path())) {
         std::fprintf(stderr, "cannot start %s\n", argv[1]);
         return 1;
     }
-    int pagesArrived = 0;
-    std::int64_t lastPageNs = 0;
-    QElapsedTimer waited;
-    waited.start();
-    while (pagesArrived < kChildren && waited.elapsed() < 60000) {
-        for (const Arrival& arrival : children.take()) {
-            if (arrival.payload == page.toUtf8()) {
-                ++pagesArrived;
-                lastPageNs = arrival.atNs;
-            }
-        }
-        QThread::msleep(1);
-    }
-    if (pagesArrived < kChildren) {
+    const std::int64_t lastPageNs = waitForPage(children, page, kChildren);
+    if (lastPageNs == 0) {
         std::fprintf(stderr, "the first page did not reach all children\n");
         return 1;
     }

@@ -16,7 +16,6 @@ namespace qh::master {
 ChildChannel::ChildChannel(QObject* parent) : QObject(parent), m_socket(this), m_reader(m_socket)
 {
     m_socket.setObjectName(u"Winsock1"_s);
-    // The children's calls do not depend on where they come from.
     connect(&m_reader, &DatagramReader::datagramRead, this, &ChildChannel::datagramRead);
 }
 

@@ -16,11 +16,11 @@ Presenter::Presenter(PresenterOptions options, QObject* parent)
     : QObject(parent), m_options(std::move(options)),
       m_singleInstance(m_options.lockFilePath.isEmpty() ? SingleInstance::userLockFilePath(kPresenterLockName)
                                                         : m_options.lockFilePath),
-      m_channel(this)
+      m_channel(this), m_followUp(m_state.settings, m_channel)
 {
     if (m_options.urlListFileName.isEmpty())
         m_options.urlListFileName = kDefaultUrlListFileName;
-    connect(&m_channel, &ChildChannel::datagramRead, this, &Presenter::datagramReceived);
+    connect(&m_channel, &ChildChannel::datagramRead, this, &Presenter::handleDatagram);
 }
 
 Presenter::~Presenter() = default;
@@ -48,6 +48,12 @@ bool Presenter::startUp()
     emit panelPreparing();
     openBrowser();
     return !m_ended;
+}
+
+void Presenter::handleDatagram(const QByteArray& datagram, const QHostAddress& sender)
+{
+    emit datagramReceived(datagram);
+    m_followUp.handleDatagram(datagram, sender);
 }
 
 bool Presenter::readFiles()
@@ -106,6 +112,7 @@ void Presenter::openBrowser()
     m_browser->setMenuBar(false);
     m_browser->setFullScreen(isFullScreen(m_state.settings.screenMode));
     m_running = true;
+    m_followUp.setAnswering(true);
     if (m_state.urlList.isEmpty()) {
         // Nothing to present: a blank page, and nothing for the children.
         m_browser->navigate(QString());
@@ -170,7 +177,10 @@ Presenter::Destinations Presenter::showPage(const QString& address, std::int16_t
                              });
     const Destinations destinations = knownForAll ? *std::move(known) : lookUpNames(inUse);
     const QByteArray datagram = datagramBytes(address); // the same bytes for every child
+    m_followUp.setCurrentPage(datagram);
     for (int slot : inUse) {
+        m_followUp.notePageSent(slot);
+        // Slots left out here are sent the page by the follow-up once their child reports another.
         if (!sendToChild(slot, datagram, destinations))
             break; // the first name not found ends this page's sends
     }
@@ -262,6 +272,7 @@ void Presenter::end()
 {
     if (m_ended)
         return;
+    m_followUp.setAnswering(false); // no catch-up may follow a child's VisibleFalse
     m_forwardDestinations.reset();
     const QList<int> inUse = slotsInUse();
     const Destinations destinations = lookUpNames(inUse);
@@ -291,8 +302,11 @@ void Presenter::sendToChild(int slot, const QStringList& texts)
 {
     m_forwardDestinations.reset();
     const Destinations destinations = lookUpNames({slot});
-    for (const QString& text : texts)
+    for (const QString& text : texts) {
+        if (!text.startsWith(kCommandPrefix))
+            m_followUp.notePageSent(slot);
         sendToChild(slot, datagramBytes(text), destinations);
+    }
 }
 
 bool Presenter::sendToChild(int slot, const QByteArray& datagram, const Destinations& destinations)
@@ -311,6 +325,11 @@ QString Presenter::browserLocation()
 {
     const QString location = m_browser ? m_browser->locationUrl() : QString();
     return location.isEmpty() ? m_lastShownAddress : location;
+}
+
+SlotFollowing Presenter::slotFollowing(int index) const
+{
+    return m_followUp.following(index);
 }
 
 void Presenter::setBrowserFullScreen(bool fullScreen)

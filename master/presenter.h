@@ -4,6 +4,7 @@
 #include "common/singleinstance.h"
 #include "master/browser.h"
 #include "master/childchannel.h"
+#include "master/childfollowup.h"
 #include "master/presenterservices.h"
 #include "master/presenterstate.h"
 
@@ -68,6 +69,7 @@ public:
     void sendToChild(int slot, const QStringList& texts) override;
     QString browserLocation() override;
     void setBrowserFullScreen(bool fullScreen) override;
+    SlotFollowing slotFollowing(int index) const override;
 
 signals:
     // Start-up passed the single-instance test: the bar comes up, above all windows, before any
@@ -92,6 +94,9 @@ private:
     // step begins. A later step looks its names up anew.
     using Destinations = QHash<QString, ComputerAddress>;
 
+    // The call list has each datagram first (datagramReceived); then the children's reports and
+    // listed calls are answered.
+    void handleDatagram(const QByteArray& datagram, const QHostAddress& sender);
     bool readFiles();
     void bindSocket();
     void announceToChildren();
@@ -114,6 +119,7 @@ private:
     PresenterState m_state;
     SingleInstance m_singleInstance;
     ChildChannel m_channel;
+    ChildFollowUp m_followUp;
     std::unique_ptr<Browser> m_browser;
     QString m_lastShownAddress;
     // The destinations of the page >> or << just sent; its forward in the follow loop's next pass

@@ -14,7 +14,7 @@ fuzz() {
         -artifact_prefix=fuzz-out/ "fuzz-out/$2" "fuzz/corpus/$2"
 }
 fuzz fuzz_settingsfile settings 4096
-fuzz fuzz_calldatagram calls 64
+fuzz fuzz_calldatagram calls 512
 fuzz fuzz_childdatagram childdatagrams 2048
 fuzz fuzz_urllist urllist 4096
 fuzz fuzz_registrystore registry 4096
