@@ -45,9 +45,7 @@ qint64 eventAt(const ChildProcess& child, const QString& event, const QString& d
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    prepareBrowserBench();
     QApplication app(argc, argv);
     quietOffscreenWarnings();
     const int rounds = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 8;

@@ -16,17 +16,6 @@ constexpr std::chrono::milliseconds kFailureLogInterval{60000};
 // reloads itself, or a flood of addresses, must not turn the child into a flood to the teacher.
 constexpr std::chrono::milliseconds kShowingSpacing{250};
 
-QString lookupFailureText(ComputerAddress::Outcome outcome)
-{
-    switch (outcome) {
-    case ComputerAddress::Outcome::NoIPv4:
-        return u"it has no IPv4 address"_s;
-    case ComputerAddress::Outcome::Unusable:
-        return u"its address cannot be sent to"_s;
-    default:
-        return u"the name is not found"_s;
-    }
-}
 } // namespace
 
 ChildLink::ChildLink(const ChildSettings& settings, QObject* parent)
@@ -80,8 +69,8 @@ void ChildLink::found(const QHostAddress& address)
 void ChildLink::lookupFailed(const ComputerAddress& answer)
 {
     trace(u"lookup-failed"_s, m_settings.masterName);
-    const QString failure = u"looking up the teacher's computer %1 failed: %2"_s.arg(m_settings.masterName,
-                                                                                     lookupFailureText(answer.outcome));
+    const QString failure =
+        u"looking up the teacher's computer %1 failed: %2"_s.arg(m_settings.masterName, unfoundReason(answer.outcome));
     if (logsFailure(failure))
         qCInfo(channelLog, "%s", qPrintable(failure));
 }

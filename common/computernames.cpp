@@ -79,6 +79,23 @@ ComputerAddress fromAnswer(const LookupAnswer& answer)
 
 } // namespace
 
+QString unfoundReason(ComputerAddress::Outcome outcome)
+{
+    using namespace Qt::StringLiterals;
+    switch (outcome) {
+    case ComputerAddress::Outcome::NoName:
+        return u"the name is empty"_s;
+    case ComputerAddress::Outcome::NoIPv4:
+        return u"the name has no IPv4 address"_s;
+    case ComputerAddress::Outcome::Unusable:
+        return u"the name gives no address a datagram can go to"_s;
+    case ComputerAddress::Outcome::NotFound:
+    case ComputerAddress::Outcome::Found:
+        break;
+    }
+    return u"the name was not found"_s;
+}
+
 std::optional<ComputerAddress> addressWithoutLookup(const QString& name)
 {
     if (name.isEmpty())

@@ -34,6 +34,9 @@ struct ComputerAddress {
     bool isFound() const { return outcome == Outcome::Found; }
 };
 
+// Why a name sends datagrams nowhere, for the logs: "the name was not found" and the like.
+QString unfoundReason(ComputerAddress::Outcome outcome);
+
 // The answer for a name that needs no name service: the empty name and addresses in text form.
 // Empty when the name must be looked up.
 std::optional<ComputerAddress> addressWithoutLookup(const QString& name);
