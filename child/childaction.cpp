@@ -1,6 +1,5 @@
 #include "child/childaction.h"
 
-#include "common/browseraddress.h"
 #include "common/cp932text.h"
 #include "common/datagrams.h"
 #include "common/settingsfile.h"
@@ -20,7 +19,7 @@ bool holdsControlCharacter(QStringView text)
 }
 } // namespace
 
-ChildAction childActionOf(QByteArrayView datagram)
+ChildAction childActionOf(QByteArrayView datagram, const PageRule& rule)
 {
     static const std::array<std::pair<QByteArray, Kind>, 5> commands{{
         {datagramBytes(commandText(kVerbVisibleTrue)), Kind::Show},
@@ -41,9 +40,10 @@ ChildAction childActionOf(QByteArrayView datagram)
     const QString text = cp932::decode(datagram);
     if (holdsControlCharacter(text))
         return {};
-    if (const std::optional<QUrl> page = openableUrl(text))
-        return {Kind::Open, *page};
-    return {};
+    const PageCheck check = rule.check(text);
+    if (check.refusal != Refusal::None)
+        return {Kind::None, check.page, check.refusal};
+    return {Kind::Open, check.page};
 }
 
 bool isPageDatagram(QByteArrayView datagram)

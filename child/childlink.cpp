@@ -20,7 +20,7 @@ constexpr std::chrono::milliseconds kShowingSpacing{250};
 
 ChildLink::ChildLink(const ChildSettings& settings, QObject* parent)
     : QObject(parent), m_settings(settings), m_socket(this), m_reader(m_socket),
-      m_source(settings.masterName, settings.acceptAnySource)
+      m_source(settings.masterName, settings.acceptAnySource), m_pageRule(settings.localFolders)
 {
     m_clock.start();
     connect(&m_reader, &DatagramReader::datagramRead, &m_source, &MasterSource::offer);
@@ -100,7 +100,7 @@ void ChildLink::received(const QByteArray& datagram)
         m_answered = true;
         emit masterAnswered();
     }
-    const ChildAction action = childActionOf(datagram);
+    const ChildAction action = childActionOf(datagram, m_pageRule);
     if (isPageDatagram(datagram)) {
         m_lastPage = datagram;
         if (!m_showing.isActive())

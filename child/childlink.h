@@ -5,6 +5,7 @@
 #include "child/childsettings.h"
 #include "child/mastersource.h"
 #include "child/pageloss.h"
+#include "child/pagerule.h"
 #include "common/datagramreader.h"
 
 #include <QElapsedTimer>
@@ -82,6 +83,7 @@ private:
     QUdpSocket m_socket;
     DatagramReader m_reader;
     MasterSource m_source;
+    PageRule m_pageRule;
     CallGate m_gate;
     PageLoss m_loss = PageLoss::fromEnvironment();
     QElapsedTimer m_clock;

@@ -118,6 +118,11 @@ QString badSwitchText(const QString& where, const QString& name, const QString& 
     return valueText(where, name, value, u"は0でも1でもありません"_s);
 }
 
+QString relativeFolderText(const QString& where, const QString& name, const QString& value)
+{
+    return valueText(where, name, value, u"は / で始まるフォルダではありません"_s);
+}
+
 QString portUnusableText(const QString& address, quint16 port)
 {
     return address +

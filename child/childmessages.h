@@ -53,6 +53,8 @@ QString badMasterText(const QString& where, const QString& name, const QString& 
 QString badBindAddressText(const QString& where, const QString& name, const QString& value);
 QString badScreenModeText(const QString& where, const QString& name, const QString& value);
 QString badSwitchText(const QString& where, const QString& name, const QString& value);
+// One of the local folders is not an absolute path.
+QString relativeFolderText(const QString& where, const QString& name, const QString& value);
 
 QString portUnusableText(const QString& address, quint16 port);
 

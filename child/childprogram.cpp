@@ -18,7 +18,8 @@
 namespace qh::child {
 
 ChildProgram::ChildProgram(const ChildSettings& settings, QObject* parent)
-    : QObject(parent), m_settings(settings), m_link(settings), m_bar(settings.number)
+    : QObject(parent), m_settings(settings), m_link(settings), m_page(PageRule(settings.localFolders)),
+      m_bar(settings.number)
 {
     m_page.setObjectName(u"pageWindow"_s);
     m_page.setFullScreenMode(settings.fullScreen);
@@ -43,6 +44,9 @@ ChildProgram::ChildProgram(const ChildSettings& settings, QObject* parent)
     connect(&m_page, &PageWindow::reloadingAfterCrash, this,
             [](const QUrl& page) { trace(u"reload"_s, page.toString()); });
     connect(&m_page, &QWidget::windowTitleChanged, this, [](const QString& title) { trace(u"title"_s, title); });
+    connect(&m_page, &PageWindow::navigationRefused, this, [](const QUrl& page, Refusal refusal) {
+        trace(u"refused"_s, refusalName(refusal) + u' ' + page.toString());
+    });
     // After the trace of the load, so that the trace tells things in their order.
     connect(&m_page, &PageWindow::loadEnded, &m_link, &ChildLink::pageSettled);
 }
@@ -77,7 +81,10 @@ void ChildProgram::act(const ChildAction& action)
     using Kind = ChildAction::Kind;
     switch (action.kind) {
     case Kind::None:
-        trace(u"ignored"_s);
+        if (action.refusal == Refusal::None)
+            trace(u"ignored"_s);
+        else
+            trace(u"refused"_s, refusalName(action.refusal) + u' ' + action.page.toString());
         return;
     case Kind::Show:
         m_page.setShown(true);

@@ -1,11 +1,13 @@
 #include "child/childsettings.h"
 
 #include "child/childmessages.h"
+#include "child/pagerule.h"
 #include "common/computernames.h"
 #include "common/cp932text.h"
 #include "common/settingsfile.h"
 #include "common/textfile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -26,7 +28,7 @@ struct Setting {
     QString switchValue; // empty for an option that takes a value
 };
 
-enum SettingIndex { Number, Master, ChildPort, MasterPort, Bind, ScreenMode, AcceptAny, SettingCount };
+enum SettingIndex { Number, Master, ChildPort, MasterPort, Bind, ScreenMode, AcceptAny, LocalFolders, SettingCount };
 
 const std::array<Setting, SettingCount> kSettings{{
     {u"Number"_s, u"--number"_s, true, {}},
@@ -36,6 +38,7 @@ const std::array<Setting, SettingCount> kSettings{{
     {u"Bind"_s, u"--bind"_s, false, {}},
     {u"ScreenMode"_s, u"--window"_s, false, kWindowScreenMode},
     {u"AcceptAny"_s, u"--accept-any"_s, false, u"1"_s},
+    {u"LocalFolders"_s, u"--local-folders"_s, false, {}},
 }};
 
 const QString kSettingsOption = u"--settings"_s;
@@ -214,6 +217,19 @@ void checkValues(const Values& values, ChildSettings& settings, QStringList& err
             else
                 errors.append(badSwitchText(given->where, given->name, text));
             break;
+        case LocalFolders:
+            settings.localFolders.clear();
+            for (const QString& part : text.split(u';')) {
+                const QString folder = part.trimmed();
+                if (folder.isEmpty())
+                    continue;
+                // A folder relative to whatever folder the child happens to start in allows nothing certain.
+                if (!QDir::isAbsolutePath(folder))
+                    errors.append(relativeFolderText(given->where, given->name, folder));
+                else
+                    settings.localFolders.append(QDir::cleanPath(folder));
+            }
+            break;
         case SettingCount:
             break;
         }
@@ -236,6 +252,7 @@ ChildSettingsResult readChildSettings(const QStringList& arguments, const QStrin
         return result;
     }
     result.outcome = ChildSettingsResult::Outcome::BadSettings; // until every check has passed
+    result.settings.localFolders = defaultLocalFolders(QCoreApplication::applicationDirPath());
 
     // The file named on the command line must be there; otherwise the first one found is read.
     QString file = line.settingsFile;
@@ -281,7 +298,8 @@ ChildSettingsResult readChildSettings(const QStringList& arguments, const QStrin
 QString usageText()
 {
     return u"使い方: Quillharbour_Child [--number NN] [--master NAME] [--port CHILD_PORT]\n"
-           u"         [--master-port MASTER_PORT] [--bind ADDRESS] [--window] [--accept-any] [--settings FILE]\n"
+           u"         [--master-port MASTER_PORT] [--bind ADDRESS] [--window] [--accept-any]\n"
+           u"         [--local-folders FOLDERS] [--settings FILE]\n"
            u"\n"
            u"  --number NN          このコンピュータの番号（01～30）\n"
            u"  --master NAME        先生のコンピュータ（マスター）の名前またはIPv4アドレス\n"
@@ -290,6 +308,8 @@ QString usageText()
            u"  --bind ADDRESS       受信に使うこのコンピュータのIPv4アドレス（既定: すべてのアドレス）\n"
            u"  --window             ページをウィンドウ表示で始める（既定: 全画面表示）\n"
            u"  --accept-any         マスター以外のコンピュータからのデータも受け付ける\n"
+           u"  --local-folders FOLDERS  file:のページを表示してよいフォルダ（絶対パス、;で区切る。\n"
+           u"                       既定: インストールされたデモページのフォルダ）\n"
            u"  --settings FILE      Quillharbour_Child.iniの代わりに読む設定ファイル\n"
            u"  --help               この説明を表示する\n"
            u"\n"

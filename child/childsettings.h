@@ -20,6 +20,8 @@
 //     Bind        --bind ADDRESS  the local IPv4 address to listen on; empty: all (the default)
 //     ScreenMode  --window        FullScreen (the default) or WindowScreen; the option: WindowScreen
 //     AcceptAny   --accept-any    1: take datagrams from any computer; 0 (the default): the master's only
+//     LocalFolders --local-folders FOLDERS  the folders whose files the child shows, absolute, separated
+//                                 by ";"; empty: none; the default: the installed demo pages
 namespace qh::child {
 
 using namespace Qt::StringLiterals;
@@ -38,7 +40,8 @@ struct ChildSettings {
     QHostAddress bindAddress{QHostAddress::AnyIPv4};
     bool fullScreen = true;
     bool acceptAnySource = false;
-    QString settingsFile; // the file the values came from, absolute; empty when none was read
+    QStringList localFolders; // the child shows file: pages from these folders only (PageRule)
+    QString settingsFile;     // the file the values came from, absolute; empty when none was read
 };
 
 struct ChildSettingsResult {

@@ -35,4 +35,10 @@ void showMessage(const QString& text, const QString& title)
         g_display->display(text, title.isEmpty() ? programTitle() : title);
 }
 
+void showNotice(const QString& text, const QString& title)
+{
+    if (g_display)
+        g_display->displayNotice(text, title.isEmpty() ? programTitle() : title);
+}
+
 } // namespace qh

@@ -7,10 +7,19 @@
 #include "master/urllist.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 
 namespace qh::master {
+
+namespace {
+// No wait of the presenter lasts longer: a page still loading then counts as loaded and a name
+// without an answer as not found, so that neither a page nor the name service can hold End.
+constexpr std::chrono::milliseconds kLongestWait{10000};
+} // namespace
 
 Presenter::Presenter(PresenterOptions options, QObject* parent)
     : QObject(parent), m_options(std::move(options)),
@@ -230,7 +239,12 @@ void Presenter::waitWhileBusy()
 void Presenter::waitWithoutInput(const std::function<bool()>& done)
 {
     m_channel.setReadingHeld(true);
-    while (!done())
+    const QDeadlineTimer deadline(kLongestWait);
+    QTimer wakeAtDeadline; // ends the wait for events when nothing else comes
+    wakeAtDeadline.setSingleShot(true);
+    wakeAtDeadline.setTimerType(Qt::PreciseTimer); // a coarse timer may come early, and then never again
+    wakeAtDeadline.start(kLongestWait);
+    while (!done() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers |
                                         QEventLoop::WaitForMoreEvents);
     m_channel.setReadingHeld(false);

@@ -35,11 +35,12 @@ stop_all() {
 }
 trap stop_all EXIT
 
-# start_child NUMBER [DISPLAY]: child NN on 127.0.0.(1 + NN), the ports of Quillharbour_Master.ini.
+# start_child NUMBER [DISPLAY]: child NN on 127.0.0.(1 + NN), the ports of Quillharbour_Master.ini,
+# showing the demo pages of this folder (a child shows local files only from its local folders).
 start_child() {
     local number="$1" screen="${2:-${DISPLAY:-}}"
     DISPLAY="$screen" "$child" --number "$number" --master 127.0.0.1 --port 5001 --master-port 5002 \
-        --bind "127.0.0.$((1 + 10#$number))" 2> "$demo/child$number.log" &
+        --bind "127.0.0.$((1 + 10#$number))" --local-folders "$demo/pages" 2> "$demo/child$number.log" &
     pids+=("$!")
 }
 

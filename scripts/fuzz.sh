@@ -16,6 +16,7 @@ fuzz() {
 fuzz fuzz_settingsfile settings 4096
 fuzz fuzz_calldatagram calls 512
 fuzz fuzz_childdatagram childdatagrams 2048
+fuzz fuzz_pagerule pagerule 1024
 fuzz fuzz_urllist urllist 4096
 fuzz fuzz_registrystore registry 4096
 fuzz fuzz_helpfile helpfile 8192

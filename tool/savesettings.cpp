@@ -6,8 +6,10 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -36,15 +38,44 @@ bool isReadOnly(const QFileInfo& info)
     return (info.permissions() & anyWrite) == 0;
 }
 
-enum class WriteResult { Written, NotOpened, Incomplete };
+QString tempNotOwnMessage(const QString& tempName, const QString& settingsName)
+{
+    return u"%1 がリンクなど通常のファイルではないため、設定を保存できませんでした。%1 "
+           u"を削除してから保存してください。\n"
+           u"%2 は変更されていません。"_s.arg(tempName, settingsName);
+}
+
+enum class WriteResult { Written, NotOpened, NotOwnFile, Incomplete };
+
+// Opens the temporary file for writing without following a symbolic link, and only when it is a
+// plain file of its own: a link or a second name planted in the folder must not make the save
+// write somewhere else. Truncated only once that is certain.
+WriteResult openOwnFile(QFile& file)
+{
+    const QByteArray name = QFile::encodeName(file.fileName());
+    // O_NONBLOCK: a FIFO in its place must not hold the save.
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+    if (fd < 0)
+        return errno == ELOOP ? WriteResult::NotOwnFile : WriteResult::NotOpened;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1) {
+        ::close(fd);
+        return WriteResult::NotOwnFile;
+    }
+    if (::ftruncate(fd, 0) != 0 || !file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return WriteResult::NotOpened;
+    }
+    return WriteResult::Written;
+}
 
 // Writes the whole content and makes sure it is on disk before the rename makes it the
 // configuration file, so that a crash cannot leave an empty or half-written file behind.
 WriteResult writeDurably(const QString& fileName, const QByteArray& bytes)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return WriteResult::NotOpened;
+    if (const WriteResult opened = openOwnFile(file); opened != WriteResult::Written)
+        return opened;
     if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0)
         return WriteResult::Incomplete;
     file.close();
@@ -120,7 +151,9 @@ SaveResult saveSettings(const SettingsEntries& entries, const QString& settingsN
         // A file we could not open is left as it was; one we began to write is incomplete.
         if (written == WriteResult::Incomplete)
             QFile::remove(tempName);
-        return failed(SaveOutcome::TempNotWritten, tempNotWrittenMessage(tempName, settingsName));
+        return failed(SaveOutcome::TempNotWritten, written == WriteResult::NotOwnFile
+                                                       ? tempNotOwnMessage(tempName, settingsName)
+                                                       : tempNotWrittenMessage(tempName, settingsName));
     }
     // The new file takes over the old one's permissions, as the old file would have kept them.
     QFile::setPermissions(tempName, settingsInfo.permissions());

@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
@@ -162,7 +163,8 @@ private slots:
         };
         // A page that fails, sent right after a report, so that the next report is no periodic one.
         QTRY_VERIFY_WITH_TIMEOUT(reportsOf("02Showing:").size() >= 2, 10000);
-        const QByteArray missing = QUrl::fromLocalFile(m_pages.filePath(u"missing.html"_s)).toEncoded();
+        // Nothing listens on port 1: the load fails at once.
+        const QByteArray missing = "http://127.0.0.1:1/missing.html";
         QVERIFY(sendDatagram("127.0.0.3", port, missing));
         QTest::qWait(1000);
         QVERIFY(sendDatagram("127.0.0.4", port, forgotten)); // the presenter's repair
@@ -210,33 +212,47 @@ private slots:
         QTest::addColumn<QByteArrayList>("datagrams");
         QTest::addColumn<QByteArray>("from"); // the sender's address; 127.0.0.1 is the master
         QTest::addColumn<bool>("mayOpen");    // the datagrams are pages that may be opened
-        QTest::newRow("empty") << QByteArrayList{QByteArray()} << QByteArray("127.0.0.1") << false;
-        QTest::newRow("largest datagram") << QByteArrayList{QByteArray(65507, 'C')} << QByteArray("127.0.0.1") << false;
+        QTest::addColumn<QString>("refused"); // how the trace's refusal of the datagram starts, when refused
+        QTest::newRow("empty") << QByteArrayList{QByteArray()} << QByteArray("127.0.0.1") << false << QString();
+        QTest::newRow("largest datagram")
+            << QByteArrayList{QByteArray(65507, 'C')} << QByteArray("127.0.0.1") << false << QString();
         QTest::newRow("largest command") << QByteArrayList{"Command:" + QByteArray(65499, 'V')}
-                                         << QByteArray("127.0.0.1") << false;
-        QTest::newRow("NUL bytes") << QByteArrayList{QByteArray(16, '\0')} << QByteArray("127.0.0.1") << false;
+                                         << QByteArray("127.0.0.1") << false << QString();
+        QTest::newRow("NUL bytes") << QByteArrayList{QByteArray(16, '\0')} << QByteArray("127.0.0.1") << false
+                                   << QString();
         QTest::newRow("NUL in a page") << QByteArrayList{QByteArray("file:///etc/passwd\0.html", 25)}
-                                       << QByteArray("127.0.0.1") << false;
-        QTest::newRow("NUL after a command")
-            << QByteArrayList{QByteArray("Command:VisibleFalse\0", 21)} << QByteArray("127.0.0.1") << false;
+                                       << QByteArray("127.0.0.1") << false << QString();
+        // Only web pages and files under the local folders (here the temp folder) are shown.
+        QTest::newRow("system file") << QByteArrayList{"file:///etc/os-release"} << QByteArray("127.0.0.1") << false
+                                     << u"refused file-outside file:///etc/os-release"_s;
+        QTest::newRow("data page") << QByteArrayList{"data:text/html,<title>data</title>"} << QByteArray("127.0.0.1")
+                                   << false << u"refused data data:"_s;
+        QTest::newRow("out of the folder")
+            << QByteArrayList{QUrl::fromLocalFile(m_pages.path()).toEncoded() + "/../../etc/os-release"}
+            << QByteArray("127.0.0.1") << false << u"refused file-outside "_s;
+        QTest::newRow("NUL after a command") << QByteArrayList{QByteArray("Command:VisibleFalse\0", 21)}
+                                             << QByteArray("127.0.0.1") << false << QString();
         QTest::newRow("invalid code page 932")
-            << QByteArrayList{"http://a/\x80\xff\xfd"} << QByteArray("127.0.0.1") << false;
+            << QByteArrayList{"http://a/\x80\xff\xfd"} << QByteArray("127.0.0.1") << false << QString();
         QTest::newRow("script") << QByteArrayList{"javascript:document.title='x'", "JAVASCRIPT:alert(1)"}
-                                << QByteArray("127.0.0.1") << false;
+                                << QByteArray("127.0.0.1") << false << QString();
         QTest::newRow("unknown command") << QByteArrayList{"Command:Shutdown", "Command:"} << QByteArray("127.0.0.1")
-                                         << false;
-        QTest::newRow("classmate hides") << QByteArrayList{"Command:VisibleFalse"} << QByteArray("127.0.0.9") << false;
-        QTest::newRow("classmate's page") << QByteArrayList{"http://example.com/"} << QByteArray("127.0.0.9") << false;
+                                         << false << QString();
+        QTest::newRow("classmate hides") << QByteArrayList{"Command:VisibleFalse"} << QByteArray("127.0.0.9") << false
+                                         << QString();
+        QTest::newRow("classmate's page")
+            << QByteArrayList{"http://example.com/"} << QByteArray("127.0.0.9") << false << QString();
         QByteArrayList burst;
         for (int i = 0; i < 1000; ++i)
             burst.append(QUrl::fromLocalFile(m_pages.filePath(u"burst%1.html"_s.arg(i))).toEncoded());
-        QTest::newRow("a thousand pages in a burst") << burst << QByteArray("127.0.0.1") << true;
+        QTest::newRow("a thousand pages in a burst") << burst << QByteArray("127.0.0.1") << true << QString();
     }
     void hostileDatagramsLeaveTheLastGoodPage()
     {
         QFETCH(QByteArrayList, datagrams);
         QFETCH(QByteArray, from);
         QFETCH(bool, mayOpen);
+        QFETCH(QString, refused);
         const qsizetype mark = m_child->mark();
         for (const QByteArray& datagram : datagrams)
             QVERIFY(sendDatagramFrom(from.constData(), "127.0.0.2", m_childPort, datagram));
@@ -255,6 +271,11 @@ private slots:
         }
         if (from != "127.0.0.1")
             QVERIFY(m_child->events(mark).contains(u"dropped "_s + QString::fromLatin1(from)));
+        if (!refused.isEmpty())
+            QVERIFY2(!m_child->events(mark)
+                          .filter(QRegularExpression(u"^"_s + QRegularExpression::escape(refused)))
+                          .isEmpty(),
+                     qPrintable(m_child->events(mark).join(u'\n')));
     }
 };
 

@@ -16,11 +16,28 @@ void MessageCapture::display(const QString& text, const QString& title)
         whileOpen();
 }
 
+void MessageCapture::displayNotice(const QString& text, const QString& title)
+{
+    messages.append({text, title, true});
+}
+
 QStringList MessageCapture::texts() const
 {
     QStringList out;
-    for (const CapturedMessage& message : messages)
-        out.append(message.text);
+    for (const CapturedMessage& message : messages) {
+        if (!message.notice)
+            out.append(message.text);
+    }
+    return out;
+}
+
+QStringList MessageCapture::noticeTexts() const
+{
+    QStringList out;
+    for (const CapturedMessage& message : messages) {
+        if (message.notice)
+            out.append(message.text);
+    }
     return out;
 }
 

@@ -6,7 +6,10 @@
 #include "tests/support/loopback.h"
 #include "tests/support/testfiles.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -43,6 +46,16 @@ public:
 private:
     QTemporaryDir m_folder;
 };
+
+// The context menu on screen, if there is one.
+QMenu* visibleMenu()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* menu = qobject_cast<QMenu*>(widget); menu && menu->isVisible())
+            return menu;
+    }
+    return nullptr;
+}
 
 // What the page window shows, in one line: "hidden" or "shown" with its mode, and its page.
 QString state(PageWindow& window)
@@ -149,7 +162,7 @@ private slots:
     {
         QFETCH(bool, followLink);
         QFETCH(bool, loadedAgain);
-        PageWindow window;
+        PageWindow window(PageRule({testPagesFolder()}));
         window.open(m_pages.url(u"A"_s));
         QTRY_COMPARE_WITH_TIMEOUT(window.title(), u"A"_s, kLoadTimeoutMs);
         evaluate(window.page(), u"window.marker = 1"_s);
@@ -172,7 +185,7 @@ private slots:
     {
         QTcpServer silent; // accepts the connection and never answers
         QVERIFY(silent.listen(QHostAddress::LocalHost));
-        PageWindow window;
+        PageWindow window(PageRule({testPagesFolder()}));
         window.open(QUrl(u"http://127.0.0.1:%1/slow.html"_s.arg(silent.serverPort())));
         QTRY_VERIFY_WITH_TIMEOUT(silent.hasPendingConnections(), kLoadTimeoutMs);
         window.open(m_pages.url(u"B"_s));
@@ -185,7 +198,7 @@ private slots:
     // A renderer that dies reloads the last page by itself.
     void crashedRendererReloadsThePage()
     {
-        PageWindow window;
+        PageWindow window(PageRule({testPagesFolder()}));
         window.open(m_pages.url(u"A"_s));
         QTRY_COMPARE_WITH_TIMEOUT(window.title(), u"A"_s, kLoadTimeoutMs);
         window.open(m_pages.url(u"B"_s));
@@ -200,6 +213,37 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!ends.isEmpty() && ends.last().at(1).toBool(), kLoadTimeoutMs);
         QVERIFY(window.page()->renderProcessPid() != renderer);
         QCOMPARE(evaluate(window.page(), u"document.title"_s).toString(), u"B"_s);
+    }
+
+    // A right click on a link offers what stays in the page (copying the link) and nothing that
+    // would leave it: no new window, no download, no saving, no source, no inspector.
+    void contextMenuStaysInThePage()
+    {
+        PageWindow window(PageRule({testPagesFolder()}));
+        window.resize(400, 300);
+        window.show();
+        window.open(m_pages.url(u"A"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(window.title(), u"A"_s, kLoadTimeoutMs);
+        const QVariantList centre = evaluate(window.page(), u"(function () { var r = document.getElementById('next')"
+                                                            u".getBoundingClientRect(); return [r.x + r.width / 2,"
+                                                            u" r.y + r.height / 2]; })()"_s)
+                                        .toList();
+        QCOMPARE(centre.size(), 2);
+        const QPoint link(int(centre[0].toDouble()), int(centre[1].toDouble()));
+        QTest::mouseClick(window.focusProxy(), Qt::RightButton, {}, link);
+        QMenu* menu = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((menu = visibleMenu()) != nullptr, kLoadTimeoutMs);
+        const auto offers = [&](QWebEnginePage::WebAction action) {
+            return menu->actions().contains(window.page()->action(action));
+        };
+        QVERIFY(offers(QWebEnginePage::CopyLinkToClipboard));
+        for (const QWebEnginePage::WebAction leaving :
+             {QWebEnginePage::OpenLinkInThisWindow, QWebEnginePage::OpenLinkInNewWindow,
+              QWebEnginePage::OpenLinkInNewTab, QWebEnginePage::OpenLinkInNewBackgroundTab,
+              QWebEnginePage::DownloadLinkToDisk, QWebEnginePage::SavePage, QWebEnginePage::ViewSource,
+              QWebEnginePage::InspectElement})
+            QVERIFY2(!offers(leaving), qPrintable(window.page()->action(leaving)->text()));
+        menu->close();
     }
 
     // The button calls the teacher: the call goes out once, the button says so, and for two
