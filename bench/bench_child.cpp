@@ -181,9 +181,7 @@ QList<double> loadsAlone(int changes)
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    prepareBrowserBench();
     QApplication app(argc, argv);
     quietOffscreenWarnings();
     const int changes = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 50;

@@ -21,14 +21,14 @@ bool holdsControlCharacter(QStringView text)
 
 ChildAction childActionOf(QByteArrayView datagram, const PageRule& rule)
 {
-    static const QByteArray prefix = datagramBytes(kCommandPrefix);
-    static const std::array<std::pair<QByteArray, Kind>, 4> commands{{
+    static const std::array<std::pair<QByteArray, Kind>, 5> commands{{
         {datagramBytes(commandText(kVerbVisibleTrue)), Kind::Show},
         {datagramBytes(commandText(kVerbVisibleFalse)), Kind::Hide},
         {datagramBytes(commandText(kFullScreenMode)), Kind::FullScreen},
         {datagramBytes(commandText(kWindowScreenMode)), Kind::WindowScreen},
+        {datagramBytes(commandText(kVerbCallReceived)), Kind::CallReceived},
     }};
-    if (datagram.startsWith(prefix)) {
+    if (!isPageDatagram(datagram)) {
         for (const auto& [bytes, kind] : commands) {
             if (datagram == bytes)
                 return {kind, {}};
@@ -44,6 +44,12 @@ ChildAction childActionOf(QByteArrayView datagram, const PageRule& rule)
     if (check.refusal != Refusal::None)
         return {Kind::None, check.page, check.refusal};
     return {Kind::Open, check.page};
+}
+
+bool isPageDatagram(QByteArrayView datagram)
+{
+    static const QByteArray prefix = datagramBytes(kCommandPrefix);
+    return !datagram.startsWith(prefix);
 }
 
 } // namespace qh::child

@@ -15,6 +15,7 @@ struct ChildAction {
         Hide,         // Command:VisibleFalse
         FullScreen,   // Command:FullScreen
         WindowScreen, // Command:WindowScreen
+        CallReceived, // Command:CallReceived: our presenter has listed this child's call
         Open,         // a page address
     };
     Kind kind = Kind::None;
@@ -24,10 +25,14 @@ struct ChildAction {
     bool operator==(const ChildAction&) const = default;
 };
 
-// A datagram that starts with "Command:" is a command when its bytes are exactly one of the four,
+// A datagram that starts with "Command:" is a command when its bytes are exactly one of the five,
 // else ignored. Any other datagram is a page address when it is code page 932 text of one line (no
 // control character) and the child's page rule shows it; an empty datagram and bytes that are no
 // code page 932 text are ignored, an address the rule refuses is ignored with its refusal.
 ChildAction childActionOf(QByteArrayView datagram, const PageRule& rule);
+
+// Whether the datagram names a page (every datagram that is no command does), whatever the address
+// rules make of it.
+bool isPageDatagram(QByteArrayView datagram);
 
 } // namespace qh::child

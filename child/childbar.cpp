@@ -1,6 +1,5 @@
 #include "child/childbar.h"
 
-#include "child/callgate.h"
 #include "child/childmessages.h"
 #include "common/twips.h"
 
@@ -32,18 +31,16 @@ ChildBar::ChildBar(int number) : BorderedBar(kWidth, kHeight, Qt::WindowStaysOnT
     m_callButton = new QPushButton(kCallButtonText, this);
     m_callButton->setObjectName(u"callButton"_s);
     twips::place(m_callButton, 120, 390, kWidth - 240, 420);
-
-    m_buttonReset.setSingleShot(true);
-    // Never earlier than the next call may go out: a click on 呼び出し must always call.
-    m_buttonReset.setTimerType(Qt::PreciseTimer);
-    m_buttonReset.setInterval(kCallInterval);
-    connect(&m_buttonReset, &QTimer::timeout, this, [this] { m_callButton->setText(kCallButtonText); });
 }
 
-void ChildBar::showCallResult(bool sent)
+void ChildBar::showCallReading(CallState::Reading reading)
 {
-    m_callButton->setText(sent ? kCallSentText : kCallFailedText);
-    m_buttonReset.start();
+    m_callButton->setText(callButtonText(reading));
+}
+
+void ChildBar::showLookingForMaster(bool looking)
+{
+    m_caption->setText(looking ? kLookingForMasterText : windowTitle());
 }
 
 void ChildBar::showInCorner()

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "child/callstate.h"
 #include "common/borderedbar.h"
-
-#include <QTimer>
 
 class QLabel;
 class QPushButton;
@@ -20,16 +19,15 @@ public:
 
     QPushButton* callButton() const { return m_callButton; }
 
-    // Says on the button, for as long as the next call is held back, that the call went out or
-    // that it could not be sent.
-    void showCallResult(bool sent);
+    void showCallReading(CallState::Reading reading);
+    // Says in place of the caption that the teacher's computer is being looked for, or no longer.
+    void showLookingForMaster(bool looking);
     // Shows the bar in the screen's lower right corner, above the other windows.
     void showInCorner();
 
 private:
     QLabel* m_caption = nullptr;
     QPushButton* m_callButton = nullptr;
-    QTimer m_buttonReset;
 };
 
 } // namespace qh::child

@@ -2,6 +2,7 @@
 
 #include "child/childmessages.h"
 #include "child/pagerule.h"
+#include "common/computernames.h"
 #include "common/cp932text.h"
 #include "common/settingsfile.h"
 #include "common/textfile.h"
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QHostInfo>
 
 #include <array>
 #include <optional>
@@ -163,28 +163,6 @@ std::optional<int> wholeNumber(const QString& text, int digits, int lowest, int 
     return number;
 }
 
-// The IPv4 addresses a computer is reached at: an address in text form as it stands, otherwise
-// those the name resolves to now.
-QList<QHostAddress> ipv4Addresses(const QString& name)
-{
-    QList<QHostAddress> addresses;
-    QHostAddress literal;
-    if (literal.setAddress(name)) {
-        addresses.append(literal);
-    } else {
-        const QHostInfo info = QHostInfo::fromName(name);
-        if (info.error() == QHostInfo::NoError)
-            addresses = info.addresses();
-    }
-    QList<QHostAddress> usable;
-    for (const QHostAddress& address : addresses) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol && address != QHostAddress(QHostAddress::AnyIPv4) &&
-            !usable.contains(address))
-            usable.append(address);
-    }
-    return usable;
-}
-
 // Checks every value, fills the settings and names each problem.
 void checkValues(const Values& values, ChildSettings& settings, QStringList& errors)
 {
@@ -212,10 +190,12 @@ void checkValues(const Values& values, ChildSettings& settings, QStringList& err
                 errors.append(badPortText(given->where, given->name, text));
             break;
         case Master:
-            settings.masterName = text;
-            settings.masterAddresses = ipv4Addresses(text);
-            if (settings.masterAddresses.isEmpty())
-                errors.append(masterNotFoundText(given->where, given->name, text));
+            // A name is looked up by the running program, again and again until it is found; only
+            // what can never be the teacher's computer is refused here.
+            if (const std::optional<ComputerAddress> known = addressWithoutLookup(text); known && !known->isFound())
+                errors.append(badMasterText(given->where, given->name, text));
+            else
+                settings.masterName = text;
             break;
         case Bind:
             if (text.isEmpty())

@@ -5,6 +5,7 @@
 #include <QNetworkDatagram>
 #include <QTimer>
 #include <QUdpSocket>
+#include <QVariant>
 
 namespace qh {
 
@@ -16,7 +17,13 @@ constexpr int kMaxFailedReads = 16;
 constexpr int kMaxReadsPerTurn = 64;
 // The largest payload an IPv4 UDP datagram can carry.
 constexpr qint64 kLargestDatagram = 65507;
+constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
 } // namespace
+
+void askForLargeReceiveBuffer(QUdpSocket& socket)
+{
+    socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(kReceiveBufferBytes));
+}
 
 DatagramReader::DatagramReader(QUdpSocket& socket, QObject* parent) : QObject(parent), m_socket(socket)
 {

@@ -15,8 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray datagram(reinterpret_cast<const char*>(data), qsizetype(size));
     static const qh::child::PageRule rule;
     const qh::child::ChildAction action = qh::child::childActionOf(datagram, rule);
+    if (qh::child::isPageDatagram(datagram) == datagram.startsWith("Command:"))
+        std::abort();
     const bool command = datagram == "Command:VisibleTrue" || datagram == "Command:VisibleFalse" ||
-                         datagram == "Command:FullScreen" || datagram == "Command:WindowScreen";
+                         datagram == "Command:FullScreen" || datagram == "Command:WindowScreen" ||
+                         datagram == "Command:CallReceived";
     if (command != (action.kind != Kind::None && action.kind != Kind::Open))
         std::abort();
     if (action.kind != Kind::Open)

@@ -14,12 +14,6 @@ using namespace Qt::StringLiterals;
 
 namespace qh::master {
 
-namespace {
-// The receive buffer asked of the system for the master port, so that a class calling at once
-// loses nothing; the system may grant less (net.core.rmem_max).
-constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
-} // namespace
-
 // The children's addresses come from the presenter, which looks up the names of each step together
 // (common/computernames.h); send() takes them as they are.
 
@@ -35,7 +29,7 @@ bool ChildChannel::bind(std::int16_t port)
         return false;
     if (!m_socket.bind(QHostAddress::AnyIPv4, quint16(port)))
         return false;
-    m_socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(kReceiveBufferBytes));
+    askForLargeReceiveBuffer(m_socket);
     return true;
 }
 

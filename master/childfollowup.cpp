@@ -9,22 +9,6 @@ using namespace Qt::StringLiterals;
 namespace qh::master {
 
 namespace {
-QString whyNoAddress(ComputerAddress::Outcome outcome)
-{
-    switch (outcome) {
-    case ComputerAddress::Outcome::NoName:
-        return u"the slot has no computer name"_s;
-    case ComputerAddress::Outcome::NoIPv4:
-        return u"the name has no IPv4 address"_s;
-    case ComputerAddress::Outcome::Unusable:
-        return u"the name gives no address a datagram can go to"_s;
-    case ComputerAddress::Outcome::NotFound:
-    case ComputerAddress::Outcome::Found:
-        break;
-    }
-    return u"the name was not found"_s;
-}
-
 // The slot (0-based) a call's two characters name, when they are two digits 01 to 30.
 std::optional<int> slotOfCall(const QString& computerNumber)
 {
@@ -138,7 +122,7 @@ void ChildFollowUp::sendPending(int slotIndex, const ComputerAddress& address)
     if (!sends || !m_answering)
         return;
     if (!address.isFound()) {
-        qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "not answered:" << whyNoAddress(address.outcome);
+        qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "not answered:" << unfoundReason(address.outcome);
         return;
     }
     const ChildSlot& slot = m_settings.childSlots.at(std::size_t(slotIndex));

@@ -33,13 +33,13 @@ QHash<QString, ComputerAddress> answersOf(const QStringList& texts)
         const QString name = text.section(u'=', 0, 0);
         const QString answer = text.section(u'=', 1);
         if (answer == u"notfound")
-            answers.insert(name, {Outcome::NotFound, {}});
+            answers.insert(name, {Outcome::NotFound, {}, {}});
         else if (answer == u"noipv4")
-            answers.insert(name, {Outcome::NoIPv4, {}});
+            answers.insert(name, {Outcome::NoIPv4, {}, {}});
         else if (answer == u"unusable")
-            answers.insert(name, {Outcome::Unusable, {}});
+            answers.insert(name, {Outcome::Unusable, {}, {}});
         else
-            answers.insert(name, {Outcome::Found, QHostAddress(answer)});
+            answers.insert(name, {Outcome::Found, QHostAddress(answer), {QHostAddress(answer)}});
     }
     return answers;
 }

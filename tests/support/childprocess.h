@@ -35,6 +35,9 @@ public:
     // showing files from the tests' pages folder (options in `more` override these), and waits
     // until it listens. False when it did not get so far.
     bool startOnLoopback(int number, quint16 childPort, quint16 masterPort, const QStringList& more = {});
+    // The same without the wait, so that several children start at once; waitFor() the event
+    // "ready <port>" then.
+    void launchOnLoopback(int number, quint16 childPort, quint16 masterPort, const QStringList& more = {});
 
     // Waits, running the event loop, until the program has written the event since the mark
     // (0: since start), or has ended. True when the event came.

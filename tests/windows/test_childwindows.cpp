@@ -90,6 +90,17 @@ private:
         return settings;
     }
 
+    // The calls that reached the master port since the last look.
+    QByteArrayList takeCalls()
+    {
+        QByteArrayList calls;
+        for (const Arrival& arrival : m_master.take()) {
+            if (arrival.payload.endsWith("Call"))
+                calls.append(arrival.payload);
+        }
+        return calls;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -236,7 +247,8 @@ private slots:
     }
 
     // The button calls the teacher: the call goes out once, the button says so, and for two
-    // seconds no further click goes out.
+    // seconds no further click goes out. A presenter that never answered confirms nothing, and the
+    // button then simply reads 呼び出し again.
     void callButtonCallsTheTeacherOnceInTwoSeconds()
     {
         m_master.take();
@@ -249,14 +261,72 @@ private slots:
         QTest::keyClick(button, Qt::Key_Space); // a key held down clicks again and again
         QTest::keyClick(button, Qt::Key_Space);
         QCOMPARE(button->text(), kCallSentText);
-        QList<Arrival> calls;
-        QTRY_VERIFY((calls += m_master.take(), !calls.isEmpty()));
+        QByteArrayList calls;
+        QTRY_VERIFY((calls += takeCalls(), !calls.isEmpty()));
         QTRY_COMPARE_WITH_TIMEOUT(button->text(), u"呼び出し"_s, 3000);
-        calls += m_master.take();
-        QCOMPARE(calls.size(), 1);
-        QCOMPARE(calls.first().payload, QByteArray("07Call"));
+        calls += takeCalls();
+        QCOMPARE(calls, QByteArrayList{"07Call"});
         QTest::mouseClick(button, Qt::LeftButton);
-        QTRY_VERIFY((calls += m_master.take(), calls.size() == 2));
+        QTRY_VERIFY((calls += takeCalls(), calls.size() == 2));
+    }
+
+    // Our presenter confirms each call it lists. Once it has answered the child (here with a page
+    // after the child's Hello), a call it does not confirm in time is told, and the student can
+    // call again at once.
+    void callButtonTellsWhetherTheCallArrived_data()
+    {
+        QTest::addColumn<bool>("confirmed");
+        QTest::addColumn<QString>("reads");
+        QTest::newRow("confirmed") << true << u"届きました"_s;
+        QTest::newRow("not confirmed") << false << u"届いていません"_s;
+    }
+    void callButtonTellsWhetherTheCallArrived()
+    {
+        QFETCH(bool, confirmed);
+        QFETCH(QString, reads);
+        const ChildSettings child = settings();
+        ChildProgram program(child);
+        QVERIFY(program.start());
+        const QByteArray address = childLoopbackAddress(7);
+        QVERIFY(sendDatagram(address.constData(), child.childPort, m_pages.url(u"A"_s).toEncoded()));
+        QTRY_COMPARE_WITH_TIMEOUT(program.pageWindow().title(), u"A"_s, kLoadTimeoutMs);
+        m_master.take();
+        QPushButton* button = program.bar().callButton();
+        QTest::mouseClick(button, Qt::LeftButton);
+        QByteArrayList calls;
+        QTRY_VERIFY((calls += takeCalls(), !calls.isEmpty()));
+        QCOMPARE(calls, QByteArrayList{"07Call"});
+        if (confirmed)
+            QVERIFY(sendDatagram(address.constData(), child.childPort, "Command:CallReceived"));
+        QTRY_COMPARE_WITH_TIMEOUT(button->text(), reads, 5000);
+        QVERIFY(!program.pageWindow().url().toString().contains(u"CallReceived"_s));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(button->text() == kCallSentText, !confirmed);
+    }
+
+    // While the teacher's computer is not found, the bar says that it is looked for; once found,
+    // it carries the child's number again.
+    void barSaysWhileTheMasterIsLookedFor_data()
+    {
+        QTest::addColumn<QString>("master");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("found") << u"localhost"_s << u"Quillharbour_Child 07"_s;
+        QTest::newRow("not found") << u"teacher-pc.invalid"_s << kLookingForMasterText;
+    }
+    void barSaysWhileTheMasterIsLookedFor()
+    {
+        QFETCH(QString, master);
+        QFETCH(QString, caption);
+        ChildSettings child = settings();
+        child.masterName = master;
+        ChildProgram program(child);
+        QVERIFY(program.start());
+        auto* label = program.bar().findChild<QLabel*>(u"captionLabel"_s);
+        QVERIFY(label);
+        QCOMPARE(label->text(), kLookingForMasterText);
+        QTest::qWait(300);
+        QTRY_COMPARE(label->text(), caption);
+        QCOMPARE(program.bar().windowTitle(), u"Quillharbour_Child 07"_s);
     }
 
     // The bar carries the child's number, stays above the other windows, is dragged by its
