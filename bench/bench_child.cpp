@@ -40,6 +40,8 @@ constexpr int kSlots = 30;
 constexpr int kSettleMs = 3000;
 
 // The demo's pages: text, a table, Japanese fonts.
+// The children show the demo pages from the source tree.
+const QStringList kLocalFolders{QStringLiteral("--local-folders"), QStringLiteral(QH_DATA_DIR "/pages")};
 const QStringList kPages{QUrl::fromLocalFile(QStringLiteral(QH_DATA_DIR "/pages/index.html")).toString(),
                          QUrl::fromLocalFile(QStringLiteral(QH_DATA_DIR "/pages/rivers.html")).toString()};
 
@@ -116,7 +118,7 @@ bool measureIdleChild()
     {
         const quint16 port = freeUdpPort();
         ChildProcess child;
-        if (!child.startOnLoopback(1, port, 5002)) {
+        if (!child.startOnLoopback(1, port, 5002, kLocalFolders)) {
             std::fprintf(stderr, "the child did not start\n");
             return false;
         }
@@ -161,7 +163,7 @@ QList<double> loadsAlone(int changes)
     const quint16 port = freeUdpPort();
     ChildProcess child;
     QList<double> times;
-    if (!child.startOnLoopback(1, port, 5002))
+    if (!child.startOnLoopback(1, port, 5002, kLocalFolders))
         return times;
     for (int change = 0; change < changes + 1; ++change) {
         const QString& page = kPages[change % 2];
@@ -179,9 +181,7 @@ QList<double> loadsAlone(int changes)
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    prepareBrowserBench();
     QApplication app(argc, argv);
     quietOffscreenWarnings();
     const int changes = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 50;
@@ -213,7 +213,7 @@ int main(int argc, char* argv[])
     std::vector<std::unique_ptr<ChildProcess>> children;
     for (int number = 1; number <= realChildren; ++number) {
         children.push_back(std::make_unique<ChildProcess>());
-        if (!children.back()->startOnLoopback(number, fixture.childPort, fixture.masterPort)) {
+        if (!children.back()->startOnLoopback(number, fixture.childPort, fixture.masterPort, kLocalFolders)) {
             std::fprintf(stderr, "child %d did not start\n", number);
             return 1;
         }

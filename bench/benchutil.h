@@ -4,6 +4,7 @@
 #include "tests/support/testfiles.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -29,6 +30,15 @@ inline std::int64_t nowNs()
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     return std::int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// Before the application object of a bench that opens Qt WebEngine views: the offscreen platform
+// unless one is chosen, and the shared OpenGL contexts that Qt WebEngine needs.
+inline void prepareBrowserBench()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 inline double median(QList<double> values)

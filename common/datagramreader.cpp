@@ -6,6 +6,7 @@
 #include <QNetworkDatagram>
 #include <QTimer>
 #include <QUdpSocket>
+#include <QVariant>
 
 namespace qh {
 
@@ -15,7 +16,13 @@ constexpr int kMaxFailedReads = 16;
 // Datagrams read in one turn before the user's clicks and the browser get theirs: a flood of
 // datagrams must not freeze the program's windows.
 constexpr int kMaxReadsPerTurn = 64;
+constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
 } // namespace
+
+void askForLargeReceiveBuffer(QUdpSocket& socket)
+{
+    socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(kReceiveBufferBytes));
+}
 
 DatagramReader::DatagramReader(QUdpSocket& socket, QObject* parent) : QObject(parent), m_socket(socket)
 {

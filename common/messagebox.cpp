@@ -32,4 +32,17 @@ int MessageBoxDisplay::ask(const QString& text, const QString& title, const QStr
     return int(buttons.indexOf(box.clickedButton()));
 }
 
+void MessageBoxDisplay::displayNotice(const QString& text, const QString& title)
+{
+    if (m_notice && m_notice->isVisible())
+        return;
+    m_notice = new QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+    m_notice->setAttribute(Qt::WA_DeleteOnClose);
+    m_notice->setWindowModality(Qt::NonModal);
+    // Seen above a full-screen page, without taking the keyboard from the program's windows.
+    m_notice->setWindowFlag(Qt::WindowStaysOnTopHint);
+    m_notice->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_notice->show();
+}
+
 } // namespace qh

@@ -41,4 +41,10 @@ int askQuestion(const QString& text, const QStringList& answers, const QString& 
     return g_display ? g_display->ask(text, title.isEmpty() ? programTitle() : title, answers) : -1;
 }
 
+void showNotice(const QString& text, const QString& title)
+{
+    if (g_display)
+        g_display->displayNotice(text, title.isEmpty() ? programTitle() : title);
+}
+
 } // namespace qh

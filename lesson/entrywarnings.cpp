@@ -8,6 +8,23 @@
 
 namespace qh::lesson {
 
+namespace {
+// Which local files a child shows is set on each student computer (LocalFolders), so a file
+// address is refused here only for what no folder can allow: a computer's name, a relative path.
+bool childRefuses(const QByteArray& datagram)
+{
+    static const child::PageRule kNoLocalFolders;
+    const child::ChildAction action = child::childActionOf(datagram, kNoLocalFolders);
+    switch (action.refusal) {
+    case child::Refusal::FileMissing:
+    case child::Refusal::FileOutside:
+        return false;
+    default:
+        return action.kind != child::ChildAction::Kind::Open;
+    }
+}
+} // namespace
+
 bool presenterLoads(const QString& entry)
 {
     return openableUrl(entry).has_value();
@@ -27,7 +44,7 @@ QStringList entryWarnings(const QString& entry)
     const QByteArray datagram = datagramBytes(entry);
     if (datagram.size() > kLargestDatagramBytes)
         warnings.append(tooLongForChildrenText(datagram.size()));
-    else if (child::childActionOf(datagram).kind != child::ChildAction::Kind::Open)
+    else if (childRefuses(datagram))
         warnings.append(kChildRefusesText);
     return warnings;
 }

@@ -9,22 +9,6 @@ using namespace Qt::StringLiterals;
 namespace qh::master {
 
 namespace {
-QString whyNoAddress(ComputerAddress::Outcome outcome)
-{
-    switch (outcome) {
-    case ComputerAddress::Outcome::NoName:
-        return u"the slot has no computer name"_s;
-    case ComputerAddress::Outcome::NoIPv4:
-        return u"the name has no IPv4 address"_s;
-    case ComputerAddress::Outcome::Unusable:
-        return u"the name gives no address a datagram can go to"_s;
-    case ComputerAddress::Outcome::NotFound:
-    case ComputerAddress::Outcome::Found:
-        break;
-    }
-    return u"the name was not found"_s;
-}
-
 // The slot (0-based) a call's two characters name, when they are two digits 01 to 30.
 std::optional<int> slotOfCall(const QString& computerNumber)
 {
@@ -91,15 +75,14 @@ void ChildFollowUp::confirmCall(const QString& computerNumber)
 {
     const std::optional<int> index = slotOfCall(computerNumber);
     if (!m_answering) {
-        qCInfo(callsLog).noquote() << "call from" << computerNumber
-                                   << "listed; not confirmed: the presentation is not running";
+        logCall(u"call from %1 listed; not confirmed: the presentation is not running"_s.arg(computerNumber));
     } else if (!index) {
-        qCInfo(callsLog).noquote() << "call from" << computerNumber << "listed; no slot to confirm it to";
+        logCall(u"call from %1 listed; no slot to confirm it to"_s.arg(computerNumber));
     } else if (!m_reports.hasSpoken(*index)) {
-        qCInfo(callsLog).noquote() << "call from" << slotTitle(*index)
-                                   << "listed; not confirmed: its child has not reported since the start";
+        logCall(u"call from %1 listed; not confirmed: its child has not reported since the start"_s.arg(
+            slotTitle(*index)));
     } else {
-        qCInfo(callsLog).noquote() << "call from" << slotTitle(*index) << "listed; confirming it";
+        logCall(u"call from %1 listed; confirming it"_s.arg(slotTitle(*index)));
         request(*index, Confirm);
     }
 }
@@ -138,7 +121,7 @@ void ChildFollowUp::sendPending(int slotIndex, const ComputerAddress& address)
     if (!sends || !m_answering)
         return;
     if (!address.isFound()) {
-        qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "not answered:" << whyNoAddress(address.outcome);
+        qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "not answered:" << unfoundReason(address.outcome);
         return;
     }
     const ChildSlot& slot = m_settings.childSlots.at(std::size_t(slotIndex));
@@ -168,7 +151,7 @@ void ChildFollowUp::sendPending(int slotIndex, const ComputerAddress& address)
     }
     if (sends & Confirm) {
         sendTo(slotIndex, destination, datagramBytes(commandText(kVerbCallReceived)));
-        qCInfo(callsLog).noquote() << "call of" << slotTitle(slotIndex) << "confirmed at" << destination.toString();
+        logCall(u"call of %1 confirmed at %2"_s.arg(slotTitle(slotIndex), destination.toString()));
     }
 }
 
@@ -178,6 +161,17 @@ void ChildFollowUp::sendTo(int slotIndex, const QHostAddress& destination, const
         qCInfo(channelLog).noquote() << "send to" << slotTitle(slotIndex) << "at" << destination.toString()
                                      << "failed:" << readableAddress(datagram);
     }
+}
+
+void ChildFollowUp::logCall(const QString& line)
+{
+    if (!m_callLog.mayWrite(m_clock.elapsed()))
+        return;
+    if (const qint64 heldBack = m_callLog.takeHeldBack()) {
+        qCInfo(callsLog).noquote() << heldBack << "lines on calls left out: more than" << kCallLinesPerSecond
+                                   << "a second";
+    }
+    qCInfo(callsLog).noquote() << line;
 }
 
 QString ChildFollowUp::slotTitle(int slotIndex) const

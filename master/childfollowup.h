@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/computernames.h"
+#include "common/logcategories.h"
 #include "common/settingsfile.h"
 #include "master/childreports.h"
 
@@ -12,6 +13,9 @@
 #include <array>
 
 namespace qh::master {
+
+// Lines on calls the log takes in a second; a flood of calls beyond it is counted, not written.
+inline constexpr int kCallLinesPerSecond = 20;
 
 class ChildChannel;
 
@@ -55,6 +59,8 @@ private:
     void nameAnswered(const QString& name, const ComputerAddress& address);
     void sendPending(int slotIndex, const ComputerAddress& address);
     void sendTo(int slotIndex, const QHostAddress& destination, const QByteArray& datagram);
+    // Writes a line of the calls log, within the log's budget.
+    void logCall(const QString& line);
     // "07 PC07", how the log names a slot.
     QString slotTitle(int slotIndex) const;
 
@@ -68,6 +74,7 @@ private:
     std::array<bool, kSlotCount> m_lookingUp{};           // the slot's name is being looked up
     std::array<QHostAddress, kSlotCount> m_reportSenders; // where the report now answered came from
     ComputerNameLookup m_lookup;
+    LogBudget m_callLog{kCallLinesPerSecond, 1000};
 };
 
 } // namespace qh::master

@@ -7,10 +7,19 @@
 #include "master/presentermessages.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 
 namespace qh::master {
+
+namespace {
+// No wait of the presenter lasts longer: a page still loading then counts as loaded and a name
+// without an answer as not found, so that neither a page nor the name service can hold End.
+constexpr std::chrono::milliseconds kLongestWait{10000};
+} // namespace
 
 Presenter::Presenter(PresenterOptions options, QObject* parent)
     : QObject(parent), m_options(std::move(options)),
@@ -89,8 +98,8 @@ void Presenter::bindSocket()
     const std::int16_t port = m_state.settings.masterPort;
     if (!m_channel.bind(port))
         showMessage(masterPortUnusableText(port), kOwnMessageTitle);
-    // Every send to a child port outside 1..32767 fails without a word; say so once instead.
-    if (m_state.settings.childPort <= 0)
+    // Every send to an unusable child port fails without a word; say so once instead.
+    if (!isUsablePort(m_state.settings.childPort))
         showMessage(childPortUnusableText(m_state.settings.childPort), kOwnMessageTitle);
 }
 
@@ -230,7 +239,12 @@ void Presenter::waitWhileBusy()
 void Presenter::waitWithoutInput(const std::function<bool()>& done)
 {
     m_channel.setReadingHeld(true);
-    while (!done())
+    const QDeadlineTimer deadline(kLongestWait);
+    QTimer wakeAtDeadline; // ends the wait for events when nothing else comes
+    wakeAtDeadline.setSingleShot(true);
+    wakeAtDeadline.setTimerType(Qt::PreciseTimer); // a coarse timer may come early, and then never again
+    wakeAtDeadline.start(kLongestWait);
+    while (!done() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers |
                                         QEventLoop::WaitForMoreEvents);
     m_channel.setReadingHeld(false);

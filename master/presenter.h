@@ -51,8 +51,9 @@ public:
     // caller that runs the loop in steps.
     void stopFollowing() { m_stopFollowing = true; }
 
-    // Loads the address, waits for the load without handling input or datagrams, shows the page
-    // number, then sends the address to every child in use, their names looked up together.
+    // Loads the address, waits for the load without handling input or datagrams (10 s at most: a
+    // page still loading then counts as loaded), shows the page number, then sends the address to
+    // every child in use, their names looked up together (again 10 s at most).
     void showPage(const QString& address, std::int16_t pageNumber);
     void home();
     void nextPage();
@@ -106,13 +107,15 @@ private:
     Destinations showPage(const QString& address, std::int16_t pageNumber, std::optional<Destinations> known);
     // The slots whose in-use flag is "1", in ascending order.
     QList<int> slotsInUse() const;
-    // Looks up the computer names of the slots, all at once, and waits for the answers.
+    // Looks up the computer names of the slots, all at once, and waits for the answers; a name not
+    // answered within the wait's bound is missing from the result, as one not found.
     Destinations lookUpNames(const QList<int>& slotIndexes);
     // Sends one datagram to a slot's child; false when its name was not found (the user was told).
     bool sendToChild(int slot, const QByteArray& datagram, const Destinations& destinations);
     void waitWhileBusy();
     // Runs the events that neither the user's input nor the children's datagrams cause, waiting for
-    // each, until done() holds: both wait in their queues until the presenter has finished its step.
+    // each, until done() holds or 10 s have passed: both wait in their queues until the presenter
+    // has finished its step.
     void waitWithoutInput(const std::function<bool()>& done);
 
     PresenterOptions m_options;

@@ -31,6 +31,18 @@ QString childPortUnusableText(std::int16_t port)
            u"子機にはページも指示も届きません。"_s.arg(port);
 }
 
+QString pageDialogTitle(const QUrl& origin)
+{
+    const QString page = origin.host().isEmpty() ? origin.toDisplayString() : origin.host();
+    return u"ページ %1 からのメッセージ"_s.arg(page);
+}
+
+QString downloadRefusedText(const QUrl& address)
+{
+    return u"このプログラムではファイルのダウンロードはできません。\n%1 はダウンロードしませんでした。"_s.arg(
+        address.toDisplayString());
+}
+
 QString followStateText(FollowState state)
 {
     switch (state) {

@@ -3,12 +3,13 @@
 #include "master/childreports.h"
 
 #include <QString>
+#include <QUrl>
 
 #include <cstdint>
 
 // The texts of the presenter's message boxes: the second-instance warning, the missing URL list and
-// the computer that is not found, and the messages about a file or port it cannot use; and the
-// control panel's tooltips on how each child follows.
+// the computer that is not found, the messages about a file or port it cannot use, and what it
+// says about what a page asked for; and the control panel's tooltips on how each child follows.
 namespace qh::master {
 
 using namespace Qt::StringLiterals;
@@ -22,6 +23,11 @@ QString urlListMissingText(const QString& fileName);
 QString computerNotFoundText(const QString& computerName);
 
 QString urlListTruncatedText(const QString& fileName, int keptEntries);
+
+// A page's own dialog (alert, confirm, prompt), shown without waiting: its title names the page.
+QString pageDialogTitle(const QUrl& origin);
+// A download a page started, which the presenter does not make.
+QString downloadRefusedText(const QUrl& address);
 QString masterPortUnusableText(std::int16_t port);
 QString childPortUnusableText(std::int16_t port);
 

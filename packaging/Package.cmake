@@ -55,6 +55,8 @@ install(FILES copyright ${CMAKE_CURRENT_BINARY_DIR}/doc/changelog.gz DESTINATION
 # them and starts the child again when it dies.
 if(QH_HAVE_CHILD)
     set(QH_CHILD_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}/Quillharbour_Child)
+    # Where the child program itself looks for the administrator's settings (child/childsettings.h).
+    set(QH_CHILD_SETTINGS /etc/quillharbour/Quillharbour_Child.ini)
     set(QH_CHILD_AUTOSTART ${CMAKE_INSTALL_FULL_LIBEXECDIR}/quillharbour/child-autostart)
     configure_file(child-autostart.in ${CMAKE_CURRENT_BINARY_DIR}/child-autostart @ONLY)
     configure_file(desktop/Quillharbour_Child-autostart.desktop.in

@@ -9,6 +9,7 @@
 #include "tool/helplauncher.h"
 #include "tool/modelist.h"
 #include "tool/savesettings.h"
+#include "tool/toolmessages.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -137,8 +138,8 @@ void SettingsWindow::buildSlotRow(int index)
 {
     QGroupBox* frame = m_slotFrames[index / kSlotsPerFrame];
     const int top = 240 + 360 * (index % kSlotsPerFrame);
-    const QString number = u"%1"_s.arg(index + 1, 2, 10, QLatin1Char('0'));
-    m_inUseBoxes[index] = named(new QCheckBox(u"コンピュータ番号"_s + number, frame), arrayName("Check1", index));
+    m_inUseBoxes[index] =
+        named(new QCheckBox(u"コンピュータ番号"_s + slotNumberText(index), frame), arrayName("Check1", index));
     twips::place(m_inUseBoxes[index], 120, top, 1815, 255);
     fitCaption(m_inUseBoxes[index]);
     m_nameEdits[index] = named(new QLineEdit(frame), arrayName("Text3", index));

@@ -137,6 +137,29 @@ private slots:
         QCOMPARE(fixture.children.received(), (QByteArrayList{to("127.0.0.2", kPageB), to("127.0.0.2", kPageB)}));
     }
 
+    // A flood of calls is listed, but the log takes only so many lines a second; the next line let
+    // through names how many were left out, so that every call is accounted for.
+    void floodOfCallsIsCountedNotLogged()
+    {
+        PresenterFixture fixture;
+        LogCapture log;
+        QVERIFY(fixture.start({kPageA}, fourSlots()));
+        constexpr int kCalls = 300;
+        QList<PresenterFixture::Incoming> calls;
+        for (int call = 0; call < kCalls; ++call)
+            calls.append({"127.0.0.9", callText(1 + call % 30).toLatin1()});
+        QVERIFY(fixture.handleIncoming(calls));
+        fixture.runFor(nullptr, 1100);
+        QVERIFY(fixture.handleIncoming({{"127.0.0.9", callText(2).toLatin1()}}));
+        qint64 accounted = log.linesWith({u"qh.calls: call from"_s}).size();
+        QVERIFY2(accounted < kCalls / 2, qPrintable(QString::number(accounted)));
+        const QStringList leftOut = log.linesWith({u"lines on calls left out"_s});
+        QVERIFY(!leftOut.isEmpty());
+        for (const QString& line : leftOut)
+            accounted += line.section(u' ', 1, 1).toLongLong();
+        QCOMPARE(accounted, kCalls + 1);
+    }
+
     // Anyone can send reports as fast as the network takes them: the presenter reads them a share
     // at a time between its other events, answers each slot no more often than its limits allow,
     // and still reads what comes after.

@@ -200,6 +200,10 @@ private slots:
         QTest::newRow("a page") << u"http://example.com/"_s << QStringList{};
         QTest::newRow("empty on purpose") << QString() << QStringList{};
         QTest::newRow("script") << u"javascript:alert(1)"_s << QStringList{kPresenterRefusesText, kChildRefusesText};
+        QTest::newRow("data page") << u"data:text/html,hi"_s << QStringList{kChildRefusesText};
+        // Which files a child shows is set on each student computer: no warning here.
+        QTest::newRow("local file") << u"file:///srv/class/a.html"_s << QStringList{};
+        QTest::newRow("file on a computer") << u"file://pc/a.html"_s << QStringList{kChildRefusesText};
         QTest::newRow("not in code page 932") << u"http://café/"_s << QStringList{unsavableText(accent)};
         const QString huge = u"data:text/html,"_s + QString(70000, u'x');
         QTest::newRow("too long for a datagram") << huge << QStringList{tooLongForChildrenText(huge.size())};

@@ -7,6 +7,7 @@
 #include "tests/support/presenterfixture.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -139,6 +140,23 @@ private slots:
         QCOMPARE(fixture.children.received(), datagrams);
         QCOMPARE(fixture.messages.texts(), messages);
         QCOMPARE(sorted(log.take()), sorted(lookedUp));
+    }
+
+    // A name the name service does not answer holds a step for at most 10 s: it then counts as not
+    // found, as the teacher is told, and the presenter goes on.
+    void unansweredNameEndsTheWait()
+    {
+        PresenterFixture fixture;
+        QVERIFY(fixture.start({kPageA}, {{1, u"0"_s, u"c03.qhslow"_s, u"WindowScreen"_s}}));
+        setSlowNameDelay(60000);
+        QElapsedTimer step;
+        step.start();
+        fixture.presenter->sendToChild(0, {u"Command:VisibleTrue"_s});
+        const qint64 waited = step.elapsed();
+        setSlowNameDelay(50);
+        QCOMPARE(fixture.messages.texts(), QStringList{notFound(u"c03.qhslow"_s)});
+        QCOMPARE(fixture.children.received(), QByteArrayList{});
+        QVERIFY2(waited < 30000, qPrintable(u"the step waited %1 ms for the name"_s.arg(waited)));
     }
 
     // A name is asked for anew at every step: what it gave an earlier step is never used again.
