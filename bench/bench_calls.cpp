@@ -10,15 +10,20 @@
 // has and exits non-zero, as it does when a call read is not listed or the lone call is missing.
 //
 //     bench_calls [--paced] [calls per kind, default 10000]
+//     bench_calls --flood [calls, default 1000000]
 //
 // --paced keeps at most 100 datagrams in flight, so that none is lost and the figures show the
-// steady cost of a long run of calls rather than the first moments of a burst.
+// steady cost of a long run of calls rather than the first moments of a burst. --flood sends only
+// well-formed calls, paced, and reports the presenter's memory before and after them, and whether
+// End still ends the presenter.
 
 #include "common/cp932text.h"
 #include "common/settingsfile.h"
+#include "master/callentry.h"
 #include "master/callreception.h"
 #include "master/callwindow.h"
 #include "master/presenter.h"
+#include "master/presenterbar.h"
 #include "master/presenterwindows.h"
 #include "master/webbrowser.h"
 
@@ -27,6 +32,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUdpSocket>
@@ -53,6 +59,24 @@ double threadCpuSeconds()
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// The memory the process holds now.
+qint64 residentKiB()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return statm.readAll().split(' ').value(1).toLongLong() * ::sysconf(_SC_PAGESIZE) / 1024;
+}
+
+std::vector<QByteArray> calls(int count)
+{
+    std::vector<QByteArray> datagrams;
+    datagrams.reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i)
+        datagrams.push_back(QByteArray::number(i % 30 + 1).rightJustified(2, '0') + "Call");
+    return datagrams;
 }
 
 std::vector<QByteArray> burst(int perKind)
@@ -94,8 +118,9 @@ int main(int argc, char* argv[])
     qInstallMessageHandler(dropOffscreenWarnings);
     QApplication app(argc, argv);
     const QStringList arguments = QApplication::arguments().mid(1);
-    const bool paced = arguments.contains(u"--paced"_s);
-    int perKind = 10000;
+    const bool flood = arguments.contains(u"--flood"_s);
+    const bool paced = flood || arguments.contains(u"--paced"_s);
+    int perKind = flood ? 1000000 : 10000;
     for (const QString& argument : arguments) {
         if (argument.toInt() > 0)
             perKind = argument.toInt();
@@ -164,7 +189,8 @@ int main(int argc, char* argv[])
         sinceTick.start();
     });
 
-    const std::vector<QByteArray> datagrams = burst(perKind);
+    const std::vector<QByteArray> datagrams = flood ? calls(perKind) : burst(perKind);
+    const qint64 residentAtStart = residentKiB();
     std::atomic<bool> sent{false};
     std::atomic<bool> stopSending{false};
     std::atomic<qint64> sendNs{0};
@@ -222,6 +248,7 @@ int main(int argc, char* argv[])
     int burstCalls = 0;
     int listed = 0;
     int callCount = 0;
+    qint64 residentAfterFlood = 0;
     bool stalled = false;
     bool loneCallListed = false;
     QElapsedTimer loneCallWait;
@@ -237,6 +264,7 @@ int main(int argc, char* argv[])
             }
             listed = reception.window() ? reception.window()->callList()->count() : 0;
             callCount = reception.callCount();
+            residentAfterFlood = residentKiB();
             burstReceived = received;
             burstCalls = callsReceived;
             if (stalled) {
@@ -258,17 +286,34 @@ int main(int argc, char* argv[])
     sender.join();
     const double cpuTotal = threadCpuSeconds() - cpuStart;
 
+    // End, clicked as the teacher would after the flood: the presenter ends.
+    QElapsedTimer ending;
+    ending.start();
+    QTimer::singleShot(0, &windows.bar(), [&windows] { windows.bar().endButton()->click(); });
+    QTimer::singleShot(15000, &app, [&presenter] { presenter.stopFollowing(); });
+    presenter.followBrowser();
+    const qint64 endMs = ending.elapsed();
+
     const int total = int(datagrams.size());
-    std::printf("mode:                       %s\n",
-                paced ? "paced (100 datagrams in flight at most)" : "burst (as fast as the socket takes them)");
+    const int wellFormed = perKind;
+    std::printf("mode:                       %s\n", flood   ? "flood of calls (paced, 100 in flight at most)"
+                                                    : paced ? "paced (100 datagrams in flight at most)"
+                                                            : "burst (as fast as the socket takes them)");
     std::printf("datagrams sent:             %d (%d well-formed calls, %d malformed), send failures %d, "
                 "sent in %.1f ms\n",
-                total, perKind, perKind, sendFailures, double(sendNs.load()) / 1e6);
+                total, wellFormed, total - wellFormed, sendFailures, double(sendNs.load()) / 1e6);
     std::printf("receive buffer:             %d bytes granted for the master port\n", receiveBuffer);
     std::printf("datagrams received:         %d (%d lost in the receiving socket's buffer)\n", burstReceived,
                 total - burstReceived);
-    std::printf("calls listed:               %d of %d sent, %d of %d read (CallCount %d), %d lost\n", listed, perKind,
-                listed, burstCalls, callCount, perKind - listed);
+    const int keptCalls = std::min(burstCalls, qh::master::kCallListLimit);
+    std::printf("calls listed:               %d (the newest %d of %d read; %d sent), CallCount %d\n", listed, keptCalls,
+                burstCalls, perKind, callCount);
+    std::printf("memory (resident):          %lld KiB at the start, %lld KiB after the calls (%+lld KiB)\n",
+                static_cast<long long>(residentAtStart), static_cast<long long>(residentAfterFlood),
+                static_cast<long long>(residentAfterFlood - residentAtStart));
+    std::printf("End after the calls:        %s\n", presenter.hasEnded()
+                                                        ? qPrintable(u"ended the presenter in %1 ms"_s.arg(endMs))
+                                                        : "did not end the presenter within 15 s");
     std::printf("longest single arrival:     %.3f ms\n", double(longestHandlingNs) / 1e6);
     std::printf("longest UI gap (1 ms tick): %.3f ms\n", double(longestGapNs) / 1e6);
     std::printf("UI-thread CPU per datagram: %.2f us in the arrival handler, %.2f us overall "
@@ -279,6 +324,10 @@ int main(int argc, char* argv[])
         std::printf("stalled:                    nothing arrived for %lld ms while datagrams were due\n",
                     static_cast<long long>(kStallMs));
     std::printf("lone call after the burst listed: %s\n", loneCallListed ? "yes" : "no");
-    // Every call that was read must be listed, and nothing else; the lone call too.
-    return !stalled && loneCallListed && listed == burstCalls && callCount == listed ? 0 : 1;
+    // The newest calls read are listed, and nothing else; the count goes on with its two digits; the
+    // lone call is listed too, and End ends the presenter.
+    return !stalled && loneCallListed && listed == keptCalls && callCount % 100 == burstCalls % 100 &&
+                   presenter.hasEnded()
+               ? 0
+               : 1;
 }

@@ -87,7 +87,7 @@ bool measureIdleChild()
     {
         const quint16 port = freeUdpPort();
         ChildProcess child;
-        if (!child.startOnLoopback(1, port, 5002)) {
+        if (!child.startOnLoopback(1, port, 5002, kLocalFolders)) {
             std::fprintf(stderr, "the child did not start\n");
             return false;
         }
@@ -133,7 +133,7 @@ QList<double> loadsAlone(int changes)
     const quint16 port = freeUdpPort();
     ChildProcess child;
     QList<double> times;
-    if (!child.startOnLoopback(1, port, 5002))
+    if (!child.startOnLoopback(1, port, 5002, kLocalFolders))
         return times;
     showInAWindow(port);
     if (!child.waitFor(u"window"_s))
@@ -154,7 +154,7 @@ QList<double> loadsAlone(int changes)
 
 int main(int argc, char* argv[])
 {
-    prepareWebEngineBench();
+    prepareBrowserBench();
     QApplication app(argc, argv);
     quietOffscreenWarnings();
     const int changes = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 50;
@@ -186,7 +186,7 @@ int main(int argc, char* argv[])
     std::vector<std::unique_ptr<ChildProcess>> children;
     for (int number = 1; number <= realChildren; ++number) {
         children.push_back(std::make_unique<ChildProcess>());
-        if (!children.back()->startOnLoopback(number, fixture.childPort, fixture.masterPort)) {
+        if (!children.back()->startOnLoopback(number, fixture.childPort, fixture.masterPort, kLocalFolders)) {
             std::fprintf(stderr, "child %d did not start\n", number);
             return 1;
         }

@@ -147,7 +147,7 @@ public:
         m_fixture.writeSettings(slotLines);
         for (int number = 1; number <= count; ++number) {
             m_children.push_back(std::make_unique<ChildProcess>());
-            if (!m_children.back()->startOnLoopback(number, m_fixture.childPort, m_fixture.masterPort))
+            if (!m_children.back()->startOnLoopback(number, m_fixture.childPort, m_fixture.masterPort, kLocalFolders))
                 return;
         }
         master::PresenterOptions options;
@@ -285,7 +285,7 @@ void printBreakdown(const char* who, const Change& median)
 
 int main(int argc, char* argv[])
 {
-    prepareWebEngineBench();
+    prepareBrowserBench();
     QApplication app(argc, argv);
     quietOffscreenWarnings();
     const int changes = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 20;

@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QUrl>
 
 #include <memory>
 
@@ -21,42 +20,17 @@ namespace {
 constexpr int kChildren = 30;
 constexpr int kStartUps = 9;
 
-std::unique_ptr<QProcess> startPresenter(const QString& program, const QString& folder)
-{
-    auto presenter = std::make_unique<QProcess>();
-    presenter->setProgram(program);
-    presenter->setWorkingDirectory(folder);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"TMPDIR"_s, folder); // its own single-instance lock
-    presenter->setProcessEnvironment(environment);
-    presenter->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    presenter->setStandardOutputFile(QProcess::nullDevice());
-    return presenter;
-}
-
 // From the process start to the first page's arrival at the last of the children; -1 on failure.
-double presenterStartUpMs(QProcess& presenter, LoopbackChildren& children, const QString& page)
+double presenterStartUpMs(QProcess& presenter, const QString& program, const QString& folder,
+                          LoopbackChildren& children, const QByteArray& page)
 {
     const std::int64_t startNs = nowNs();
-    presenter.start();
-    if (!presenter.waitForStarted()) {
-        std::fprintf(stderr, "cannot start %s\n", qPrintable(presenter.program()));
+    if (!startPresenterIn(presenter, program, folder)) {
+        std::fprintf(stderr, "cannot start %s\n", qPrintable(program));
         return -1;
     }
-    int pagesArrived = 0;
-    std::int64_t lastPageNs = 0;
-    QElapsedTimer waited;
-    waited.start();
-    while (pagesArrived < kChildren && waited.elapsed() < 60000) {
-        for (const Arrival& arrival : children.take()) {
-            if (arrival.payload == page.toUtf8()) {
-                ++pagesArrived;
-                lastPageNs = arrival.atNs;
-            }
-        }
-        QThread::msleep(1);
-    }
-    if (pagesArrived < kChildren) {
+    const std::int64_t lastPageNs = waitForPage(children, page, kChildren);
+    if (lastPageNs == 0) {
         std::fprintf(stderr, "the first page did not reach all children\n");
         return -1;
     }
@@ -64,12 +38,12 @@ double presenterStartUpMs(QProcess& presenter, LoopbackChildren& children, const
 }
 
 // From the process start of a bare view (bench_bareview) to the end of its load; -1 on failure.
-double bareViewStartUpMs(const QString& page)
+double bareViewStartUpMs(const QByteArray& page)
 {
     QProcess bare;
     bare.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     const std::int64_t startNs = nowNs();
-    bare.start(QCoreApplication::applicationDirPath() + u"/bench_bareview"_s, {page});
+    bare.start(QCoreApplication::applicationDirPath() + u"/bench_bareview"_s, {QString::fromUtf8(page)});
     QByteArray output;
     while (!output.contains('\n') && bare.waitForReadyRead(60000))
         output += bare.readAllStandardOutput();
@@ -93,11 +67,7 @@ int main(int argc, char* argv[])
     QTemporaryDir folder;
     LoopbackChildren children;
     const std::uint16_t childPort = children.bindFreePort();
-    const QString page = QUrl::fromLocalFile(folder.filePath(u"page.html"_s)).toString();
-    qh::test::writeAll(folder.filePath(u"page.html"_s), "<html><body><h1>page</h1></body></html>");
-    qh::test::writeAll(folder.filePath(u"weblist.txt"_s), page.toUtf8() + "\r\n");
-    qh::test::writeAll(folder.filePath(u"Quillharbour_Master.ini"_s),
-                       settingsFor(kChildren, childPort, qh::test::freeUdpPort()));
+    const QByteArray page = writeClassFolder(folder.path(), kChildren, childPort, qh::test::freeUdpPort());
 
     // Start-ups of the presenter and of a bare view in turn; the last presenter stays for the rest.
     QList<double> presenterStarts;
@@ -115,8 +85,8 @@ int main(int argc, char* argv[])
             presenter->waitForFinished(10000);
         }
         children.take();
-        presenter = startPresenter(program, folder.path());
-        const double ours = presenterStartUpMs(*presenter, children, page);
+        presenter = std::make_unique<QProcess>();
+        const double ours = presenterStartUpMs(*presenter, program, folder.path(), children, page);
         if (ours < 0)
             return 1;
         presenterStarts.append(ours);

@@ -4,9 +4,14 @@
 #include "tests/support/testfiles.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QList>
+#include <QProcess>
+#include <QThread>
+#include <QUrl>
 
 #include <time.h>
 
@@ -26,6 +31,15 @@ inline std::int64_t nowNs()
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     return std::int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// Before the application object of a bench that opens Qt WebEngine views: the offscreen platform
+// unless one is chosen, and the shared OpenGL contexts that Qt WebEngine needs.
+inline void prepareBrowserBench()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 inline double median(QList<double> values)
@@ -80,6 +94,53 @@ inline QByteArray settingsFor(int childCount, int childPort, int masterPort)
     text += "RemotePortx=" + QByteArray::number(childPort) + "\r\nMyHostPortx=" + QByteArray::number(masterPort) +
             "\r\nScreenSizex=WindowScreen\r\n";
     return text;
+}
+
+// A class folder for the presenter program: one page, the URL list that names it, and the settings
+// of `childCount` loopback children. Returns the page's address as the URL list holds it.
+inline QByteArray writeClassFolder(const QString& folder, int childCount, int childPort, int masterPort)
+{
+    const QString pagePath = QDir(folder).filePath(QStringLiteral("page.html"));
+    const QByteArray page = QUrl::fromLocalFile(pagePath).toString().toUtf8();
+    test::writeAll(pagePath, "<html><body><h1>page</h1></body></html>");
+    test::writeAll(QDir(folder).filePath(QStringLiteral("weblist.txt")), page + "\r\n");
+    test::writeAll(QDir(folder).filePath(QStringLiteral("Quillharbour_Master.ini")),
+                   settingsFor(childCount, childPort, masterPort));
+    return page;
+}
+
+// Starts the presenter program in the class folder, with a single-instance lock of its own and its
+// output dropped. False when it cannot be started.
+inline bool startPresenterIn(QProcess& presenter, const QString& program, const QString& folder)
+{
+    presenter.setWorkingDirectory(folder);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), folder);
+    presenter.setProcessEnvironment(environment);
+    presenter.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    presenter.setStandardOutputFile(QProcess::nullDevice());
+    presenter.start(program, {});
+    return presenter.waitForStarted();
+}
+
+// Waits up to a minute for the page to reach `childCount` children. Returns when the last of them
+// received it (CLOCK_REALTIME), 0 when it did not reach them all.
+inline std::int64_t waitForPage(LoopbackChildren& children, const QByteArray& page, int childCount)
+{
+    int arrived = 0;
+    std::int64_t lastNs = 0;
+    QElapsedTimer waited;
+    waited.start();
+    while (arrived < childCount && waited.elapsed() < 60000) {
+        for (const Arrival& arrival : children.take()) {
+            if (arrival.payload == page) {
+                ++arrived;
+                lastNs = arrival.atNs;
+            }
+        }
+        QThread::msleep(1);
+    }
+    return arrived < childCount ? 0 : lastNs;
 }
 
 // What /proc tells about a process and the processes it started (the browser's helpers).

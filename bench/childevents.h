@@ -23,15 +23,8 @@ using test::ChildEvent;
 // The demo's pages (text, a table, Japanese fonts); the benchmark defines QH_DATA_DIR.
 inline const QStringList kPages{QUrl::fromLocalFile(QStringLiteral(QH_DATA_DIR "/pages/index.html")).toString(),
                                 QUrl::fromLocalFile(QStringLiteral(QH_DATA_DIR "/pages/rivers.html")).toString()};
-
-// Before the QApplication: the offscreen platform unless another is set, one OpenGL context for
-// all Qt WebEngine views.
-inline void prepareWebEngineBench()
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-}
+// The child program's options that let it show those pages from the source tree.
+inline const QStringList kLocalFolders{QStringLiteral("--local-folders"), QStringLiteral(QH_DATA_DIR "/pages")};
 
 // Microseconds since 1970, the clock of the children's events.
 inline qint64 nowMicros()

@@ -1,6 +1,5 @@
 #include "child/childaction.h"
 
-#include "common/browseraddress.h"
 #include "common/cp932text.h"
 #include "common/datagrams.h"
 #include "common/settingsfile.h"
@@ -20,16 +19,16 @@ bool holdsControlCharacter(QStringView text)
 }
 } // namespace
 
-ChildAction childActionOf(QByteArrayView datagram)
+ChildAction childActionOf(QByteArrayView datagram, const PageRule& rule)
 {
-    static const QByteArray prefix = datagramBytes(kCommandPrefix);
-    static const std::array<std::pair<QByteArray, Kind>, 4> commands{{
+    static const std::array<std::pair<QByteArray, Kind>, 5> commands{{
         {datagramBytes(commandText(kVerbVisibleTrue)), Kind::Show},
         {datagramBytes(commandText(kVerbVisibleFalse)), Kind::Hide},
         {datagramBytes(commandText(kFullScreenMode)), Kind::FullScreen},
         {datagramBytes(commandText(kWindowScreenMode)), Kind::WindowScreen},
+        {datagramBytes(commandText(kVerbCallReceived)), Kind::CallReceived},
     }};
-    if (datagram.startsWith(prefix)) {
+    if (!isPageDatagram(datagram)) {
         for (const auto& [bytes, kind] : commands) {
             if (datagram == bytes)
                 return {kind, {}};
@@ -41,9 +40,16 @@ ChildAction childActionOf(QByteArrayView datagram)
     const QString text = cp932::decode(datagram);
     if (holdsControlCharacter(text))
         return {};
-    if (const std::optional<QUrl> page = openableUrl(text))
-        return {Kind::Open, *page};
-    return {};
+    const PageCheck check = rule.check(text);
+    if (check.refusal != Refusal::None)
+        return {Kind::None, check.page, check.refusal};
+    return {Kind::Open, check.page};
+}
+
+bool isPageDatagram(QByteArrayView datagram)
+{
+    static const QByteArray prefix = datagramBytes(kCommandPrefix);
+    return !datagram.startsWith(prefix);
 }
 
 } // namespace qh::child

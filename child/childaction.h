@@ -1,5 +1,7 @@
 #pragma once
 
+#include "child/pagerule.h"
+
 #include <QByteArrayView>
 #include <QUrl>
 
@@ -13,18 +15,24 @@ struct ChildAction {
         Hide,         // Command:VisibleFalse
         FullScreen,   // Command:FullScreen
         WindowScreen, // Command:WindowScreen
+        CallReceived, // Command:CallReceived: our presenter has listed this child's call
         Open,         // a page address
     };
     Kind kind = Kind::None;
-    QUrl page; // for Open: the page, under the browser's address rules
+    QUrl page;                       // for Open: the page to show; for a refused address: as read
+    Refusal refusal = Refusal::None; // why an address is not shown
 
     bool operator==(const ChildAction&) const = default;
 };
 
-// A datagram that starts with "Command:" is a command when its bytes are exactly one of the four,
+// A datagram that starts with "Command:" is a command when its bytes are exactly one of the five,
 // else ignored. Any other datagram is a page address when it is code page 932 text of one line (no
-// control character) and the browser's address rules open it; an empty datagram, bytes that are no
-// code page 932 text, and an address the rules refuse are ignored.
-ChildAction childActionOf(QByteArrayView datagram);
+// control character) and the child's page rule shows it; an empty datagram and bytes that are no
+// code page 932 text are ignored, an address the rule refuses is ignored with its refusal.
+ChildAction childActionOf(QByteArrayView datagram, const PageRule& rule);
+
+// Whether the datagram names a page (every datagram that is no command does), whatever the address
+// rules make of it.
+bool isPageDatagram(QByteArrayView datagram);
 
 } // namespace qh::child

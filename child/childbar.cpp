@@ -1,14 +1,10 @@
 #include "child/childbar.h"
 
-#include "child/callgate.h"
 #include "child/childmessages.h"
 #include "common/twips.h"
-#include "common/windowdrag.h"
 
-#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 
@@ -21,33 +17,30 @@ constexpr int kHeight = 900;
 constexpr int kCornerMargin = 240;
 } // namespace
 
-ChildBar::ChildBar(int number) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+ChildBar::ChildBar(int number) : BorderedBar(kWidth, kHeight, Qt::WindowStaysOnTopHint)
 {
     setObjectName(u"childBar"_s);
     setWindowTitle(childCaption(number));
-    setFixedSize(twips::sizeToPixels(kWidth, kHeight));
 
     m_caption = new QLabel(windowTitle(), this);
     m_caption->setObjectName(u"captionLabel"_s);
     m_caption->setAlignment(Qt::AlignCenter);
     twips::place(m_caption, 60, 60, kWidth - 120, 270);
-    (new WindowDrag(this))->addHandle(m_caption);
+    addDragHandle(m_caption);
 
     m_callButton = new QPushButton(kCallButtonText, this);
     m_callButton->setObjectName(u"callButton"_s);
     twips::place(m_callButton, 120, 390, kWidth - 240, 420);
-
-    m_buttonReset.setSingleShot(true);
-    // Never earlier than the next call may go out: a click on 呼び出し must always call.
-    m_buttonReset.setTimerType(Qt::PreciseTimer);
-    m_buttonReset.setInterval(kCallInterval);
-    connect(&m_buttonReset, &QTimer::timeout, this, [this] { m_callButton->setText(kCallButtonText); });
 }
 
-void ChildBar::showCallResult(bool sent)
+void ChildBar::showCallReading(CallState::Reading reading)
 {
-    m_callButton->setText(sent ? kCallSentText : kCallFailedText);
-    m_buttonReset.start();
+    m_callButton->setText(callButtonText(reading));
+}
+
+void ChildBar::showLookingForMaster(bool looking)
+{
+    m_caption->setText(looking ? kLookingForMasterText : windowTitle());
 }
 
 void ChildBar::showInCorner()
@@ -58,28 +51,6 @@ void ChildBar::showInCorner()
         move(area.right() - width() - margin, area.bottom() - height() - margin);
     }
     show();
-}
-
-void ChildBar::keepAbove()
-{
-    // A window manager keeps a stay-on-top window above the page by itself; without one (a bare
-    // X server) only raising it does. Windowless platforms have no stacking to change.
-    if (isVisible() && QGuiApplication::platformName() != u"offscreen")
-        raise();
-}
-
-void ChildBar::closeEvent(QCloseEvent* event)
-{
-    // A student must not close the way to call the teacher.
-    event->ignore();
-}
-
-void ChildBar::paintEvent(QPaintEvent* event)
-{
-    QWidget::paintEvent(event);
-    QPainter painter(this);
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 } // namespace qh::child

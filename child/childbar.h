@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QTimer>
-#include <QWidget>
+#include "child/callstate.h"
+#include "common/borderedbar.h"
 
 class QLabel;
 class QPushButton;
@@ -11,7 +11,7 @@ namespace qh::child {
 // The child's small window that stays above all others, also while the page window is hidden:
 // its caption "Quillharbour_Child NN" and the button 呼び出し that calls the teacher. It has no
 // close box and is dragged by its surface or its caption, like the presenter's bar.
-class ChildBar : public QWidget
+class ChildBar : public BorderedBar
 {
     Q_OBJECT
 public:
@@ -19,22 +19,15 @@ public:
 
     QPushButton* callButton() const { return m_callButton; }
 
-    // Says on the button, for as long as the next call is held back, that the call went out or
-    // that it could not be sent.
-    void showCallResult(bool sent);
+    void showCallReading(CallState::Reading reading);
+    // Says in place of the caption that the teacher's computer is being looked for, or no longer.
+    void showLookingForMaster(bool looking);
     // Shows the bar in the screen's lower right corner, above the other windows.
     void showInCorner();
-    // Puts the bar back above the page window that was just shown.
-    void keepAbove();
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     QLabel* m_caption = nullptr;
     QPushButton* m_callButton = nullptr;
-    QTimer m_buttonReset;
 };
 
 } // namespace qh::child

@@ -1,33 +1,170 @@
 #include "child/childlink.h"
 
+#include "child/childtrace.h"
 #include "common/datagrams.h"
+#include "common/logcategories.h"
+
+#include <algorithm>
 
 namespace qh::child {
 
+namespace {
+// A failure that repeats (a name not found every few seconds, a network that stays down) goes to
+// the log again only after this long, so that a day without the teacher's computer stays readable.
+constexpr std::chrono::milliseconds kFailureLogInterval{60000};
+// Reports that a load or a refused address makes due are at least this far apart: a page that
+// reloads itself, or a flood of addresses, must not turn the child into a flood to the teacher.
+constexpr std::chrono::milliseconds kShowingSpacing{250};
+
+} // namespace
+
 ChildLink::ChildLink(const ChildSettings& settings, QObject* parent)
     : QObject(parent), m_settings(settings), m_socket(this), m_reader(m_socket),
-      m_source(settings.masterName, settings.masterAddresses, settings.acceptAnySource)
+      m_source(settings.masterName, settings.acceptAnySource), m_pageRule(settings.localFolders)
 {
     m_clock.start();
     connect(&m_reader, &DatagramReader::datagramRead, &m_source, &MasterSource::offer);
-    connect(&m_source, &MasterSource::accepted, this,
-            [this](const QByteArray& datagram) { emit actionReceived(childActionOf(datagram)); });
+    connect(&m_source, &MasterSource::accepted, this, &ChildLink::received);
     connect(&m_source, &MasterSource::dropped, this, &ChildLink::datagramDropped);
+    connect(&m_source, &MasterSource::found, this, &ChildLink::found);
+    connect(&m_source, &MasterSource::lookupFailed, this, &ChildLink::lookupFailed);
+    m_hello.setInterval(kHelloInterval);
+    connect(&m_hello, &QTimer::timeout, this, &ChildLink::sayHelloAgain);
+    m_showing.setInterval(kShowingInterval);
+    connect(&m_showing, &QTimer::timeout, this, &ChildLink::sendShowing);
+    m_showingSoon.setSingleShot(true);
+    connect(&m_showingSoon, &QTimer::timeout, this, &ChildLink::sendShowing);
 }
 
 bool ChildLink::bind()
 {
-    return m_socket.bind(m_settings.bindAddress, m_settings.childPort, QAbstractSocket::DontShareAddress);
+    if (!m_socket.bind(m_settings.bindAddress, m_settings.childPort, QAbstractSocket::DontShareAddress))
+        return false;
+    // A page list clicked through fast must not leave the child on an older page.
+    askForLargeReceiveBuffer(m_socket);
+    if (!isMasterKnown()) {
+        qCInfo(childLog, "looking for the teacher's computer %s", qPrintable(m_settings.masterName));
+        trace(u"looking"_s, m_settings.masterName);
+    }
+    m_source.start();
+    return true;
+}
+
+void ChildLink::found(const QHostAddress& address)
+{
+    if (m_masterAddress.isNull() && address.toString() != m_settings.masterName)
+        qCInfo(childLog, "the teacher's computer %s is at %s", qPrintable(m_settings.masterName),
+               qPrintable(address.toString()));
+    else if (!m_masterAddress.isNull())
+        qCInfo(childLog, "the teacher's computer %s has moved from %s to %s", qPrintable(m_settings.masterName),
+               qPrintable(m_masterAddress.toString()), qPrintable(address.toString()));
+    trace(u"master"_s, address.toString());
+    m_masterAddress = address;
+    emit masterFound(address);
+    m_heard = false;
+    sayHelloAgain();
+    m_hello.start();
+}
+
+void ChildLink::lookupFailed(const ComputerAddress& answer)
+{
+    trace(u"lookup-failed"_s, m_settings.masterName);
+    const QString failure =
+        u"looking up the teacher's computer %1 failed: %2"_s.arg(m_settings.masterName, unfoundReason(answer.outcome));
+    if (logsFailure(failure))
+        qCInfo(channelLog, "%s", qPrintable(failure));
+}
+
+void ChildLink::sayHelloAgain()
+{
+    if (m_heard) {
+        m_hello.stop();
+        return;
+    }
+    m_source.refreshIfDue(); // a master that stays silent may have moved
+    if (sendToMaster(helloDatagram(m_settings.number), "Hello")) {
+        m_saidHello = true;
+        trace(u"hello"_s, m_source.masterAddress().toString());
+    }
+}
+
+void ChildLink::received(const QByteArray& datagram)
+{
+    if (m_loss.loses(datagram, now())) {
+        trace(u"lost"_s, QString::fromLatin1(datagram.left(200)));
+        return;
+    }
+    m_heard = true;
+    m_hello.stop();
+    if (m_saidHello && !m_answered) {
+        m_answered = true;
+        emit masterAnswered();
+    }
+    const ChildAction action = childActionOf(datagram, m_pageRule);
+    if (isPageDatagram(datagram)) {
+        m_lastPage = datagram;
+        if (!m_showing.isActive())
+            m_showing.start();
+        if (action.kind != ChildAction::Kind::Open)
+            pageSettled(); // nothing to load: the child has done with this address
+    }
+    emit actionReceived(action);
+}
+
+void ChildLink::pageSettled()
+{
+    if (m_showingSoon.isActive())
+        return;
+    const std::chrono::milliseconds since = now() - m_lastShowing.value_or(now() - kShowingSpacing);
+    m_showingSoon.start(std::max(kShowingSpacing - since, std::chrono::milliseconds(0)));
+}
+
+void ChildLink::sendShowing()
+{
+    m_showingSoon.stop();
+    m_lastShowing = now();
+    if (m_lastPage && sendToMaster(showingDatagram(m_settings.number, *m_lastPage), "Showing"))
+        trace(u"showing"_s);
 }
 
 ChildLink::CallResult ChildLink::call()
 {
-    if (!m_gate.admit(std::chrono::milliseconds(m_clock.elapsed())))
+    if (!m_gate.admit(now()))
         return CallResult::TooSoon;
     m_source.refreshIfDue();
-    const QByteArray datagram = datagramBytes(callText(m_settings.number));
-    const qint64 sent = m_socket.writeDatagram(datagram, m_source.masterAddress(), m_settings.masterPort);
-    return sent == datagram.size() ? CallResult::Sent : CallResult::Failed;
+    if (!isMasterKnown()) {
+        qCInfo(callsLog, "call not sent: the teacher's computer %s is not found", qPrintable(m_settings.masterName));
+        return CallResult::Failed;
+    }
+    if (!sendToMaster(datagramBytes(callText(m_settings.number)), "the call"))
+        return CallResult::Failed;
+    qCInfo(callsLog, "call sent to %s port %d", qPrintable(m_source.masterAddress().toString()),
+           int(m_settings.masterPort));
+    return CallResult::Sent;
+}
+
+bool ChildLink::sendToMaster(const QByteArray& datagram, const char* what)
+{
+    const QHostAddress master = m_source.masterAddress();
+    if (master.isNull())
+        return false; // nowhere to go yet: the master is being looked for
+    if (m_socket.writeDatagram(datagram, master, m_settings.masterPort) == datagram.size())
+        return true;
+    const QString failure = u"sending %1 to %2 port %3 failed: %4"_s.arg(
+        QLatin1String(what), master.toString(), QString::number(m_settings.masterPort), m_socket.errorString());
+    trace(u"send-failed"_s, QLatin1String(what));
+    if (logsFailure(failure))
+        qCInfo(channelLog, "%s", qPrintable(failure));
+    return false;
+}
+
+bool ChildLink::logsFailure(const QString& failure)
+{
+    if (failure == m_lastFailure && now() - m_lastFailureAt < kFailureLogInterval)
+        return false;
+    m_lastFailure = failure;
+    m_lastFailureAt = now();
+    return true;
 }
 
 } // namespace qh::child

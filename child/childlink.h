@@ -4,17 +4,34 @@
 #include "child/childaction.h"
 #include "child/childsettings.h"
 #include "child/mastersource.h"
+#include "child/pageloss.h"
+#include "child/pagerule.h"
 #include "common/datagramreader.h"
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 #include <QUdpSocket>
+
+#include <chrono>
+#include <optional>
 
 namespace qh::child {
 
+// Until the master has said anything, the child says Hello this often.
+inline constexpr std::chrono::milliseconds kHelloInterval{5000};
+// Once the master has sent a page, the child says this often which one it has.
+inline constexpr std::chrono::milliseconds kShowingInterval{3000};
+
 // The child's one UDP socket: bound to the child port, it receives the presenter's datagrams and
-// sends the calls to the master port. Each datagram that the master sent is turned into what the
-// child does with it; the rest are dropped.
+// sends to the master port. Each datagram that the master sent is turned into what the child does
+// with it; the rest are dropped.
+//
+// It also keeps our presenter told about this child, so that a child that starts late or misses a
+// page catches up: "NNHello" once the master is found, every kHelloInterval until the master sends
+// anything, and again whenever the master is found at another address; "NNShowing:" with the exact
+// bytes of the last page address received, when that page is settled (see pageSettled()) and
+// every kShowingInterval. A presenter that knows only the calls ignores both.
 class ChildLink : public QObject
 {
     Q_OBJECT
@@ -23,27 +40,64 @@ public:
 
     explicit ChildLink(const ChildSettings& settings, QObject* parent = nullptr);
 
-    // Binds the child port on the settings' address, for this program alone: a second program on
-    // the same address and port would take datagrams meant for this one. False when it cannot.
+    // Binds the child port on the settings' address, for this program alone (a second program on
+    // the same address and port would take datagrams meant for this one), and starts looking for
+    // the master. False when it cannot bind.
     bool bind();
 
+    bool isMasterKnown() const { return !m_source.masterAddress().isNull(); }
+
     // Sends this child's call to the master port, unless a call went out less than
-    // kCallInterval ago.
+    // kCallInterval ago. A call fails while the master is not found.
     CallResult call();
+
+    // The last page address received has been loaded, or its load failed: the master is told, in
+    // the next turn of the event loop at the soonest.
+    void pageSettled();
+
+    // The time on the steady clock that spaces the calls out.
+    std::chrono::milliseconds now() const { return std::chrono::milliseconds(m_clock.elapsed()); }
 
 signals:
     // A datagram from the master, in arrival order, turned into an action (also one that does
     // nothing, so that it can be traced).
     void actionReceived(const qh::child::ChildAction& action);
     void datagramDropped(const QHostAddress& sender);
+    // The master has been found at this address: the first time, or at another one than before.
+    void masterFound(const QHostAddress& address);
+    // The master has answered this child (it sent something after the child's Hello): it is our
+    // presenter, which confirms the calls it lists.
+    void masterAnswered();
 
 private:
+    void received(const QByteArray& datagram);
+    void found(const QHostAddress& address);
+    void lookupFailed(const qh::ComputerAddress& answer);
+    void sayHelloAgain();
+    void sendShowing();
+    // False when it could not be sent (logged), or the master is not found yet.
+    bool sendToMaster(const QByteArray& datagram, const char* what);
+    bool logsFailure(const QString& failure);
+
     const ChildSettings m_settings;
     QUdpSocket m_socket;
     DatagramReader m_reader;
     MasterSource m_source;
+    PageRule m_pageRule;
     CallGate m_gate;
+    PageLoss m_loss = PageLoss::fromEnvironment();
     QElapsedTimer m_clock;
+    QTimer m_hello;
+    QTimer m_showing;
+    QTimer m_showingSoon;
+    std::optional<std::chrono::milliseconds> m_lastShowing;
+    QHostAddress m_masterAddress; // where the last Hello went
+    bool m_heard = false;         // the master has sent something since the last Hello
+    bool m_saidHello = false;
+    bool m_answered = false;
+    std::optional<QByteArray> m_lastPage; // the last page address received, exactly
+    QString m_lastFailure;                // the last send or lookup failure logged, and when
+    std::chrono::milliseconds m_lastFailureAt{};
 };
 
 } // namespace qh::child

@@ -16,6 +16,23 @@ QString childCaption(int number)
     return kChildTitle + u" %1"_s.arg(number, 2, 10, QChar(u'0'));
 }
 
+QString callButtonText(CallState::Reading reading)
+{
+    switch (reading) {
+    case CallState::Reading::Ready:
+        return kCallButtonText;
+    case CallState::Reading::Sent:
+        return kCallSentText;
+    case CallState::Reading::Failed:
+        return kCallFailedText;
+    case CallState::Reading::Received:
+        return kCallReceivedText;
+    case CallState::Reading::NotReceived:
+        return kCallNotReceivedText;
+    }
+    return kCallButtonText;
+}
+
 QString unknownArgumentText(const QString& argument)
 {
     return kCommandLineName + u"の「"_s + argument + u"」は知らない引数です（--helpで使い方を表示します）"_s;
@@ -81,9 +98,9 @@ QString badPortText(const QString& where, const QString& name, const QString& va
     return valueText(where, name, value, u"は1～65535のポート番号ではありません"_s);
 }
 
-QString masterNotFoundText(const QString& where, const QString& name, const QString& value)
+QString badMasterText(const QString& where, const QString& name, const QString& value)
 {
-    return valueText(where, name, value, u"のコンピュータがみつかりません"_s);
+    return valueText(where, name, value, u"はコンピュータ名でもIPv4アドレスでもありません"_s);
 }
 
 QString badBindAddressText(const QString& where, const QString& name, const QString& value)
@@ -99,6 +116,11 @@ QString badScreenModeText(const QString& where, const QString& name, const QStri
 QString badSwitchText(const QString& where, const QString& name, const QString& value)
 {
     return valueText(where, name, value, u"は0でも1でもありません"_s);
+}
+
+QString relativeFolderText(const QString& where, const QString& name, const QString& value)
+{
+    return valueText(where, name, value, u"は / で始まるフォルダではありません"_s);
 }
 
 QString portUnusableText(const QString& address, quint16 port)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "child/callstate.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,11 +16,18 @@ inline const QString kCallButtonText = u"呼び出し"_s;
 inline const QString kCallSentText = u"呼び出しました"_s;
 // On the button for a moment when the call could not be sent.
 inline const QString kCallFailedText = u"送れませんでした"_s;
+// On the button when our presenter has listed the call, or has not confirmed it in time.
+inline const QString kCallReceivedText = u"届きました"_s;
+inline const QString kCallNotReceivedText = u"届いていません"_s;
+// In the call bar while the teacher's computer is not found.
+inline const QString kLookingForMasterText = u"先生のPCを探しています"_s;
 inline const QString kSecondInstanceText = u"すでにこのプログラムは起動しています"_s;
 inline const QString kCommandLineName = u"コマンドライン"_s;
 
 // "Quillharbour_Child 07": the call window's caption.
 QString childCaption(int number);
+
+QString callButtonText(CallState::Reading reading);
 
 QString unknownArgumentText(const QString& argument);
 QString optionValueMissingText(const QString& option);
@@ -40,10 +49,12 @@ QString valuesMissingText(const QString& file, const QStringList& folders, const
 QString emptyValueText(const QString& where, const QString& name);
 QString badNumberText(const QString& where, const QString& name, const QString& value);
 QString badPortText(const QString& where, const QString& name, const QString& value);
-QString masterNotFoundText(const QString& where, const QString& name, const QString& value);
+QString badMasterText(const QString& where, const QString& name, const QString& value);
 QString badBindAddressText(const QString& where, const QString& name, const QString& value);
 QString badScreenModeText(const QString& where, const QString& name, const QString& value);
 QString badSwitchText(const QString& where, const QString& name, const QString& value);
+// One of the local folders is not an absolute path.
+QString relativeFolderText(const QString& where, const QString& name, const QString& value);
 
 QString portUnusableText(const QString& address, quint16 port);
 

@@ -3,6 +3,7 @@
 #include "child/childmessages.h"
 #include "child/childtrace.h"
 #include "child/consolemessages.h"
+#include "common/logcategories.h"
 #include "common/programicons.h"
 #include "common/singleinstance.h"
 
@@ -17,13 +18,24 @@
 namespace qh::child {
 
 ChildProgram::ChildProgram(const ChildSettings& settings, QObject* parent)
-    : QObject(parent), m_settings(settings), m_link(settings), m_bar(settings.number)
+    : QObject(parent), m_settings(settings), m_link(settings), m_page(PageRule(settings.localFolders)),
+      m_bar(settings.number)
 {
     m_page.setObjectName(u"pageWindow"_s);
     m_page.setFullScreenMode(settings.fullScreen);
     connect(&m_link, &ChildLink::actionReceived, this, &ChildProgram::act);
     connect(m_bar.callButton(), &QPushButton::clicked, this, &ChildProgram::callTeacher);
+    connect(&m_link, &ChildLink::masterFound, this, [this] { m_bar.showLookingForMaster(false); });
+    connect(&m_link, &ChildLink::masterAnswered, this, [this] {
+        m_call.masterAnswered();
+        showCallReading();
+    });
     m_page.installEventFilter(this);
+    m_callReadingChange.setSingleShot(true);
+    // Never earlier than the next call may go out: a click on a button that reads 呼び出し or
+    // 届いていません must always call.
+    m_callReadingChange.setTimerType(Qt::PreciseTimer);
+    connect(&m_callReadingChange, &QTimer::timeout, this, &ChildProgram::showCallReading);
 
     connect(&m_link, &ChildLink::datagramDropped, this,
             [](const QHostAddress& sender) { trace(u"dropped"_s, sender.toString()); });
@@ -32,6 +44,11 @@ ChildProgram::ChildProgram(const ChildSettings& settings, QObject* parent)
     connect(&m_page, &PageWindow::reloadingAfterCrash, this,
             [](const QUrl& page) { trace(u"reload"_s, page.toString()); });
     connect(&m_page, &QWidget::windowTitleChanged, this, [](const QString& title) { trace(u"title"_s, title); });
+    connect(&m_page, &PageWindow::navigationRefused, this, [](const QUrl& page, Refusal refusal) {
+        trace(u"refused"_s, refusalName(refusal) + u' ' + page.toString());
+    });
+    // After the trace of the load, so that the trace tells things in their order.
+    connect(&m_page, &PageWindow::loadEnded, &m_link, &ChildLink::pageSettled);
 }
 
 ChildProgram::~ChildProgram()
@@ -53,6 +70,7 @@ bool ChildProgram::start()
 {
     if (!m_link.bind())
         return false;
+    m_bar.showLookingForMaster(!m_link.isMasterKnown());
     m_bar.showInCorner();
     trace(u"ready"_s, QString::number(m_settings.childPort));
     return true;
@@ -63,7 +81,10 @@ void ChildProgram::act(const ChildAction& action)
     using Kind = ChildAction::Kind;
     switch (action.kind) {
     case Kind::None:
-        trace(u"ignored"_s);
+        if (action.refusal == Refusal::None)
+            trace(u"ignored"_s);
+        else
+            trace(u"refused"_s, refusalName(action.refusal) + u' ' + action.page.toString());
         return;
     case Kind::Show:
         m_page.setShown(true);
@@ -80,6 +101,9 @@ void ChildProgram::act(const ChildAction& action)
         m_bar.keepAbove();
         trace(action.kind == Kind::FullScreen ? u"full-screen"_s : u"window"_s);
         return;
+    case Kind::CallReceived:
+        callConfirmed();
+        return;
     case Kind::Open:
         trace(u"open"_s, action.page.toString());
         m_page.open(action.page);
@@ -89,20 +113,47 @@ void ChildProgram::act(const ChildAction& action)
 
 void ChildProgram::callTeacher()
 {
-    const ChildLink::CallResult result = m_link.call();
-    switch (result) {
+    switch (m_link.call()) {
     case ChildLink::CallResult::Sent:
-        m_bar.showCallResult(true);
+        m_call.sent(m_link.now());
         trace(u"call"_s, u"sent"_s);
-        return;
+        break;
     case ChildLink::CallResult::Failed:
-        m_bar.showCallResult(false);
+        m_call.failed(m_link.now());
         trace(u"call"_s, u"failed"_s);
-        return;
+        break;
     case ChildLink::CallResult::TooSoon:
-        trace(u"call"_s, u"too-soon"_s); // the button still says that the last one went out
+        trace(u"call"_s, u"too-soon"_s); // the button still says how the last one went
         return;
     }
+    showCallReading();
+}
+
+void ChildProgram::callConfirmed()
+{
+    if (!m_call.confirm(m_link.now())) {
+        trace(u"ignored"_s); // no call waits for it
+        return;
+    }
+    qCInfo(callsLog, "call confirmed by the teacher's computer");
+    trace(u"call"_s, u"confirmed"_s);
+    showCallReading();
+}
+
+void ChildProgram::showCallReading()
+{
+    const std::chrono::milliseconds now = m_link.now();
+    const CallState::Reading reading = m_call.readingAt(now);
+    if (reading == CallState::Reading::NotReceived && m_callReading == CallState::Reading::Sent) {
+        qCInfo(callsLog, "call not confirmed by the teacher's computer in time");
+        trace(u"call"_s, u"unconfirmed"_s);
+    }
+    m_callReading = reading;
+    m_bar.showCallReading(reading);
+    if (const std::optional<std::chrono::milliseconds> change = m_call.nextChange(now))
+        m_callReadingChange.start(*change - now);
+    else
+        m_callReadingChange.stop();
 }
 
 int runChildProgram()
@@ -118,23 +169,24 @@ int runChildProgram()
         readChildSettings(QCoreApplication::arguments().mid(1), {QDir::currentPath(), kSystemSettingsFolder});
     if (read.outcome == ChildSettingsResult::Outcome::Help) {
         std::fputs(qPrintable(usageText()), stdout);
-        return 0;
+        return kEndedAsAsked;
     }
     if (read.outcome != ChildSettingsResult::Outcome::Run) {
         showMessage(read.errors.join(u'\n'));
-        return read.outcome == ChildSettingsResult::Outcome::BadCommandLine ? 2 : 1;
+        return read.outcome == ChildSettingsResult::Outcome::BadCommandLine ? kBadCommandLine : kBadSettings;
     }
     SingleInstance instance(SingleInstance::userLockFilePath(childLockName(read.settings)));
     if (!instance.tryAcquire()) {
         showMessage(kSecondInstanceText);
-        return 0;
+        return kAlreadyRunning;
     }
     ChildProgram program(read.settings);
     if (!program.start()) {
         showMessage(portUnusableText(read.settings.bindAddress.toString(), read.settings.childPort));
-        return 1;
+        return kBadSettings;
     }
-    return QApplication::exec();
+    QApplication::exec(); // returns when the desktop session asks the program to end
+    return kEndedAsAsked;
 }
 
 } // namespace qh::child

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "child/callstate.h"
 #include "child/childbar.h"
 #include "child/childlink.h"
 #include "child/childsettings.h"
 #include "child/pagewindow.h"
 
 #include <QObject>
+#include <QTimer>
 
 namespace qh::child {
 
@@ -18,8 +20,9 @@ public:
     explicit ChildProgram(const ChildSettings& settings, QObject* parent = nullptr);
     ~ChildProgram() override;
 
-    // Binds the child port and shows the bar; the page window stays hidden until the presenter
-    // shows it. False when the port cannot be bound (nothing is shown then).
+    // Binds the child port, shows the bar and starts looking for the master; the page window
+    // stays hidden until the presenter shows it. False when the port cannot be bound (nothing is
+    // shown then).
     bool start();
 
     PageWindow& pageWindow() { return m_page; }
@@ -31,16 +34,32 @@ protected:
 private:
     void act(const ChildAction& action);
     void callTeacher();
+    void callConfirmed();
+    // Shows what the call button reads now, and when it reads otherwise, shows that then.
+    void showCallReading();
 
     const ChildSettings m_settings;
     ChildLink m_link;
     PageWindow m_page;
     ChildBar m_bar;
+    CallState m_call;
+    CallState::Reading m_callReading = CallState::Reading::Ready;
+    QTimer m_callReadingChange;
 };
 
+// The exit statuses, which the autostart wrapper (packaging/child-autostart.in) reads: after any
+// other end, a signal among them, it starts the program again.
+enum ChildExitStatus {
+    kEndedAsAsked = 0,   // --help, or the desktop session told the program to end
+    kBadSettings = 1,    // the settings cannot be used, or the child port cannot be bound
+    kBadCommandLine = 2, // an option the program does not know, or one without its value
+    kAlreadyRunning = 3, // this user's child on the same port and address runs already
+};
+// Qt itself ends the program with status 1 when its connection to the display breaks: the session
+// is over, and starting it again would not help either.
+
 // The whole program once the application object exists: settings, single-instance test, start,
-// event loop. Returns the exit status: 0 after a second start has said so, 1 for unusable settings
-// or port, 2 for a command line it does not understand.
+// event loop. Returns one of the exit statuses above.
 int runChildProgram();
 
 } // namespace qh::child

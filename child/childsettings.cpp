@@ -1,14 +1,16 @@
 #include "child/childsettings.h"
 
 #include "child/childmessages.h"
+#include "child/pagerule.h"
+#include "common/computernames.h"
 #include "common/cp932text.h"
 #include "common/settingsfile.h"
 #include "common/textfile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QHostInfo>
 
 #include <array>
 #include <optional>
@@ -26,7 +28,7 @@ struct Setting {
     QString switchValue; // empty for an option that takes a value
 };
 
-enum SettingIndex { Number, Master, ChildPort, MasterPort, Bind, ScreenMode, AcceptAny, SettingCount };
+enum SettingIndex { Number, Master, ChildPort, MasterPort, Bind, ScreenMode, AcceptAny, LocalFolders, SettingCount };
 
 const std::array<Setting, SettingCount> kSettings{{
     {u"Number"_s, u"--number"_s, true, {}},
@@ -36,6 +38,7 @@ const std::array<Setting, SettingCount> kSettings{{
     {u"Bind"_s, u"--bind"_s, false, {}},
     {u"ScreenMode"_s, u"--window"_s, false, kWindowScreenMode},
     {u"AcceptAny"_s, u"--accept-any"_s, false, u"1"_s},
+    {u"LocalFolders"_s, u"--local-folders"_s, false, {}},
 }};
 
 const QString kSettingsOption = u"--settings"_s;
@@ -160,28 +163,6 @@ std::optional<int> wholeNumber(const QString& text, int digits, int lowest, int 
     return number;
 }
 
-// The IPv4 addresses a computer is reached at: an address in text form as it stands, otherwise
-// those the name resolves to now.
-QList<QHostAddress> ipv4Addresses(const QString& name)
-{
-    QList<QHostAddress> addresses;
-    QHostAddress literal;
-    if (literal.setAddress(name)) {
-        addresses.append(literal);
-    } else {
-        const QHostInfo info = QHostInfo::fromName(name);
-        if (info.error() == QHostInfo::NoError)
-            addresses = info.addresses();
-    }
-    QList<QHostAddress> usable;
-    for (const QHostAddress& address : addresses) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol && address != QHostAddress(QHostAddress::AnyIPv4) &&
-            !usable.contains(address))
-            usable.append(address);
-    }
-    return usable;
-}
-
 // Checks every value, fills the settings and names each problem.
 void checkValues(const Values& values, ChildSettings& settings, QStringList& errors)
 {
@@ -209,10 +190,12 @@ void checkValues(const Values& values, ChildSettings& settings, QStringList& err
                 errors.append(badPortText(given->where, given->name, text));
             break;
         case Master:
-            settings.masterName = text;
-            settings.masterAddresses = ipv4Addresses(text);
-            if (settings.masterAddresses.isEmpty())
-                errors.append(masterNotFoundText(given->where, given->name, text));
+            // A name is looked up by the running program, again and again until it is found; only
+            // what can never be the teacher's computer is refused here.
+            if (const std::optional<ComputerAddress> known = addressWithoutLookup(text); known && !known->isFound())
+                errors.append(badMasterText(given->where, given->name, text));
+            else
+                settings.masterName = text;
             break;
         case Bind:
             if (text.isEmpty())
@@ -233,6 +216,19 @@ void checkValues(const Values& values, ChildSettings& settings, QStringList& err
                 settings.acceptAnySource = text == u"1";
             else
                 errors.append(badSwitchText(given->where, given->name, text));
+            break;
+        case LocalFolders:
+            settings.localFolders.clear();
+            for (const QString& part : text.split(u';')) {
+                const QString folder = part.trimmed();
+                if (folder.isEmpty())
+                    continue;
+                // A folder relative to whatever folder the child happens to start in allows nothing certain.
+                if (!QDir::isAbsolutePath(folder))
+                    errors.append(relativeFolderText(given->where, given->name, folder));
+                else
+                    settings.localFolders.append(QDir::cleanPath(folder));
+            }
             break;
         case SettingCount:
             break;
@@ -256,6 +252,7 @@ ChildSettingsResult readChildSettings(const QStringList& arguments, const QStrin
         return result;
     }
     result.outcome = ChildSettingsResult::Outcome::BadSettings; // until every check has passed
+    result.settings.localFolders = defaultLocalFolders(QCoreApplication::applicationDirPath());
 
     // The file named on the command line must be there; otherwise the first one found is read.
     QString file = line.settingsFile;
@@ -301,7 +298,8 @@ ChildSettingsResult readChildSettings(const QStringList& arguments, const QStrin
 QString usageText()
 {
     return u"使い方: Quillharbour_Child [--number NN] [--master NAME] [--port CHILD_PORT]\n"
-           u"         [--master-port MASTER_PORT] [--bind ADDRESS] [--window] [--accept-any] [--settings FILE]\n"
+           u"         [--master-port MASTER_PORT] [--bind ADDRESS] [--window] [--accept-any]\n"
+           u"         [--local-folders FOLDERS] [--settings FILE]\n"
            u"\n"
            u"  --number NN          このコンピュータの番号（01～30）\n"
            u"  --master NAME        先生のコンピュータ（マスター）の名前またはIPv4アドレス\n"
@@ -310,6 +308,8 @@ QString usageText()
            u"  --bind ADDRESS       受信に使うこのコンピュータのIPv4アドレス（既定: すべてのアドレス）\n"
            u"  --window             ページをウィンドウ表示で始める（既定: 全画面表示）\n"
            u"  --accept-any         マスター以外のコンピュータからのデータも受け付ける\n"
+           u"  --local-folders FOLDERS  file:のページを表示してよいフォルダ（絶対パス、;で区切る。\n"
+           u"                       既定: インストールされたデモページのフォルダ）\n"
            u"  --settings FILE      Quillharbour_Child.iniの代わりに読む設定ファイル\n"
            u"  --help               この説明を表示する\n"
            u"\n"

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QHostAddress>
-#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +20,8 @@
 //     Bind        --bind ADDRESS  the local IPv4 address to listen on; empty: all (the default)
 //     ScreenMode  --window        FullScreen (the default) or WindowScreen; the option: WindowScreen
 //     AcceptAny   --accept-any    1: take datagrams from any computer; 0 (the default): the master's only
+//     LocalFolders --local-folders FOLDERS  the folders whose files the child shows, absolute, separated
+//                                 by ";"; empty: none; the default: the installed demo pages
 namespace qh::child {
 
 using namespace Qt::StringLiterals;
@@ -32,15 +33,15 @@ inline const QString kSystemSettingsFolder = u"/etc/quillharbour"_s;
 inline constexpr int kHighestChildNumber = 30;
 
 struct ChildSettings {
-    int number = 0; // 1..30
-    QString masterName;
-    QList<QHostAddress> masterAddresses; // the IPv4 addresses the master's name had at start
+    int number = 0;     // 1..30
+    QString masterName; // a computer name or an IPv4 address in text form
     quint16 childPort = 0;
     quint16 masterPort = 0;
     QHostAddress bindAddress{QHostAddress::AnyIPv4};
     bool fullScreen = true;
     bool acceptAnySource = false;
-    QString settingsFile; // the file the values came from, absolute; empty when none was read
+    QStringList localFolders; // the child shows file: pages from these folders only (PageRule)
+    QString settingsFile;     // the file the values came from, absolute; empty when none was read
 };
 
 struct ChildSettingsResult {
@@ -52,7 +53,7 @@ struct ChildSettingsResult {
 
 // Reads the command line (without the program's name) and the settings file: the one named by
 // --settings, else the first Quillharbour_Child.ini in the folders given, in order. Checks every
-// value and resolves the master's name (this may wait for the name service).
+// value; the master's name is not looked up here, so that reading never waits for the name service.
 ChildSettingsResult readChildSettings(const QStringList& arguments, const QStringList& searchFolders);
 
 // The text --help prints.

@@ -9,7 +9,11 @@
 //     qh-child <microseconds since 1970> <event> [<detail>]
 //
 // Events: ready <port>, shown, hidden, full-screen, window, open <address>, loaded <address>,
-// failed <address>, title <title>, ignored, dropped <sender>, reload <address>, call <result>.
+// failed <address>, title <title>, ignored, refused <why> <address> (an address the child does not
+// show, sent or followed in the page: why is data, scheme, file-outside, file-missing, ...),
+// dropped <sender>, reload <address>, call <result> (sent, failed, too-soon, confirmed,
+// unconfirmed), looking <master name>, master <address>, lookup-failed <master name>,
+// hello <address>, showing, send-failed <what>, lost <address>.
 namespace qh::child {
 
 bool isTracing();

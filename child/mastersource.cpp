@@ -1,13 +1,10 @@
 #include "child/mastersource.h"
 
-#include <QHostInfo>
-
 #include <algorithm>
 
 namespace qh::child {
 
 namespace {
-constexpr int kLookupIntervalMs = 30000;
 constexpr qsizetype kMaxWaiting = 64;
 
 QHostAddress plainIpv4(const QHostAddress& address)
@@ -18,24 +15,23 @@ QHostAddress plainIpv4(const QHostAddress& address)
 }
 } // namespace
 
-MasterSource::MasterSource(const QString& masterName, const QList<QHostAddress>& addresses, bool acceptAnySource,
-                           QObject* parent)
-    : QObject(parent), m_masterName(masterName), m_addresses(addresses), m_acceptAnySource(acceptAnySource),
-      m_nameIsAddress(!QHostAddress(masterName).isNull())
+MasterSource::MasterSource(const QString& masterName, bool acceptAnySource, QObject* parent)
+    : QObject(parent), m_masterName(masterName), m_acceptAnySource(acceptAnySource),
+      m_nameIsAddress(addressWithoutLookup(masterName).has_value())
 {
+    if (const std::optional<ComputerAddress> known = addressWithoutLookup(masterName))
+        m_addresses = known->addresses;
     m_dueLookup.setSingleShot(true);
     connect(&m_dueLookup, &QTimer::timeout, this, &MasterSource::startLookup);
+    connect(&m_lookup, &ComputerNameLookup::answered, this, &MasterSource::lookedUp);
 }
 
-MasterSource::~MasterSource()
+void MasterSource::start()
 {
-    if (m_lookupId >= 0)
-        QHostInfo::abortHostLookup(m_lookupId);
-}
-
-QHostAddress MasterSource::masterAddress() const
-{
-    return m_addresses.value(0);
+    if (!m_nameIsAddress)
+        startLookup();
+    else if (!m_addresses.isEmpty())
+        emit found(masterAddress());
 }
 
 bool MasterSource::isMaster(const QHostAddress& sender) const
@@ -56,37 +52,48 @@ void MasterSource::offer(const QByteArray& datagram, const QHostAddress& sender)
     m_waiting.append({datagram, sender});
     if (m_waiting.size() > kMaxWaiting)
         emit dropped(m_waiting.takeFirst().second);
-    if (m_lookupId >= 0 || m_dueLookup.isActive())
-        return;
-    const qint64 sinceLookup = m_sinceLookup.isValid() ? m_sinceLookup.elapsed() : kLookupIntervalMs;
-    m_dueLookup.start(int(std::max<qint64>(0, kLookupIntervalMs - sinceLookup)));
+    lookUpWhenDue();
 }
 
 void MasterSource::refreshIfDue()
 {
-    if (m_nameIsAddress || m_lookupId >= 0 || m_dueLookup.isActive())
+    if (m_nameIsAddress || m_lookup.pending() > 0 || m_dueLookup.isActive())
         return;
-    if (!m_sinceLookup.isValid() || m_sinceLookup.elapsed() >= kLookupIntervalMs)
+    if (!m_sinceLookup.isValid() || m_sinceLookup.elapsed() >= kMasterLookupInterval.count())
         startLookup();
+}
+
+void MasterSource::lookUpWhenDue()
+{
+    if (m_lookup.pending() > 0 || m_dueLookup.isActive())
+        return;
+    const qint64 sinceLookup = m_sinceLookup.isValid() ? m_sinceLookup.elapsed() : kMasterLookupInterval.count();
+    m_dueLookup.start(
+        int(std::clamp<qint64>(kMasterLookupInterval.count() - sinceLookup, 0, kMasterLookupInterval.count())));
 }
 
 void MasterSource::startLookup()
 {
     m_sinceLookup.start();
-    m_lookupId = QHostInfo::lookupHost(m_masterName, this, &MasterSource::lookedUp);
+    m_lookup.start({m_masterName});
 }
 
-void MasterSource::lookedUp(const QHostInfo& info)
+void MasterSource::lookedUp(const QString& name, const ComputerAddress& answer)
 {
-    m_lookupId = -1;
-    QList<QHostAddress> found;
-    for (const QHostAddress& address : info.addresses()) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol && !found.contains(address))
-            found.append(address);
+    if (name != m_masterName)
+        return;
+    if (answer.isFound()) {
+        const QHostAddress before = masterAddress();
+        m_addresses = answer.addresses;
+        // A name service that gives the addresses in turns has not moved the master.
+        if (const qsizetype kept = m_addresses.indexOf(before); kept > 0)
+            m_addresses.move(kept, 0);
+        if (masterAddress() != before)
+            emit found(masterAddress());
+    } else {
+        // A name service that does not answer now does not make a master found before unknown.
+        emit lookupFailed(answer);
     }
-    // A name service that does not answer now does not make the master unknown.
-    if (!found.isEmpty())
-        m_addresses = found;
     const QList<std::pair<QByteArray, QHostAddress>> waiting = std::exchange(m_waiting, {});
     for (const auto& [datagram, sender] : waiting) {
         if (isMaster(sender))
@@ -94,6 +101,8 @@ void MasterSource::lookedUp(const QHostInfo& info)
         else
             emit dropped(sender);
     }
+    if (m_addresses.isEmpty())
+        lookUpWhenDue(); // looked for until it is found
 }
 
 } // namespace qh::child

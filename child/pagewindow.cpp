@@ -1,8 +1,15 @@
 #include "child/pagewindow.h"
 
+#include "common/untrustedpage.h"
+
+#include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNavigationRequest>
+
+#include <algorithm>
+#include <array>
 
 using namespace Qt::StringLiterals;
 
@@ -13,6 +20,25 @@ namespace {
 // so that it cannot keep the computer busy restarting renderers.
 constexpr int kCrashPauseMs = 10000;
 
+// What the context menu keeps: moving within the page's history, editing and copying. Everything
+// else (open in a new window, save, view the source, inspect, download) would leave the page.
+constexpr std::array kKeptActions{
+    QWebEnginePage::Back,
+    QWebEnginePage::Forward,
+    QWebEnginePage::Reload,
+    QWebEnginePage::Stop,
+    QWebEnginePage::Cut,
+    QWebEnginePage::Copy,
+    QWebEnginePage::Paste,
+    QWebEnginePage::Undo,
+    QWebEnginePage::Redo,
+    QWebEnginePage::SelectAll,
+    QWebEnginePage::PasteAndMatchStyle,
+    QWebEnginePage::Unselect,
+    QWebEnginePage::CopyLinkToClipboard,
+    QWebEnginePage::CopyImageToClipboard,
+};
+
 // The view may write an address with or without a closing slash ("http://example.com/").
 bool sameAddress(const QUrl& left, const QUrl& right)
 {
@@ -21,7 +47,7 @@ bool sameAddress(const QUrl& left, const QUrl& right)
 }
 } // namespace
 
-PageWindow::PageWindow()
+PageWindow::PageWindow(PageRule rule) : m_rule(std::move(rule))
 {
     m_navigate.setSingleShot(true);
     m_navigate.setInterval(0);
@@ -52,6 +78,15 @@ void PageWindow::navigate()
 
 void PageWindow::navigationRequested(QWebEngineNavigationRequest& request)
 {
+    // A frame within the page may show what pages use inside (blank, data, blob frames), but no
+    // local file the rule does not allow.
+    const QUrl target = request.url();
+    const Refusal refusal = request.isMainFrame() || target.isLocalFile() ? m_rule.refusalOf(target) : Refusal::None;
+    if (refusal != Refusal::None) {
+        request.reject();
+        emit navigationRefused(target, refusal);
+        return;
+    }
     if (!request.isMainFrame())
         return;
     switch (request.navigationType()) {
@@ -79,8 +114,29 @@ void PageWindow::setShown(bool shown)
     }
 }
 
+void PageWindow::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (QAction* action : menu->actions()) {
+        const bool kept = std::any_of(kKeptActions.cbegin(), kKeptActions.cend(),
+                                      [&](QWebEnginePage::WebAction kind) { return pageAction(kind) == action; });
+        if (!kept && !action->isSeparator())
+            menu->removeAction(action);
+    }
+    if (menu->actions().isEmpty() || std::all_of(menu->actions().cbegin(), menu->actions().cend(),
+                                                 [](const QAction* action) { return action->isSeparator(); })) {
+        delete menu;
+        return;
+    }
+    menu->popup(event->globalPos());
+}
+
 void PageWindow::loadingChanged(const QWebEngineLoadingInfo& info)
 {
+    // The end of a load whose renderer the page ended: the page makes the load again.
+    if (untrustedPage()->isRestartingLoad())
+        return;
     // Only the load of the page the view shows counts; a load it replaced may end later.
     if (!sameAddress(info.url(), url()))
         return;
@@ -109,6 +165,12 @@ void PageWindow::loadingChanged(const QWebEngineLoadingInfo& info)
 
 void PageWindow::rendererEnded()
 {
+    if (untrustedPage()->isRestartingLoad()) {
+        // Ended because a script held the page: the page loads the page sent again itself.
+        m_state = LoadState::Loading;
+        emit reloadingAfterCrash(m_target);
+        return;
+    }
     m_state = LoadState::Failed;
     if (m_target.isEmpty() || m_reload.isActive())
         return;

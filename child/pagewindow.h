@@ -1,5 +1,6 @@
 #pragma once
 
+#include "child/pagerule.h"
 #include "common/browserwindow.h"
 
 #include <QElapsedTimer>
@@ -12,12 +13,14 @@ class QWebEngineNavigationRequest;
 namespace qh::child {
 
 // The child's one page window: it shows each page the presenter sends, in place, and keeps it
-// shown through a crash of its renderer, which reloads the page by itself.
+// shown through a crash of its renderer, which reloads the page by itself. Within the page, too,
+// it goes only where its page rule allows; its page's dialogs are never shown, and its context
+// menu offers nothing that leaves the page.
 class PageWindow : public BrowserWindow
 {
     Q_OBJECT
 public:
-    PageWindow();
+    explicit PageWindow(PageRule rule = PageRule());
 
     // Goes to the page in this window, in the next turn of the event loop, so that of a burst of
     // pages only the last is loaded. A new page while one loads replaces that load. The page shown
@@ -36,6 +39,11 @@ signals:
     void loadEnded(const QUrl& page, bool succeeded);
     // The renderer ended while showing the page; the page is loaded anew.
     void reloadingAfterCrash(const QUrl& page);
+    // The page went, or a link in it led, to an address the rule does not show; it stays where it is.
+    void navigationRefused(const QUrl& page, qh::child::Refusal refusal);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     enum class LoadState { None, Loading, Loaded, Failed };
@@ -46,6 +54,7 @@ private:
     void rendererEnded();
     void reloadTarget();
 
+    const PageRule m_rule;
     QUrl m_target;
     LoadState m_state = LoadState::None;
     bool m_userMoved = false; // the user followed a link or went back since the page came

@@ -67,9 +67,9 @@ endfunction()
 # Qt WebEngine allowed to run as root and without a GPU. The test links what it names and nothing
 # else; where QH_WINDOWLESS_TESTS is set (tests/core), a test that reaches Qt Widgets or Qt WebEngine
 # through what it names stops the configuration.
-#   qh_add_test(name SOURCES files... LIBS libraries... [TIMEOUT seconds])
+#   qh_add_test(name SOURCES files... LIBS libraries... [ARGS arguments...] [TIMEOUT seconds])
 function(qh_add_test name)
-    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ARGS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test qh_options)
     if(QH_WINDOWLESS_TESTS)
@@ -78,11 +78,20 @@ function(qh_add_test name)
             message(FATAL_ERROR "${name} is a test without windows but links ${window_library}")
         endif()
     endif()
-    add_test(NAME ${name} COMMAND ${name})
+    add_test(NAME ${name} COMMAND ${name} ${ARG_ARGS})
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
     set_tests_properties(${name} PROPERTIES
         TIMEOUT ${ARG_TIMEOUT}
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu;QH_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;LANG=C.UTF-8")
+endfunction()
+
+# The corpus folder of a fuzz target (fuzz/corpus/<folder>): the one given, else the target's name
+# without its "fuzz_".
+function(qh_fuzz_corpus_folder result name corpus)
+    if(NOT corpus)
+        string(REGEX REPLACE "^fuzz_" "" corpus ${name})
+    endif()
+    set(${result} ${QH_SOURCE_ROOT}/fuzz/corpus/${corpus} PARENT_SCOPE)
 endfunction()

@@ -29,6 +29,12 @@ QUrl browserUrl(const QString& address)
     return openableUrl(address).value_or(QUrl(kBlankPage));
 }
 
+bool isSameAddress(const QUrl& left, const QUrl& right)
+{
+    const QUrl::FormattingOptions form = QUrl::StripTrailingSlash | QUrl::NormalizePathSegments;
+    return left.adjusted(form) == right.adjusted(form);
+}
+
 bool isSameDocument(const QUrl& from, const QUrl& to)
 {
     return to.hasFragment() && from != to && from.adjusted(QUrl::RemoveFragment) == to.adjusted(QUrl::RemoveFragment);

@@ -22,6 +22,10 @@ std::optional<QUrl> openableUrl(const QString& address);
 // for an address that opens nothing.
 QUrl browserUrl(const QString& address);
 
+// True when the two name the same page as the browser writes addresses: with or without a closing
+// slash ("http://example.com/"), with "." and ".." resolved.
+bool isSameAddress(const QUrl& left, const QUrl& right);
+
 // True when going from one address to the other stays in the same document: the same page, and
 // the target names another fragment. The browser reports no page load for such a move; going to
 // the very address shown reloads the page.

@@ -1,5 +1,7 @@
 #include "common/browserwindow.h"
 
+#include "common/untrustedpage.h"
+
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -8,8 +10,9 @@
 
 namespace qh {
 
-BrowserWindow::BrowserWindow(QWidget* parent) : QWebEngineView(parent)
+BrowserWindow::BrowserWindow(QWidget* parent) : QWebEngineView(parent), m_page(new UntrustedPage(this))
 {
+    setPage(m_page);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         resize(screen->availableGeometry().size() * 3 / 4);
     connect(this, &QWebEngineView::titleChanged, this, &QWidget::setWindowTitle);

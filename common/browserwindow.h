@@ -5,15 +5,19 @@
 
 namespace qh {
 
-// The top-level window in which both the presenter and a child show their pages. Its caption is
-// the page's title. Closing it only hides it: the program still drives it, and the next command
-// shows it again. Its screen mode, full screen or a normal window, holds whenever it is shown,
+class UntrustedPage;
+
+// The top-level window in which both the presenter and a child show their pages, on an
+// UntrustedPage (untrustedpage.h). Its caption is the page's title. Closing it only hides it: the program still drives
+// it, and the next command shows it again. Its screen mode, full screen or a normal window, holds whenever it is shown,
 // also when it was chosen while the window was hidden.
 class BrowserWindow : public QWebEngineView
 {
     Q_OBJECT
 public:
     explicit BrowserWindow(QWidget* parent = nullptr);
+
+    UntrustedPage* untrustedPage() const { return m_page; }
 
     bool isFullScreenMode() const { return m_fullScreen; }
     // Applies at once when the window is shown, else at its next showing.
@@ -25,6 +29,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    UntrustedPage* m_page = nullptr;
     bool m_fullScreen = false;
     QRect m_windowGeometry; // the window's place before it went full screen
 };

@@ -2,10 +2,12 @@
 
 #include <QUrl>
 
+#include <algorithm>
 #include <cstdint>
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include <netdb.h>
 #include <netinet/in.h>
@@ -19,7 +21,7 @@ namespace {
 // may still be running when the program ends.
 struct LookupAnswer {
     int error = EAI_NONAME;
-    std::optional<std::uint32_t> firstIPv4; // host byte order
+    std::vector<std::uint32_t> ipv4; // host byte order, in the service's order, each once
     bool anyAddress = false;
 };
 
@@ -38,30 +40,61 @@ LookupAnswer askNameService(const QByteArray& asciiName)
         return answer;
     for (const addrinfo* node = found; node; node = node->ai_next) {
         answer.anyAddress = true;
-        if (node->ai_family == AF_INET && !answer.firstIPv4)
-            answer.firstIPv4 = ntohl(reinterpret_cast<const sockaddr_in*>(node->ai_addr)->sin_addr.s_addr);
+        if (node->ai_family != AF_INET)
+            continue;
+        const std::uint32_t ipv4 = ntohl(reinterpret_cast<const sockaddr_in*>(node->ai_addr)->sin_addr.s_addr);
+        if (std::find(answer.ipv4.begin(), answer.ipv4.end(), ipv4) == answer.ipv4.end())
+            answer.ipv4.push_back(ipv4);
     }
     ::freeaddrinfo(found);
     return answer;
 }
 
+bool isDestination(const QHostAddress& address)
+{
+    return address.protocol() == QAbstractSocket::IPv4Protocol && address != QHostAddress(QHostAddress::AnyIPv4);
+}
+
 ComputerAddress fromDestination(const QHostAddress& address)
 {
-    if (address.protocol() != QAbstractSocket::IPv4Protocol || address == QHostAddress(QHostAddress::AnyIPv4))
-        return {ComputerAddress::Outcome::Unusable, {}};
-    return {ComputerAddress::Outcome::Found, address};
+    if (!isDestination(address))
+        return {ComputerAddress::Outcome::Unusable, {}, {}};
+    return {ComputerAddress::Outcome::Found, address, {address}};
 }
 
 ComputerAddress fromAnswer(const LookupAnswer& answer)
 {
-    if (answer.firstIPv4)
-        return fromDestination(QHostAddress(*answer.firstIPv4));
+    if (!answer.ipv4.empty()) {
+        ComputerAddress found = fromDestination(QHostAddress(answer.ipv4.front()));
+        for (std::size_t i = 1; found.isFound() && i < answer.ipv4.size(); ++i) {
+            if (const QHostAddress other(answer.ipv4[i]); isDestination(other))
+                found.addresses.append(other);
+        }
+        return found;
+    }
     if (answer.error == 0 && answer.anyAddress)
-        return {ComputerAddress::Outcome::NoIPv4, {}};
-    return {ComputerAddress::Outcome::NotFound, {}};
+        return {ComputerAddress::Outcome::NoIPv4, {}, {}};
+    return {ComputerAddress::Outcome::NotFound, {}, {}};
 }
 
 } // namespace
+
+QString unfoundReason(ComputerAddress::Outcome outcome)
+{
+    using namespace Qt::StringLiterals;
+    switch (outcome) {
+    case ComputerAddress::Outcome::NoName:
+        return u"the name is empty"_s;
+    case ComputerAddress::Outcome::NoIPv4:
+        return u"the name has no IPv4 address"_s;
+    case ComputerAddress::Outcome::Unusable:
+        return u"the name gives no address a datagram can go to"_s;
+    case ComputerAddress::Outcome::NotFound:
+    case ComputerAddress::Outcome::Found:
+        break;
+    }
+    return u"the name was not found"_s;
+}
 
 std::optional<ComputerAddress> addressWithoutLookup(const QString& name)
 {
@@ -72,7 +105,7 @@ std::optional<ComputerAddress> addressWithoutLookup(const QString& name)
         return fromDestination(literal);
     // A name with no ASCII form (a blank, a character a host name cannot hold) is no host name.
     if (QUrl::toAce(name).isEmpty())
-        return ComputerAddress{ComputerAddress::Outcome::NotFound, {}};
+        return ComputerAddress{ComputerAddress::Outcome::NotFound, {}, {}};
     return std::nullopt;
 }
 

@@ -11,8 +11,9 @@
 
 // Computer names as the destinations of the children's datagrams: an IPv4 address in text form
 // stands for itself, any other name is asked of the system's name service (getaddrinfo, with
-// QHostInfo's rules: the name in its ASCII form, the first IPv4 address it gives). Both programs
-// use these rules: the presenter to send, the settings tool to check the names before a lesson.
+// QHostInfo's rules: the name in its ASCII form, the first IPv4 address it gives). All programs
+// use these rules: the presenter to send, the settings tool to check the names before a lesson,
+// the child to find the teacher's computer and to know its datagrams.
 namespace qh {
 
 // Where a computer name sends datagrams, or why it sends them nowhere.
@@ -26,9 +27,15 @@ struct ComputerAddress {
     };
     Outcome outcome = Outcome::NoName;
     QHostAddress address; // null unless Found
+    // Unless Found, empty; else address first, then the name's other usable IPv4 addresses (a
+    // computer with two network cards may send from either).
+    QList<QHostAddress> addresses;
 
     bool isFound() const { return outcome == Outcome::Found; }
 };
+
+// Why a name sends datagrams nowhere, for the logs: "the name was not found" and the like.
+QString unfoundReason(ComputerAddress::Outcome outcome);
 
 // The answer for a name that needs no name service: the empty name and addresses in text form.
 // Empty when the name must be looked up.

@@ -1,10 +1,12 @@
 #include "common/datagramreader.h"
 
+#include "common/datagrams.h"
 #include "common/messagegate.h"
 
 #include <QNetworkDatagram>
 #include <QTimer>
 #include <QUdpSocket>
+#include <QVariant>
 
 namespace qh {
 
@@ -14,9 +16,13 @@ constexpr int kMaxFailedReads = 16;
 // Datagrams read in one turn before the user's clicks and the browser get theirs: a flood of
 // datagrams must not freeze the program's windows.
 constexpr int kMaxReadsPerTurn = 64;
-// The largest payload an IPv4 UDP datagram can carry.
-constexpr qint64 kLargestDatagram = 65507;
+constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
 } // namespace
+
+void askForLargeReceiveBuffer(QUdpSocket& socket)
+{
+    socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(kReceiveBufferBytes));
+}
 
 DatagramReader::DatagramReader(QUdpSocket& socket, QObject* parent) : QObject(parent), m_socket(socket)
 {
@@ -60,7 +66,7 @@ void DatagramReader::readPending()
         // finds a datagram that has just arrived or re-arms the announcement. Without it the socket
         // would stay silent for the rest of the run.
         const qint64 size = m_socket.pendingDatagramSize();
-        const QNetworkDatagram datagram = m_socket.receiveDatagram(size >= 0 ? size : kLargestDatagram);
+        const QNetworkDatagram datagram = m_socket.receiveDatagram(size >= 0 ? size : kLargestDatagramBytes);
         if (!datagram.isValid()) {
             if (!m_socket.hasPendingDatagrams())
                 break;

@@ -8,6 +8,11 @@ class QUdpSocket;
 
 namespace qh {
 
+// Asks the system for a receive buffer on the bound socket large enough for a burst (a class
+// calling at once, a page list clicked through): Linux grants at most net.core.rmem_max, twice
+// counted. Without it a burst of some 260 short datagrams fills the default buffer.
+void askForLargeReceiveBuffer(QUdpSocket& socket);
+
 // Reads every datagram that arrives on a bound UDP socket and hands each one over, in arrival
 // order, on the user-interface thread. Both programs read their one socket through it.
 //

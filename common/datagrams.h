@@ -20,6 +20,9 @@ inline const QString kVerbVisibleTrue = u"VisibleTrue"_s;
 inline const QString kVerbVisibleFalse = u"VisibleFalse"_s;
 inline const QString kCallVerb = u"Call"_s;
 
+// The largest datagram payload that UDP over IPv4 carries; a longer address cannot reach a child.
+inline constexpr qsizetype kLargestDatagramBytes = 65507;
+
 // "Command:" + verb, the verb used unchanged (an empty screen mode gives "Command:" alone).
 QString commandText(const QString& verb);
 

@@ -35,4 +35,16 @@ void showMessage(const QString& text, const QString& title)
         g_display->display(text, title.isEmpty() ? programTitle() : title);
 }
 
+int askQuestion(const QString& text, const QStringList& answers, const QString& title)
+{
+    const MessageGate::OpenMessage open;
+    return g_display ? g_display->ask(text, title.isEmpty() ? programTitle() : title, answers) : -1;
+}
+
+void showNotice(const QString& text, const QString& title)
+{
+    if (g_display)
+        g_display->displayNotice(text, title.isEmpty() ? programTitle() : title);
+}
+
 } // namespace qh

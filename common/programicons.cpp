@@ -112,4 +112,30 @@ QIcon childIcon()
     });
 }
 
+QIcon lessonIcon()
+{
+    return drawIcon([](QPainter& painter) {
+        // Three pages of the lesson, one behind the other, each with its heading.
+        for (int page = 2; page >= 0; --page) {
+            const QRectF sheet(2 + page * 4, 1.5 + page * 4, 19, 22);
+            painter.setPen(QPen(QColor(90, 90, 90), 1));
+            painter.setBrush(page == 0 ? QColor(250, 250, 244) : QColor(226, 230, 236));
+            painter.drawRect(sheet);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(colorFromBgr(kBgrBlue));
+            painter.drawRect(QRectF(sheet.left() + 2.5, sheet.top() + 3, 12, 2));
+            painter.setBrush(QColor(160, 160, 160));
+            painter.drawRect(QRectF(sheet.left() + 2.5, sheet.top() + 7.5, 13, 1.2));
+            painter.drawRect(QRectF(sheet.left() + 2.5, sheet.top() + 10.5, 10, 1.2));
+        }
+        // The tick of a checked lesson, on a green disc.
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(46, 150, 70));
+        painter.drawEllipse(QRectF(18, 18, 13, 13));
+        painter.setPen(QPen(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPolyline(QPolygonF({QPointF(21.2, 24.8), QPointF(23.6, 27.2), QPointF(27.8, 21.6)}));
+    });
+}
+
 } // namespace qh

@@ -15,4 +15,7 @@ QIcon toolIcon();
 // A student's screen showing the page, with a raised hand that calls the teacher.
 QIcon childIcon();
 
+// A lesson: a stack of pages in order, the top one ticked as checked.
+QIcon lessonIcon();
+
 } // namespace qh

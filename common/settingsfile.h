@@ -58,6 +58,15 @@ struct PresenterSettings {
     bool hasScreenMode = false;
 };
 
+// The ports the presenter can use. The file holds 16-bit signed values, and of those only
+// 1..32767 name a UDP port; the presenter neither binds nor sends to any other.
+inline constexpr int kLowestUsablePort = 1;
+inline constexpr int kHighestUsablePort = 32767;
+constexpr bool isUsablePort(int port)
+{
+    return port >= kLowestUsablePort && port <= kHighestUsablePort;
+}
+
 // "FullScreen", exactly; any other text, the empty one included, means a window.
 bool isFullScreen(const QString& screenMode);
 

@@ -1,15 +1,44 @@
 // Feeds arbitrary bytes to the check of a call datagram and to the call entry, to find datagrams
-// that crash them or that are taken as a call without being one.
+// that crash them or that are taken as a call without being one; and to the presenter's reading of
+// a child's report, which must answer every report and show any bytes as one short plain line.
 #include "common/cp932text.h"
 #include "common/leadingnumber.h"
 #include "master/callentry.h"
+#include "master/childreports.h"
+#include "master/presentermessages.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray datagram(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString shown = qh::master::readableAddress(datagram);
+    if (shown.size() > 200 || std::any_of(shown.cbegin(), shown.cend(), [](QChar c) {
+            return c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
+                   c.category() == QChar::Separator_Paragraph;
+        }))
+        std::abort();
+    if (const std::optional<qh::ChildReport> report = qh::childReportOf(datagram)) {
+        // A first report of a slot never sent a page is answered, whatever it names.
+        qh::master::ChildReports reports;
+        const QByteArray current = "http://class/page.html";
+        const auto answer = reports.hear(*report, true, current, 0);
+        const bool hello = report->kind == qh::ChildReport::Kind::Hello;
+        if (report->computerNumber < 1 || report->computerNumber > 30 ||
+            answer != (hello                        ? qh::master::ChildReports::Answer::CatchUp
+                       : report->address == current ? qh::master::ChildReports::Answer::None
+                                                    : qh::master::ChildReports::Answer::Heal) ||
+            !reports.hasSpoken(report->computerNumber - 1))
+            std::abort();
+        const QString toolTip =
+            qh::master::followingToolTip(report->computerNumber, QStringLiteral("PC"),
+                                         reports.following(report->computerNumber - 1, true, current, 0));
+        if (toolTip.count(u'\n') != 1)
+            std::abort();
+        return 0;
+    }
     const std::optional<QString> number = qh::master::callNumberOfDatagram(datagram);
     if (!number)
         return 0;

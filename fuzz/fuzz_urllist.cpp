@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the URL list reader and each entry to the browser's address rules, to
 // check that no list crashes the reader, breaks its cap, or sends the browser somewhere it cannot go.
 #include "common/browseraddress.h"
-#include "master/urllist.h"
+#include "common/urllist.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     constexpr int kCap = 40;
-    const qh::master::UrlListParse parse = qh::master::parseUrlList(bytes, kCap);
+    const qh::UrlListParse parse = qh::parseUrlList(bytes, kCap);
     if (parse.entries.size() > kCap || (parse.truncated && parse.entries.size() != kCap))
         std::abort();
     for (const QString& entry : parse.entries) {

@@ -13,6 +13,12 @@ namespace qh::master {
 
 inline constexpr double kHighestCallNumber = 30;
 
+// The call window keeps the newest calls; older ones leave the top of the list, and the sequence
+// numbers go on. Anyone on the network can send calls: the list must not grow without end.
+inline constexpr int kCallListLimit = 1000;
+// The call window comes up on calls at most once in this time, however many arrive.
+inline constexpr int kCallWindowIntervalMs = 250;
+
 // The computer number (characters 1-2, as received) when the text is a call: the number, read
 // leniently and unrounded, is not above 30 (there is no lower bound, so "00", "-1" and " 7" pass)
 // and the rest of the text is exactly "Call". Anything else is no call.

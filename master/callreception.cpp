@@ -7,7 +7,11 @@
 
 namespace qh::master {
 
-CallReception::CallReception(QObject* parent) : QObject(parent) {}
+CallReception::CallReception(QObject* parent) : QObject(parent)
+{
+    m_bringUpLater.setSingleShot(true);
+    connect(&m_bringUpLater, &QTimer::timeout, this, &CallReception::bringUpWindow);
+}
 
 CallReception::~CallReception() = default;
 
@@ -23,7 +27,24 @@ void CallReception::handleDatagram(const QByteArray& datagram)
         m_window = std::make_unique<CallWindow>();
         connect(m_window.get(), &CallWindow::closed, this, &CallReception::windowClosed);
     }
-    m_window->callList()->addItem(entry);
+    QListWidget* list = m_window->callList();
+    list->addItem(entry);
+    if (list->count() > kCallListLimit)
+        delete list->takeItem(0);
+    if (m_bringUpLater.isActive())
+        return; // it comes up when the interval is over, with this call listed
+    const qint64 since = m_sinceBroughtUp.isValid() ? m_sinceBroughtUp.elapsed() : kCallWindowIntervalMs;
+    if (since >= kCallWindowIntervalMs)
+        bringUpWindow();
+    else
+        m_bringUpLater.start(int(kCallWindowIntervalMs - since));
+}
+
+void CallReception::bringUpWindow()
+{
+    if (!m_window)
+        return;
+    m_sinceBroughtUp.start();
     m_window->show();
     m_window->raise();
 }
@@ -33,6 +54,8 @@ void CallReception::windowClosed()
     if (!m_window)
         return;
     m_callCount = 0;
+    m_bringUpLater.stop();
+    m_sinceBroughtUp.invalidate(); // the next call's fresh window comes up at once
     m_window->callList()->clear();
     m_window->disconnect(this);
     // Discarded once its close has finished; the next call builds a fresh window.

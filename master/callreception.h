@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 
@@ -10,7 +12,9 @@ namespace qh::master {
 class CallWindow;
 
 // The presenter's side of the children's calls: checks each datagram that arrives on the master
-// port, counts the calls and lists them in the call window, which comes up on every call.
+// port, counts the calls and lists the newest of them (kCallListLimit) in the call window, which
+// comes up on a call, at most once in kCallWindowIntervalMs: a flood of calls costs neither memory
+// nor the teacher's windows.
 //
 // The presenter's socket hands over one datagram at a time, in arrival order, and only when it
 // yields to its events; datagrams whose read failed are never handed over.
@@ -33,9 +37,12 @@ public:
 
 private:
     void windowClosed();
+    void bringUpWindow();
 
     qint16 m_callCount = 0;
     std::unique_ptr<CallWindow> m_window;
+    QElapsedTimer m_sinceBroughtUp; // invalid until the window first came up
+    QTimer m_bringUpLater;          // a call came too soon after the last: the window comes up then
 };
 
 } // namespace qh::master

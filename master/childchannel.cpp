@@ -1,5 +1,7 @@
 #include "master/childchannel.h"
 
+#include "common/settingsfile.h"
+
 #include <QVariant>
 
 #ifdef Q_OS_UNIX
@@ -12,29 +14,22 @@ using namespace Qt::StringLiterals;
 
 namespace qh::master {
 
-namespace {
-// The receive buffer asked of the system for the master port, so that a class calling at once
-// loses nothing; the system may grant less (net.core.rmem_max).
-constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
-} // namespace
-
 // The children's addresses come from the presenter, which looks up the names of each step together
 // (common/computernames.h); send() takes them as they are.
 
 ChildChannel::ChildChannel(QObject* parent) : QObject(parent), m_socket(this), m_reader(m_socket)
 {
     m_socket.setObjectName(u"Winsock1"_s);
-    // The children's calls do not depend on where they come from.
     connect(&m_reader, &DatagramReader::datagramRead, this, &ChildChannel::datagramRead);
 }
 
 bool ChildChannel::bind(std::int16_t port)
 {
-    if (port <= 0)
+    if (!isUsablePort(port))
         return false;
     if (!m_socket.bind(QHostAddress::AnyIPv4, quint16(port)))
         return false;
-    m_socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(kReceiveBufferBytes));
+    askForLargeReceiveBuffer(m_socket);
     return true;
 }
 
@@ -44,7 +39,7 @@ ChildChannel::SendResult ChildChannel::send(const QHostAddress& destination, std
     if (destination.isNull() || destination.protocol() != QAbstractSocket::IPv4Protocol ||
         destination == QHostAddress(QHostAddress::AnyIPv4))
         return SendResult::NameNotFound;
-    if (childPort <= 0)
+    if (!isUsablePort(childPort))
         return SendResult::Failed;
     return writeTo(destination, quint16(childPort), datagram) ? SendResult::Sent : SendResult::Failed;
 }

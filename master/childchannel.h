@@ -12,7 +12,7 @@
 namespace qh::master {
 
 // The presenter's one UDP socket (objectName Winsock1): bound to the master port, it sends every
-// datagram to the children and receives their calls. The socket is never connected; each send names its
+// datagram to the children and receives their calls and reports. The socket is never connected; each send names its
 // destination, the address its computer name gave for the step that sends (common/computernames.h).
 class ChildChannel : public QObject
 {
@@ -39,8 +39,8 @@ public:
     void setReadingHeld(bool held) { m_reader.setHeld(held); }
 
 signals:
-    // One datagram read from the socket, in arrival order.
-    void datagramRead(const QByteArray& datagram);
+    // One datagram read from the socket, in arrival order, with the address it came from.
+    void datagramRead(const QByteArray& datagram, const QHostAddress& sender);
 
 private:
     bool writeTo(const QHostAddress& destination, quint16 port, const QByteArray& datagram);

@@ -2,11 +2,22 @@
 
 #include "common/datagrams.h"
 #include "master/panelwindow.h"
+#include "master/presentermessages.h"
 #include "master/presenterservices.h"
 
 namespace qh::master {
 
-ControlPanel::ControlPanel(PresenterServices& services, QObject* parent) : QObject(parent), m_services(services) {}
+namespace {
+// The tooltips count the seconds since each report.
+constexpr int kFollowingRefreshMs = 1000;
+} // namespace
+
+ControlPanel::ControlPanel(PresenterServices& services, QObject* parent)
+    : QObject(parent), m_services(services), m_followingTimer(this)
+{
+    m_followingTimer.setInterval(kFollowingRefreshMs);
+    connect(&m_followingTimer, &QTimer::timeout, this, qOverload<>(&ControlPanel::showFollowing));
+}
 
 ControlPanel::~ControlPanel() = default;
 
@@ -30,13 +41,16 @@ void ControlPanel::toggle()
         if (m_window)
             m_window->hide();
         m_shown = false;
+        m_followingTimer.stop();
         return;
     }
     if (!m_window)
         buildWindow();
+    showFollowing();
     m_window->show();
     m_window->raise();
     m_shown = true;
+    m_followingTimer.start();
 }
 
 void ControlPanel::switchChild(int index)
@@ -60,8 +74,25 @@ void ControlPanel::switchChild(int index)
         m_services.sendToChild(index, texts);
         slot.inUse = kInUseFlag;
     }
-    if (m_window)
+    if (m_window) {
         m_window->showSwitchedOn(index, slot.isInUse());
+        showFollowing(index);
+    }
+}
+
+void ControlPanel::showFollowing()
+{
+    for (int index = 0; index < kSlotCount; ++index)
+        showFollowing(index);
+}
+
+void ControlPanel::showFollowing(int index)
+{
+    if (!m_window)
+        return;
+    const SlotFollowing following = m_services.slotFollowing(index);
+    m_window->showFollowing(index, following.state,
+                            followingToolTip(index + 1, m_services.childSlot(index).computerName, following));
 }
 
 void ControlPanel::buildWindow()
@@ -79,6 +110,7 @@ void ControlPanel::buildWindow()
 void ControlPanel::windowClosed()
 {
     m_shown = false;
+    m_followingTimer.stop();
     if (!m_window)
         return;
     m_window->disconnect(this);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 
@@ -44,10 +45,14 @@ public:
 private:
     void buildWindow();
     void windowClosed();
+    // Shows how each child follows, from its latest report; once a second while the window is shown.
+    void showFollowing();
+    void showFollowing(int index);
     void chooseScreenMode(bool fullScreen);
 
     PresenterServices& m_services;
     std::unique_ptr<PanelWindow> m_window;
+    QTimer m_followingTimer;
     bool m_shown = false;
 };
 

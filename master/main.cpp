@@ -1,10 +1,10 @@
 #include "common/messagebox.h"
 #include "common/programicons.h"
 #include "common/programinfo.h"
+#include "common/urllist.h"
 #include "common/windowplatform.h"
 #include "master/presenter.h"
 #include "master/presenterwindows.h"
-#include "master/urllist.h"
 #include "master/webbrowser.h"
 
 #include <QApplication>
@@ -15,7 +15,7 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const QString urlListName = qh::master::urlListFileName(arguments);
+    const QString urlListName = qh::urlListFileName(arguments);
 
     // On Wayland the bar could not stay above the browser; XWayland lets it.
     qh::chooseStayOnTopPlatform();

@@ -21,6 +21,25 @@ QRect slotLabelRect(int index)
     const int width = (index == 0 || index == 10) ? 135 : 255;
     return {120 + 360 * column, 120 + 360 * row, width, 255};
 }
+
+// Light backgrounds, so that the blue and red text stays readable on each: green following, yellow
+// on another page, pink silent, white never heard from, grey switched off.
+std::uint32_t followBackground(FollowState state)
+{
+    switch (state) {
+    case FollowState::Following:
+        return 0xCEEFC6;
+    case FollowState::OtherPage:
+        return 0x9CEBFF;
+    case FollowState::Silent:
+        return 0xCEC7FF;
+    case FollowState::SwitchedOff:
+        return 0xC0C0C0;
+    case FollowState::Unknown:
+        break;
+    }
+    return kBgrWhite;
+}
 } // namespace
 
 PanelWindow::PanelWindow(QWidget* parent) : QMainWindow(parent)
@@ -66,6 +85,16 @@ void PanelWindow::showSwitchedOn(int index, bool switchedOn)
 void PanelWindow::disableSlot(int index)
 {
     m_slotLabels.at(index)->setEnabled(false);
+}
+
+void PanelWindow::showFollowing(int index, FollowState state, const QString& toolTip)
+{
+    ClickLabel* label = m_slotLabels.at(index);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, colorFromBgr(followBackground(state)));
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+    label->setToolTip(toolTip);
 }
 
 void PanelWindow::setScreenModeChecks(bool fullScreen)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "master/childreports.h"
+
 #include <QMainWindow>
 
 #include <array>
@@ -13,8 +15,8 @@ class ClickLabel;
 inline constexpr int kPanelLabelCount = 30;
 
 // The control panel's window (objectName Form2): one numbered label per child slot, blue while the
-// child is switched on, red while it is off. Its menu switches the browser's screen mode and opens
-// the About box. What a click does is the control panel's affair (ControlPanel).
+// child is switched on, red while it is off, on a background that tells how the child follows. Its menu switches the
+// browser's screen mode and opens the About box. What a click does is the control panel's affair (ControlPanel).
 class PanelWindow : public QMainWindow
 {
     Q_OBJECT
@@ -30,6 +32,9 @@ public:
     void showSwitchedOn(int index, bool switchedOn);
     // A slot without a computer: greyed, and takes no clicks. Its label keeps the colour it had.
     void disableSlot(int index);
+    // How the slot's child follows: a background of its own for each state, and the tooltip (which
+    // is also the label's accessible description). The text colour stays as it is.
+    void showFollowing(int index, FollowState state, const QString& toolTip);
     void setScreenModeChecks(bool fullScreen);
 
 signals:

@@ -3,24 +3,33 @@
 #include "common/datagrams.h"
 #include "common/messages.h"
 #include "common/messagetexts.h"
+#include "common/urllist.h"
 #include "master/presentermessages.h"
-#include "master/urllist.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 
 namespace qh::master {
+
+namespace {
+// No wait of the presenter lasts longer: a page still loading then counts as loaded and a name
+// without an answer as not found, so that neither a page nor the name service can hold End.
+constexpr std::chrono::milliseconds kLongestWait{10000};
+} // namespace
 
 Presenter::Presenter(PresenterOptions options, QObject* parent)
     : QObject(parent), m_options(std::move(options)),
       m_singleInstance(m_options.lockFilePath.isEmpty() ? SingleInstance::userLockFilePath(kPresenterLockName)
                                                         : m_options.lockFilePath),
-      m_channel(this)
+      m_channel(this), m_followUp(m_state.settings, m_channel)
 {
     if (m_options.urlListFileName.isEmpty())
         m_options.urlListFileName = kDefaultUrlListFileName;
-    connect(&m_channel, &ChildChannel::datagramRead, this, &Presenter::datagramReceived);
+    connect(&m_channel, &ChildChannel::datagramRead, this, &Presenter::handleDatagram);
 }
 
 Presenter::~Presenter() = default;
@@ -48,6 +57,12 @@ bool Presenter::startUp()
     emit panelPreparing();
     openBrowser();
     return !m_ended;
+}
+
+void Presenter::handleDatagram(const QByteArray& datagram, const QHostAddress& sender)
+{
+    emit datagramReceived(datagram);
+    m_followUp.handleDatagram(datagram, sender);
 }
 
 bool Presenter::readFiles()
@@ -83,8 +98,8 @@ void Presenter::bindSocket()
     const std::int16_t port = m_state.settings.masterPort;
     if (!m_channel.bind(port))
         showMessage(masterPortUnusableText(port), kOwnMessageTitle);
-    // Every send to a child port outside 1..32767 fails without a word; say so once instead.
-    if (m_state.settings.childPort <= 0)
+    // Every send to an unusable child port fails without a word; say so once instead.
+    if (!isUsablePort(m_state.settings.childPort))
         showMessage(childPortUnusableText(m_state.settings.childPort), kOwnMessageTitle);
 }
 
@@ -106,6 +121,7 @@ void Presenter::openBrowser()
     m_browser->setMenuBar(false);
     m_browser->setFullScreen(isFullScreen(m_state.settings.screenMode));
     m_running = true;
+    m_followUp.setAnswering(true);
     if (m_state.urlList.isEmpty()) {
         // Nothing to present: a blank page, and nothing for the children.
         m_browser->navigate(QString());
@@ -177,7 +193,10 @@ Presenter::Destinations Presenter::showPage(const QString& address, std::int16_t
                              });
     const Destinations destinations = knownForAll ? *std::move(known) : lookUpNames(inUse);
     const QByteArray datagram = datagramBytes(address); // the same bytes for every child
+    m_followUp.setCurrentPage(datagram);
     for (int slot : inUse) {
+        m_followUp.notePageSent(slot);
+        // Slots left out here are sent the page by the follow-up once their child reports another.
         if (!sendToChild(slot, datagram, destinations))
             break; // the first name not found ends this page's sends
     }
@@ -227,7 +246,12 @@ void Presenter::waitWhileBusy()
 void Presenter::waitWithoutInput(const std::function<bool()>& done)
 {
     m_channel.setReadingHeld(true);
-    while (!done())
+    const QDeadlineTimer deadline(kLongestWait);
+    QTimer wakeAtDeadline; // ends the wait for events when nothing else comes
+    wakeAtDeadline.setSingleShot(true);
+    wakeAtDeadline.setTimerType(Qt::PreciseTimer); // a coarse timer may come early, and then never again
+    wakeAtDeadline.start(kLongestWait);
+    while (!done() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers |
                                         QEventLoop::WaitForMoreEvents);
     m_channel.setReadingHeld(false);
@@ -271,6 +295,7 @@ void Presenter::end()
 {
     if (m_ended)
         return;
+    m_followUp.setAnswering(false); // no catch-up may follow a child's VisibleFalse
     m_forwardDestinations.reset();
     const QList<int> inUse = slotsInUse();
     const Destinations destinations = lookUpNames(inUse);
@@ -300,8 +325,11 @@ void Presenter::sendToChild(int slot, const QStringList& texts)
 {
     m_forwardDestinations.reset();
     const Destinations destinations = lookUpNames({slot});
-    for (const QString& text : texts)
+    for (const QString& text : texts) {
+        if (!text.startsWith(kCommandPrefix))
+            m_followUp.notePageSent(slot);
         sendToChild(slot, datagramBytes(text), destinations);
+    }
 }
 
 bool Presenter::sendToChild(int slot, const QByteArray& datagram, const Destinations& destinations)
@@ -320,6 +348,11 @@ QString Presenter::browserLocation()
 {
     const QString location = m_browser ? m_browser->locationUrl() : QString();
     return location.isEmpty() ? m_lastShownAddress : location;
+}
+
+SlotFollowing Presenter::slotFollowing(int index) const
+{
+    return m_followUp.following(index);
 }
 
 void Presenter::setBrowserFullScreen(bool fullScreen)

@@ -4,6 +4,7 @@
 #include "common/singleinstance.h"
 #include "master/browser.h"
 #include "master/childchannel.h"
+#include "master/childfollowup.h"
 #include "master/presenterservices.h"
 #include "master/presenterstate.h"
 
@@ -50,8 +51,9 @@ public:
     // caller that runs the loop in steps.
     void stopFollowing() { m_stopFollowing = true; }
 
-    // Loads the address, waits for the load without handling input or datagrams, shows the page
-    // number, then sends the address to every child in use, their names looked up together.
+    // Loads the address, waits for the load without handling input or datagrams (10 s at most: a
+    // page still loading then counts as loaded), shows the page number, then sends the address to
+    // every child in use, their names looked up together (again 10 s at most).
     void showPage(const QString& address, std::int16_t pageNumber);
     void home();
     void nextPage();
@@ -68,6 +70,7 @@ public:
     void sendToChild(int slot, const QStringList& texts) override;
     QString browserLocation() override;
     void setBrowserFullScreen(bool fullScreen) override;
+    SlotFollowing slotFollowing(int index) const override;
 
 signals:
     // Start-up passed the single-instance test: the bar comes up, above all windows, before any
@@ -92,6 +95,9 @@ private:
     // step begins. A later step looks its names up anew.
     using Destinations = QHash<QString, ComputerAddress>;
 
+    // The call list has each datagram first (datagramReceived); then the children's reports and
+    // listed calls are answered.
+    void handleDatagram(const QByteArray& datagram, const QHostAddress& sender);
     bool readFiles();
     void bindSocket();
     void announceToChildren();
@@ -105,19 +111,22 @@ private:
                           ShownPage shown);
     // The slots whose in-use flag is "1", in ascending order.
     QList<int> slotsInUse() const;
-    // Looks up the computer names of the slots, all at once, and waits for the answers.
+    // Looks up the computer names of the slots, all at once, and waits for the answers; a name not
+    // answered within the wait's bound is missing from the result, as one not found.
     Destinations lookUpNames(const QList<int>& slotIndexes);
     // Sends one datagram to a slot's child; false when its name was not found (the user was told).
     bool sendToChild(int slot, const QByteArray& datagram, const Destinations& destinations);
     void waitWhileBusy();
     // Runs the events that neither the user's input nor the children's datagrams cause, waiting for
-    // each, until done() holds: both wait in their queues until the presenter has finished its step.
+    // each, until done() holds or 10 s have passed: both wait in their queues until the presenter
+    // has finished its step.
     void waitWithoutInput(const std::function<bool()>& done);
 
     PresenterOptions m_options;
     PresenterState m_state;
     SingleInstance m_singleInstance;
     ChildChannel m_channel;
+    ChildFollowUp m_followUp;
     std::unique_ptr<Browser> m_browser;
     QString m_lastShownAddress;
     // The destinations of the page >> or << just sent; its forward in the follow loop's next pass

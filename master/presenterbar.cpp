@@ -2,10 +2,7 @@
 
 #include "common/programinfo.h"
 #include "common/twips.h"
-#include "common/windowdrag.h"
 
-#include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -36,11 +33,10 @@ int setTopmost(QWidget* window, std::int16_t mode)
     return 1;
 }
 
-PresenterBar::PresenterBar() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
+PresenterBar::PresenterBar() : BorderedBar(4335, 510)
 {
     setObjectName(u"Form1"_s);
     setWindowTitle(kPresenterTitle);
-    setFixedSize(twips::sizeToPixels(4335, 510));
 
     m_homeButton = addButton(u"Command1"_s, u"Home"_s, 120, 615);
     m_previousButton = addButton(u"Command4"_s, u"<<"_s, 840, 495);
@@ -48,7 +44,7 @@ PresenterBar::PresenterBar() : QWidget(nullptr, Qt::Window | Qt::FramelessWindow
     m_pageNumberLabel = new QLabel(this);
     m_pageNumberLabel->setObjectName(u"Label1"_s);
     twips::place(m_pageNumberLabel, 2160, kRowTop, 495, kRowHeight);
-    (new WindowDrag(this))->addHandle(m_pageNumberLabel);
+    addDragHandle(m_pageNumberLabel);
     m_panelButton = addButton(u"Command2"_s, u"PANEL"_s, 2760, 735);
     m_endButton = addButton(u"Command5"_s, u"End"_s, 3600, 615);
 
@@ -67,31 +63,13 @@ QPushButton* PresenterBar::addButton(const QString& name, const QString& caption
     return button;
 }
 
-void PresenterBar::keepAbove()
-{
-    // A window manager keeps a stay-on-top window above the browser by itself; without one (a
-    // bare X server) only raising it does. Windowless platforms have no stacking to change.
-    if (isVisible() && QGuiApplication::platformName() != u"offscreen")
-        raise();
-}
-
 void PresenterBar::setPageNumber(std::int16_t pageNumber)
 {
     m_pageNumberLabel->setText(QString::number(pageNumber));
 }
 
-void PresenterBar::closeEvent(QCloseEvent* event)
+void PresenterBar::drawBorder(QPainter& painter)
 {
-    // The bar has no close box; a close asked for by the window system would leave the children
-    // and the browser behind, so only End closes it.
-    event->ignore();
-}
-
-void PresenterBar::paintEvent(QPaintEvent* event)
-{
-    QWidget::paintEvent(event);
-    QPainter painter(this);
-    painter.setPen(palette().color(QPalette::WindowText));
     const int right = twips::toPixels(4320);
     const int bottom = twips::toPixels(480);
     const int lineEnd = twips::toPixels(840); // the side lines run past the bottom edge

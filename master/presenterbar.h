@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/borderedbar.h"
+
 #include <QWidget>
 
 #include <cstdint>
@@ -16,15 +18,13 @@ int setTopmost(QWidget* window, std::int16_t mode);
 // The presenter's main bar (objectName Form1): a small borderless window with the page buttons, the
 // page number, PANEL and End. It has no close box; End is the way out. It is dragged by its surface
 // or by the page number.
-class PresenterBar : public QWidget
+class PresenterBar : public BorderedBar
 {
     Q_OBJECT
 public:
     PresenterBar();
 
     void setPageNumber(std::int16_t pageNumber);
-    // Puts the bar back above the browser window that was just shown.
-    void keepAbove();
 
     QPushButton* homeButton() const { return m_homeButton; }
     QPushButton* previousButton() const { return m_previousButton; }
@@ -34,8 +34,7 @@ public:
     QLabel* pageNumberLabel() const { return m_pageNumberLabel; }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void drawBorder(QPainter& painter) override;
 
 private:
     QPushButton* addButton(const QString& name, const QString& caption, int left, int width);

@@ -31,4 +31,45 @@ QString childPortUnusableText(std::int16_t port)
            u"子機にはページも指示も届きません。"_s.arg(port);
 }
 
+QString pageDialogTitle(const QUrl& origin)
+{
+    const QString page = origin.host().isEmpty() ? origin.toDisplayString() : origin.host();
+    return u"ページ %1 からのメッセージ"_s.arg(page);
+}
+
+QString downloadRefusedText(const QUrl& address)
+{
+    return u"このプログラムではファイルのダウンロードはできません。\n%1 はダウンロードしませんでした。"_s.arg(
+        address.toDisplayString());
+}
+
+QString followStateText(FollowState state)
+{
+    switch (state) {
+    case FollowState::Following:
+        return u"追従中"_s;
+    case FollowState::OtherPage:
+        return u"別のページ"_s;
+    case FollowState::Silent:
+        return u"応答なし"_s;
+    case FollowState::SwitchedOff:
+        return u"停止中"_s;
+    case FollowState::Unknown:
+        break;
+    }
+    return u"不明"_s;
+}
+
+QString followingToolTip(int slotNumber, const QString& computerName, const SlotFollowing& following)
+{
+    QString text =
+        u"%1 %2: "_s.arg(slotNumber, 2, 10, QChar(u'0')).arg(computerName) + followStateText(following.state);
+    if (following.heard) {
+        const QString reported = following.lastWasHello ? u"起動しました"_s : readableAddress(following.address);
+        // One pass over the pattern: a reported "%2" stays as it is.
+        text += u"\n%1（%2秒前）"_s.arg(reported, QString::number(following.ageMs / 1000));
+    }
+    return text;
+}
+
 } // namespace qh::master

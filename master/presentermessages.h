@@ -1,11 +1,15 @@
 #pragma once
 
+#include "master/childreports.h"
+
 #include <QString>
+#include <QUrl>
 
 #include <cstdint>
 
 // The texts of the presenter's message boxes: the second-instance warning, the missing URL list and
-// the computer that is not found, and the messages about a file or port it cannot use.
+// the computer that is not found, the messages about a file or port it cannot use, and what it
+// says about what a page asked for; and the control panel's tooltips on how each child follows.
 namespace qh::master {
 
 using namespace Qt::StringLiterals;
@@ -19,7 +23,18 @@ QString urlListMissingText(const QString& fileName);
 QString computerNotFoundText(const QString& computerName);
 
 QString urlListTruncatedText(const QString& fileName, int keptEntries);
+
+// A page's own dialog (alert, confirm, prompt), shown without waiting: its title names the page.
+QString pageDialogTitle(const QUrl& origin);
+// A download a page started, which the presenter does not make.
+QString downloadRefusedText(const QUrl& address);
 QString masterPortUnusableText(std::int16_t port);
 QString childPortUnusableText(std::int16_t port);
+
+// 追従中, 別のページ, 応答なし, 不明 or 停止中.
+QString followStateText(FollowState state);
+// A slot label's tooltip: "07 PC07: 追従中", and on a second line what the child last reported and
+// how many seconds ago, when it has reported.
+QString followingToolTip(int slotNumber, const QString& computerName, const SlotFollowing& following);
 
 } // namespace qh::master

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/settingsfile.h"
+#include "master/childreports.h"
 
 #include <QString>
 #include <QStringList>
@@ -8,7 +9,7 @@
 namespace qh::master {
 
 // What the control panel needs from the running presenter: the child slots whose in-use flags the
-// panel flips, the two sends to a child, and the browser.
+// panel flips, the two sends to a child, the browser, and how each child follows.
 class PresenterServices
 {
 public:
@@ -28,6 +29,9 @@ public:
     // by the user), the last address the presenter showed.
     virtual QString browserLocation() = 0;
     virtual void setBrowserFullScreen(bool fullScreen) = 0;
+
+    // What the slot's child last reported, and how closely it follows the presentation now.
+    virtual SlotFollowing slotFollowing(int index) const = 0;
 };
 
 } // namespace qh::master

@@ -1,6 +1,10 @@
 #include "master/webbrowser.h"
 
 #include "common/browseraddress.h"
+#include "common/messages.h"
+#include "common/messagetexts.h"
+#include "common/untrustedpage.h"
+#include "master/presentermessages.h"
 
 #include <QWebEngineLoadingInfo>
 
@@ -8,22 +12,17 @@ using namespace Qt::StringLiterals;
 
 namespace qh::master {
 
-namespace {
-// The browser may write an address with or without a closing slash ("http://example.com/").
-bool sameAddress(const QUrl& left, const QUrl& right)
-{
-    const QUrl::FormattingOptions form = QUrl::StripTrailingSlash | QUrl::NormalizePathSegments;
-    return left.adjusted(form) == right.adjusted(form);
-}
-} // namespace
-
 WebBrowser::WebBrowser() : m_view(std::make_unique<BrowserWindow>())
 {
     m_view->setObjectName(u"Browser"_s);
     connect(m_view->page(), &QWebEnginePage::loadingChanged, this, &WebBrowser::loadingChanged);
     connect(m_view.get(), &QWebEngineView::urlChanged, this, &WebBrowser::urlChanged);
-    // A crashed page never finishes loading; the presenter must not wait for it.
-    connect(m_view->page(), &QWebEnginePage::renderProcessTerminated, this, [this] { m_busy = false; });
+    connect(m_view->page(), &QWebEnginePage::renderProcessTerminated, this, &WebBrowser::rendererEnded);
+    // What a page asks of the teacher is shown without waiting, and the presentation goes on.
+    connect(m_view->untrustedPage(), &UntrustedPage::dialogRequested, this,
+            [](const QString& text, const QUrl& origin) { showNotice(text, pageDialogTitle(origin)); });
+    connect(m_view->untrustedPage(), &UntrustedPage::downloadRefused, this,
+            [](const QUrl& address) { showNotice(downloadRefusedText(address), kOwnMessageTitle); });
 }
 
 WebBrowser::~WebBrowser() = default;
@@ -41,12 +40,20 @@ void WebBrowser::navigate(const QString& address)
 
 void WebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
 {
-    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus || m_view->untrustedPage()->isRestartingLoad())
         return;
     // Only the end of the load of this address counts: a load this navigation replaced (a link the
     // user followed, a page before) may report its end later. A redirect ends on the address the
     // view moved to.
-    if (sameAddress(info.url(), m_target) || sameAddress(info.url(), m_view->url()))
+    if (isSameAddress(info.url(), m_target) || isSameAddress(info.url(), m_view->url()))
+        m_busy = false;
+}
+
+void WebBrowser::rendererEnded()
+{
+    // A crashed page never finishes loading; the presenter must not wait for it. A renderer that
+    // the page ended because it held the load is another matter: the load is being made again.
+    if (!m_view->untrustedPage()->isRestartingLoad())
         m_busy = false;
 }
 

@@ -14,7 +14,9 @@ namespace qh::master {
 
 // The presenter's browser on Qt WebEngine. isBusy() falls when the page has loaded or failed to; a
 // move within the same document (a #fragment), which brings no load signal, ends it when the view
-// reports the new address, and addresses that cannot be loaded open the blank page instead.
+// reports the new address, and addresses that cannot be loaded open the blank page instead. Its
+// page (UntrustedPage) refuses what would leave it; the dialogs a page opens and the downloads it
+// starts are told to the teacher in notices, which nothing waits for.
 class WebBrowser : public QObject, public Browser
 {
     Q_OBJECT
@@ -40,6 +42,7 @@ public:
 private:
     void loadingChanged(const QWebEngineLoadingInfo& info);
     void urlChanged(const QUrl& url);
+    void rendererEnded();
 
     std::unique_ptr<BrowserWindow> m_view;
     QUrl m_target;

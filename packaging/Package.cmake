@@ -10,7 +10,7 @@ endif()
 
 # The programs, in bin/ together: the settings tool finds the help viewer beside itself, and the
 # programs find their data files in ../share/quillharbour.
-set(QH_PROGRAMS Quillharbour_Master Quillharbour_Master_Tool Quillharbour_Help Quillharbour_Launcher)
+set(QH_PROGRAMS Quillharbour_Master Quillharbour_Master_Tool Quillharbour_Lesson Quillharbour_Help Quillharbour_Launcher)
 if(QH_HAVE_CHILD)
     list(APPEND QH_PROGRAMS Quillharbour_Child)
 endif()
@@ -37,7 +37,8 @@ install(CODE "
     endif()")
 
 # Menu entries, icons, manual pages, and the package's documents.
-set(QH_MENU_ENTRIES desktop/Quillharbour_Master.desktop desktop/Quillharbour_Master_Tool.desktop)
+set(QH_MENU_ENTRIES desktop/Quillharbour_Master.desktop desktop/Quillharbour_Master_Tool.desktop
+                     desktop/Quillharbour_Lesson.desktop)
 if(QH_HAVE_CHILD)
     list(APPEND QH_MENU_ENTRIES desktop/Quillharbour_Child.desktop)
 endif()
@@ -54,6 +55,8 @@ install(FILES copyright ${CMAKE_CURRENT_BINARY_DIR}/doc/changelog.gz DESTINATION
 # them and starts the child again when it dies.
 if(QH_HAVE_CHILD)
     set(QH_CHILD_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}/Quillharbour_Child)
+    # Where the child program itself looks for the administrator's settings (child/childsettings.h).
+    set(QH_CHILD_SETTINGS /etc/quillharbour/Quillharbour_Child.ini)
     set(QH_CHILD_AUTOSTART ${CMAKE_INSTALL_FULL_LIBEXECDIR}/quillharbour/child-autostart)
     configure_file(child-autostart.in ${CMAKE_CURRENT_BINARY_DIR}/child-autostart @ONLY)
     configure_file(desktop/Quillharbour_Child-autostart.desktop.in
@@ -79,9 +82,9 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Quillharbour lets a teacher's computer step through a list of web pages
 and makes up to 30 student computers show the same pages. The presenter
 keeps a small bar above all windows and drives a browser window; the
-settings tool edits its configuration. Menu entries start both in the
-class folder ~/Quillharbour, made with sample settings and demo pages on
-the first start.")
+settings tool edits its configuration, and the lesson editor prepares and
+checks the URL lists. Menu entries start them in the class folder
+~/Quillharbour, made with sample settings and demo pages on the first start.")
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

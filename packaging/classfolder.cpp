@@ -2,7 +2,8 @@
 
 #include "common/datafiles.h"
 #include "common/settingsfile.h"
-#include "master/urllist.h"
+#include "common/urllist.h"
+#include "packaging/launchermessages.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,28 +14,9 @@ using namespace Qt::StringLiterals;
 
 namespace qh::launcher {
 
-namespace {
-
-QString notAFolderText(const QString& path)
-{
-    return u"「%1」はフォルダではないため、授業用のフォルダとして使えません。"_s.arg(path);
-}
-
-QString notCreatedText(const QString& path)
-{
-    return u"授業用のフォルダ「%1」を作れません。"_s.arg(path);
-}
-
-QString templateMissingText(const QString& fileName)
-{
-    return u"ひな形のファイル%1がみつかりません。パッケージを入れ直してください。"_s.arg(fileName);
-}
-
-} // namespace
-
 QStringList classFolderTemplates()
 {
-    return {kSettingsFileName, master::kDefaultUrlListFileName};
+    return {kSettingsFileName, kDefaultUrlListFileName};
 }
 
 ClassFolder prepareClassFolder(const QString& homeFolder, const QString& programFolder)
@@ -75,12 +57,6 @@ ClassFolder prepareClassFolder(const QString& homeFolder, const QString& program
     return folder;
 }
 
-QString classFolderCreatedText(const QString& path)
-{
-    return u"授業用のフォルダ「%1」を作りました。設定ファイル%2とｗｅｂアドレスリスト%3はこのフォルダにあります。"_s
-        .arg(path, kSettingsFileName, master::kDefaultUrlListFileName);
-}
-
 QString programPath(const QString& name, const QString& launcherFolder)
 {
     if (name.contains(u'/'))
@@ -89,11 +65,6 @@ QString programPath(const QString& name, const QString& launcherFolder)
     if (QFileInfo(beside).isExecutable() && QFileInfo(beside).isFile())
         return beside;
     return name;
-}
-
-QString programNotStartedText(const QString& name)
-{
-    return u"%1を起動できません。"_s.arg(name);
 }
 
 } // namespace qh::launcher

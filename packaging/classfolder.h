@@ -28,14 +28,8 @@ struct ClassFolder {
 // The templates are found with findDataFile() from programFolder.
 ClassFolder prepareClassFolder(const QString& homeFolder, const QString& programFolder);
 
-// What the user is told after the class folder was made.
-QString classFolderCreatedText(const QString& path);
-
 // The program to run: a name with a folder as it is, else the program next to the launcher when
 // there is one (the installed programs share a folder), else the bare name, found on PATH.
 QString programPath(const QString& name, const QString& launcherFolder);
-
-// The message when the program cannot be started.
-QString programNotStartedText(const QString& name);
 
 } // namespace qh::launcher

@@ -24,6 +24,7 @@ int main(int argc, char* argv[])
     const QList<std::pair<QString, QIcon>> icons = {
         {qh::kPresenterTitle, qh::presenterIcon()},
         {qh::kToolTitle, qh::toolIcon()},
+        {u"Quillharbour_Lesson"_s, qh::lessonIcon()},
 #ifdef QH_WITH_CHILD_ICON
         {u"Quillharbour_Child"_s, qh::childIcon()},
 #endif

@@ -1,6 +1,8 @@
 #include "common/messagebox.h"
 #include "common/messagetexts.h"
 #include "packaging/classfolder.h"
+#include "packaging/launchermessages.h"
+#include "packaging/lessonchooser.h"
 
 #include <QApplication>
 #include <QDir>
@@ -13,13 +15,17 @@
 #include <unistd.h>
 #include <vector>
 
-// Quillharbour_Launcher PROGRAM [ARGUMENT...]: runs PROGRAM with its arguments in the class folder
-// ~/Quillharbour, which the first start makes from the installed templates. The menu entries start
-// the programs through it; the launcher then becomes the program, so nothing of it stays running.
+// Quillharbour_Launcher [--choose-list] PROGRAM [ARGUMENT...]: runs PROGRAM with its arguments in
+// the class folder ~/Quillharbour, which the first start makes from the installed templates. The
+// menu entries start the programs through it; the launcher then becomes the program, so nothing of
+// it stays running. With --choose-list and no ARGUMENT, the URL list of the class folder (picked
+// in a chooser when there are several) becomes PROGRAM's argument.
 int main(int argc, char* argv[])
 {
-    if (argc < 2) {
-        std::fputs("usage: Quillharbour_Launcher PROGRAM [ARGUMENT...]\n", stderr);
+    const bool chooseList = argc > 1 && qstrcmp(argv[1], "--choose-list") == 0;
+    const int first = chooseList ? 2 : 1;
+    if (argc <= first) {
+        std::fputs("usage: Quillharbour_Launcher [--choose-list] PROGRAM [ARGUMENT...]\n", stderr);
         return 2;
     }
     // The program's arguments go to it untouched: Qt must not take any of them as its own options.
@@ -28,10 +34,11 @@ int main(int argc, char* argv[])
     // The program, not the launcher, answers the desktop's start-up notification.
     const QByteArray startupId = qgetenv("DESKTOP_STARTUP_ID");
     QByteArray program;
+    QByteArray chosenList;
     {
         QApplication app(qtArgc, qtArgv);
         const qh::MessageBoxDisplay messageBoxes;
-        const QString name = QFile::decodeName(argv[1]);
+        const QString name = QFile::decodeName(argv[first]);
         qh::setProgramTitle(QFileInfo(name).fileName());
         const QString launcherFolder = QCoreApplication::applicationDirPath();
         const qh::launcher::ClassFolder folder = qh::launcher::prepareClassFolder(QDir::homePath(), launcherFolder);
@@ -49,11 +56,19 @@ int main(int argc, char* argv[])
             return 1;
         }
         program = QFile::encodeName(path);
+        if (chooseList && argc == first + 1) {
+            const std::optional<QString> list = qh::launcher::pickLessonList(folder.path);
+            if (!list)
+                return 0; // the teacher closed the chooser: nothing is started
+            chosenList = QFile::encodeName(*list);
+        }
     }
     if (!startupId.isEmpty())
         qputenv("DESKTOP_STARTUP_ID", startupId);
     qputenv("PWD", QFile::encodeName(QDir::currentPath()));
-    std::vector<char*> arguments(argv + 1, argv + argc);
+    std::vector<char*> arguments(argv + first, argv + argc);
+    if (!chosenList.isEmpty())
+        arguments.push_back(chosenList.data());
     arguments.push_back(nullptr);
     ::execvp(program.constData(), arguments.data());
     std::fprintf(stderr, "Quillharbour_Launcher: %s: %s\n", program.constData(), std::strerror(errno));

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks and prints their figures: the fan-out of a page to 30 children
 # against a bare sendto loop, the presenter's start-up against a bare view's, its idle CPU use and
-# peak memory, the handling of bursts of calls, page changes to children with slow names, the child
-# program's end-to-end time, memory and idle CPU, and our class against a bare class of bare views.
-# The run ends with its goals side by side, and the machine's load: figures taken while other work
-# keeps the cores busy say little.
+# peak memory, its CPU use with 30 children reporting, the handling of bursts of calls, page
+# changes to children with slow names, the child program's end-to-end time, memory and idle CPU,
+# our class against a bare class of bare views, children catching up with a lesson, and the lesson
+# editor on the largest list with its check. The run ends with its goals side by side, and the
+# machine's load: figures taken while other work keeps the cores busy say little.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -19,11 +20,14 @@ run() { "$@" 2>/dev/null | tee -a "$log"; }
 load_before="$(cut -d' ' -f1-3 /proc/loadavg)"
 run "$build/bench/bench_fanout"
 run "$build/bench/bench_process" "$build/master/Quillharbour_Master"
+run "$build/bench/bench_reports" "$build/master/Quillharbour_Master"
 run "$build/bench/bench_calls"
 run "$build/bench/bench_calls" --paced
 run "$build/bench/bench_names"
 run "$build/bench/bench_child"
 run "$build/bench/bench_class"
+run "$build/bench/bench_catchup"
+run "$build/bench/bench_lesson"
 echo
 echo "Goals (load average $load_before at the start, $(cut -d' ' -f1-3 /proc/loadavg) at the end, on $(nproc) cores):"
 grep '^goal: ' "$log" | sed 's/^goal: /  /'

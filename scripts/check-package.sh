@@ -99,11 +99,11 @@ pass "apt install ./$(basename "$deb") on a fresh bookworm ($pulled packages in 
 in_root dpkg-query -L quillharbour >"$work/package-files"
 in_root sh -c 'cat /var/lib/dpkg/info/quillharbour.conffiles 2>/dev/null' >"$work/package-conffiles" || true
 
-for program in Quillharbour_Master Quillharbour_Master_Tool Quillharbour_Help Quillharbour_Launcher; do
+for program in Quillharbour_Master Quillharbour_Master_Tool Quillharbour_Lesson Quillharbour_Help Quillharbour_Launcher; do
     [ -x "$root/usr/bin/$program" ] || fail "/usr/bin/$program missing"
     [ -f "$root/usr/share/man/man1/$program.1.gz" ] || fail "no manual page for $program"
 done
-for entry in Quillharbour_Master Quillharbour_Master_Tool; do
+for entry in Quillharbour_Master Quillharbour_Master_Tool Quillharbour_Lesson; do
     [ -f "$root/usr/share/applications/$entry.desktop" ] || fail "no menu entry $entry.desktop"
     for size in 16 32 48 64 128 256; do
         [ -f "$root/usr/share/icons/hicolor/${size}x$size/apps/$entry.png" ] || fail "no $size px icon for $entry"
@@ -144,7 +144,7 @@ wait_for_window() {
 # The presenter as its menu entry starts it, the first time: the class folder is made and the
 # teacher is told where; after OK the presenter shows the first page of the sample list.
 display_up
-as_teacher Quillharbour_Launcher Quillharbour_Master >"$work/presenter.log" 2>&1 &
+as_teacher Quillharbour_Launcher --choose-list Quillharbour_Master >"$work/presenter.log" 2>&1 &
 presenter=$!
 box=$(wait_for_window "Quillharbour_Masterからのメッセージ" 30) || fail "no message about the class folder"
 screenshot first-start-message
@@ -176,6 +176,15 @@ grep -q 'edited by the teacher' "$root$home/Quillharbour/weblist.txt" || fail "t
 screenshot tool
 stop "$tool"
 pass "settings tool from the menu, second start: no message, class folder kept"
+
+# The lesson editor from its menu entry opens the class folder's list.
+display_up
+as_teacher Quillharbour_Launcher Quillharbour_Lesson >"$work/lesson.log" 2>&1 &
+lesson=$!
+wait_for_window "URLリストの編集 - weblist.txt" 30 >/dev/null || fail "the lesson editor shows no window on weblist.txt"
+screenshot lesson
+stop "$lesson"
+pass "lesson editor from the menu opens ~/Quillharbour/weblist.txt"
 
 # The help viewer finds the installed help file from any folder.
 display_up

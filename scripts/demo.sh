@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs a class on the demo setup of data/ in build/demo: the
 # presenter and three children on 127.0.0.2, .3 and .4 (slot 03 is switched off in
-# data/Quillharbour_Master.ini, so the third child shows nothing but its call bar).
+# data/Quillharbour_Master.ini, so the third child shows nothing but its call bar). Child 02 comes
+# late, once the lesson runs, and catches up with the page the presenter shows.
 #
 # With a display, all of them open on it; ending the presenter with End ends the children too.
-# Without one, each computer gets a screen of its own under Xvfb, the presenter's >> and then <<
-# are clicked with xdotool, and one picture of all four screens is saved as build/demo/demo.png.
+# Without one, each computer gets a screen of its own under Xvfb, the presenter's >> is clicked
+# with xdotool, child 02 starts and catches up, << is clicked, and one picture of all four screens
+# is saved as build/demo/demo.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
@@ -33,11 +35,12 @@ stop_all() {
 }
 trap stop_all EXIT
 
-# start_child NUMBER [DISPLAY]: child NN on 127.0.0.(1 + NN), the ports of Quillharbour_Master.ini.
+# start_child NUMBER [DISPLAY]: child NN on 127.0.0.(1 + NN), the ports of Quillharbour_Master.ini,
+# showing the demo pages of this folder (a child shows local files only from its local folders).
 start_child() {
     local number="$1" screen="${2:-${DISPLAY:-}}"
     DISPLAY="$screen" "$child" --number "$number" --master 127.0.0.1 --port 5001 --master-port 5002 \
-        --bind "127.0.0.$((1 + 10#$number))" 2> "$demo/child$number.log" &
+        --bind "127.0.0.$((1 + 10#$number))" --local-folders "$demo/pages" 2> "$demo/child$number.log" &
     pids+=("$!")
 }
 
@@ -53,9 +56,15 @@ wait_for() {
 }
 
 if [ -n "${DISPLAY:-}" ]; then
-    for number in 01 02 03; do start_child "$number"; done
-    for number in 01 02 03; do wait_for "$demo/child$number.log" " ready "; done
-    "$presenter"
+    for number in 01 03; do start_child "$number"; done
+    for number in 01 03; do wait_for "$demo/child$number.log" " ready "; done
+    "$presenter" &
+    presenter_pid=$!
+    wait_for "$demo/child01.log" "loaded .*index.html"
+    sleep 5
+    echo "Child 02 joins the lesson late and catches up"
+    start_child 02
+    wait "$presenter_pid" || true
     exit 0
 fi
 
@@ -79,7 +88,9 @@ screens=()
 for number in 01 02 03; do
     start_screen 800x500
     screens+=("$screen")
-    start_child "$number" "$screen"
+done
+for number in 01 03; do
+    start_child "$number" "${screens[$((10#$number - 1))]}"
     wait_for "$demo/child$number.log" " ready "
 done
 DISPLAY="$teacher" "$presenter" > "$demo/presenter.log" 2>&1 &
@@ -94,10 +105,14 @@ click() {
 }
 click 1687 247 # >>
 wait_for "$demo/child01.log" "loaded .*rivers.html"
+# Child 02 starts now: it says Hello, and the presenter answers with the page it shows.
+late_start=$(date +%s%N)
+start_child 02 "${screens[1]}"
 wait_for "$demo/child02.log" "loaded .*rivers.html"
+echo "Child 02 started during the lesson and showed the current page after $((($(date +%s%N) - late_start) / 1000000)) ms"
 click 1087 247 # <<
 wait_for "$demo/child01.log" "loaded .*index.html" 2
-wait_for "$demo/child02.log" "loaded .*index.html" 2
+wait_for "$demo/child02.log" "loaded .*index.html"
 sleep 1
 
 import -display "$teacher" -window root "$demo/teacher.png"

@@ -7,15 +7,11 @@ seconds="${1:-60}"
 bash scripts/install-deps.sh
 cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 ninja -C build-fuzz
-# fuzz TARGET CORPUS MAX_LEN: new finds go to fuzz-out/CORPUS, crashes to fuzz-out/.
-fuzz() {
-    mkdir -p "fuzz-out/$2"
-    "build-fuzz/$1" -max_total_time="$seconds" -max_len="$3" -print_final_stats=1 \
-        -artifact_prefix=fuzz-out/ "fuzz-out/$2" "fuzz/corpus/$2"
-}
-fuzz fuzz_settingsfile settings 4096
-fuzz fuzz_calldatagram calls 64
-fuzz fuzz_childdatagram childdatagrams 2048
-fuzz fuzz_urllist urllist 4096
-fuzz fuzz_registrystore registry 4096
-fuzz fuzz_helpfile helpfile 8192
+# Each target of fuzz/targets.cmake, as the build lists it: name, corpus folder, input bound. New
+# finds go to fuzz-out/<corpus folder's name>, crashes to fuzz-out/.
+while read -r target corpus max_len; do
+    out="fuzz-out/$(basename "$corpus")"
+    mkdir -p "$out"
+    "build-fuzz/$target" -max_total_time="$seconds" -max_len="$max_len" -print_final_stats=1 \
+        -artifact_prefix=fuzz-out/ "$out" "$corpus" </dev/null
+done <build-fuzz/fuzz-targets.txt

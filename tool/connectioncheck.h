@@ -2,6 +2,7 @@
 
 #include "common/computernames.h"
 #include "tool/settingsentries.h"
+#include "tool/toolmessages.h"
 
 #include <QHash>
 #include <QList>
@@ -14,9 +15,6 @@
 namespace qh::tool {
 
 using namespace Qt::StringLiterals;
-
-// The destination shown for a name not answered yet.
-inline const QString kCheckingText = u"確認中…"_s;
 
 // One row of the check: a slot with a name, or a ticked slot without one.
 struct SlotCheck {

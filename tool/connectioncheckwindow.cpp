@@ -96,7 +96,7 @@ void ConnectionCheckWindow::showReport()
     for (int row = 0; row < m_table->rowCount(); ++row) {
         const SlotCheck& check = report.slotChecks[row];
         warnings += check.warnings.size();
-        m_table->setItem(row, NumberColumn, cell(u"%1"_s.arg(check.index + 1, 2, 10, QLatin1Char('0'))));
+        m_table->setItem(row, NumberColumn, cell(slotNumberText(check.index)));
         m_table->setItem(row, NameColumn, cell(check.name));
         m_table->setItem(row, DestinationColumn, cell(check.destination));
         m_table->setItem(row, WarningColumn, cell(check.warnings.join(u'\n')));
@@ -104,12 +104,7 @@ void ConnectionCheckWindow::showReport()
     m_table->resizeRowsToContents();
     m_portWarnings->setText(report.portWarnings.join(u'\n'));
     m_portWarnings->setVisible(!report.portWarnings.isEmpty());
-    if (isChecking())
-        m_status->setText(u"コンピュータ名を確認しています（%1/%2）"_s.arg(m_answers.size()).arg(m_lookups));
-    else if (warnings > 0)
-        m_status->setText(u"確認が終わりました。警告は%1件です。"_s.arg(warnings));
-    else
-        m_status->setText(u"確認が終わりました。警告はありません。"_s);
+    m_status->setText(isChecking() ? checkingStatusText(m_answers.size(), m_lookups) : checkDoneText(warnings));
 }
 
 } // namespace qh::tool

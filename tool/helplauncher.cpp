@@ -6,17 +6,27 @@
 
 namespace qh::tool {
 
-QString helpViewerProgram()
+QString siblingProgram(const QString& name)
 {
-    const QString besideUs = QCoreApplication::applicationDirPath() + u'/' + kHelpViewerName;
+    const QString besideUs = QCoreApplication::applicationDirPath() + u'/' + name;
     if (QFileInfo(besideUs).isExecutable())
         return besideUs;
-    return kHelpViewerName;
+    return name;
+}
+
+QString helpViewerProgram()
+{
+    return siblingProgram(kHelpViewerName);
 }
 
 bool startHelpViewer()
 {
     return QProcess::startDetached(helpViewerProgram(), {kHelpFileName});
+}
+
+bool startLessonEditor()
+{
+    return QProcess::startDetached(siblingProgram(kLessonEditorName), {});
 }
 
 } // namespace qh::tool

@@ -1,13 +1,16 @@
 #include "tool/savesettings.h"
 
 #include "common/cp932text.h"
+#include "tool/toolmessages.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -21,12 +24,6 @@ SaveResult failed(SaveOutcome outcome, const QString& message)
     return {outcome, message};
 }
 
-QString tempNotWrittenMessage(const QString& tempName, const QString& settingsName)
-{
-    return u"%1 に書き込めないため、設定を保存できませんでした。\n%2 は変更されていません。"_s.arg(tempName,
-                                                                                                   settingsName);
-}
-
 bool isReadOnly(const QFileInfo& info)
 {
     // Only the permission bits count: a user who marked the file read-only wants it kept, even
@@ -36,15 +33,37 @@ bool isReadOnly(const QFileInfo& info)
     return (info.permissions() & anyWrite) == 0;
 }
 
-enum class WriteResult { Written, NotOpened, Incomplete };
+enum class WriteResult { Written, NotOpened, NotOwnFile, Incomplete };
+
+// Opens the temporary file for writing without following a symbolic link, and only when it is a
+// plain file of its own: a link or a second name planted in the folder must not make the save
+// write somewhere else. Truncated only once that is certain.
+WriteResult openOwnFile(QFile& file)
+{
+    const QByteArray name = QFile::encodeName(file.fileName());
+    // O_NONBLOCK: a FIFO in its place must not hold the save.
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+    if (fd < 0)
+        return errno == ELOOP ? WriteResult::NotOwnFile : WriteResult::NotOpened;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1) {
+        ::close(fd);
+        return WriteResult::NotOwnFile;
+    }
+    if (::ftruncate(fd, 0) != 0 || !file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return WriteResult::NotOpened;
+    }
+    return WriteResult::Written;
+}
 
 // Writes the whole content and makes sure it is on disk before the rename makes it the
 // configuration file, so that a crash cannot leave an empty or half-written file behind.
 WriteResult writeDurably(const QString& fileName, const QByteArray& bytes)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return WriteResult::NotOpened;
+    if (const WriteResult opened = openOwnFile(file); opened != WriteResult::Written)
+        return opened;
     if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0)
         return WriteResult::Incomplete;
     file.close();
@@ -72,10 +91,8 @@ bool canStoreComputerName(const QString& name)
 QString entriesProblem(const SettingsEntries& entries)
 {
     for (int i = 0; i < kSlotCount; ++i) {
-        if (canStoreComputerName(entries.childSlots[i].name))
-            continue;
-        const QString slot = u"コンピュータ番号%1"_s.arg(i + 1, 2, 10, QLatin1Char('0'));
-        return u"%1の名前に保存できない文字があります。"_s.arg(slot) + u"\n設定は保存されていません。"_s;
+        if (!canStoreComputerName(entries.childSlots[i].name))
+            return unstorableNameText(i);
     }
     return {};
 }
@@ -84,9 +101,7 @@ SaveResult replaceSettingsFile(const QString& tempName, const QString& settingsN
 {
     // rename(2) replaces an existing file in one step: there is no moment without the file.
     if (std::rename(QFile::encodeName(tempName).constData(), QFile::encodeName(settingsName).constData()) != 0) {
-        return failed(SaveOutcome::ReplaceFailed,
-                      u"%1 を置き換えられないため、設定を保存できませんでした。\n%1 は元のままです。"
-                      u"新しい設定は %2 に残してあります。"_s.arg(settingsName, tempName));
+        return failed(SaveOutcome::ReplaceFailed, replaceFailedText(settingsName, tempName));
     }
     syncFolderOf(settingsName);
     return {};
@@ -96,7 +111,7 @@ SaveResult saveSettings(const SettingsEntries& entries, const QString& settingsN
 {
     const QFileInfo settingsInfo(settingsName);
     if (!settingsInfo.exists())
-        return failed(SaveOutcome::SettingsMissing, u" ファイルがありません"_s);
+        return failed(SaveOutcome::SettingsMissing, kSaveWithoutSettingsText);
     QFile settingsFile(settingsName);
     if (settingsInfo.isDir() || !settingsFile.open(QIODevice::ReadOnly))
         return failed(SaveOutcome::SettingsUnopenable, {});
@@ -110,9 +125,7 @@ SaveResult saveSettings(const SettingsEntries& entries, const QString& settingsN
     if (!problem.isEmpty())
         return failed(SaveOutcome::InvalidEntry, problem);
     if (isReadOnly(settingsInfo)) {
-        return failed(
-            SaveOutcome::SettingsReadOnly,
-            u"%1 は読み取り専用のため、設定を保存できませんでした。\n%1 は変更されていません。"_s.arg(settingsName));
+        return failed(SaveOutcome::SettingsReadOnly, settingsReadOnlyText(settingsName));
     }
 
     const WriteResult written = writeDurably(tempName, rewriteSettingsBytes(oldBytes, entries));
@@ -120,7 +133,9 @@ SaveResult saveSettings(const SettingsEntries& entries, const QString& settingsN
         // A file we could not open is left as it was; one we began to write is incomplete.
         if (written == WriteResult::Incomplete)
             QFile::remove(tempName);
-        return failed(SaveOutcome::TempNotWritten, tempNotWrittenMessage(tempName, settingsName));
+        return failed(SaveOutcome::TempNotWritten, written == WriteResult::NotOwnFile
+                                                       ? tempNotOwnText(tempName, settingsName)
+                                                       : tempNotWrittenText(tempName, settingsName));
     }
     // The new file takes over the old one's permissions, as the old file would have kept them.
     QFile::setPermissions(tempName, settingsInfo.permissions());

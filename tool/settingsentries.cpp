@@ -1,6 +1,9 @@
 #include "tool/settingsentries.h"
 
 #include "common/cp932text.h"
+#include "tool/toolmessages.h"
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -22,6 +25,31 @@ QString rewriteChildLine(const QString& line, const SettingsEntries& entries)
     if (slot.name.isEmpty())
         return key + u" ,"_s;
     return key + (slot.checked ? kInUseFlag : kNotInUseFlag) + slot.name + u',' + modeText(slot.modeIndex);
+}
+
+// A file with every line the writer rewrites, so that the entries can be written and read back.
+QStringList completeFileLines()
+{
+    QStringList lines{u"[ChildComp]"_s};
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        lines.append(u"ChildComp%1= ,"_s.arg(slot, 2, 10, QLatin1Char('0')));
+    lines << kChildPortKey << kMasterPortKey << kScreenModeKey;
+    return lines;
+}
+
+bool isPlainNumber(const QString& text)
+{
+    return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// A port line that is missing or out of range reads as 0.
+void checkPort(const QString& caption, const QString& typed, bool read, std::int16_t port, QStringList& warnings)
+{
+    const int value = read ? port : 0;
+    if (!isUsablePort(value))
+        warnings.append(typed.isEmpty() ? portMissingWarning(caption) : portUnusableWarning(caption, typed));
+    else if (!isPlainNumber(typed) || typed.toInt() != value)
+        warnings.append(portReadAsWarning(caption, typed, value));
 }
 } // namespace
 
@@ -71,6 +99,22 @@ QStringList rewriteSettingsLines(const QStringList& oldLines, const SettingsEntr
         }
     }
     return out;
+}
+
+PresenterSettings settingsAsSaved(const SettingsEntries& entries)
+{
+    return parseSettingsLines(rewriteSettingsLines(completeFileLines(), entries));
+}
+
+QStringList portWarnings(const SettingsEntries& entries)
+{
+    const PresenterSettings saved = settingsAsSaved(entries);
+    QStringList warnings;
+    checkPort(kMasterPortCaption, entries.masterPortText, saved.hasMasterPort, saved.masterPort, warnings);
+    checkPort(kChildPortCaption, entries.childPortText, saved.hasChildPort, saved.childPort, warnings);
+    if (isUsablePort(saved.childPort) && saved.childPort == saved.masterPort)
+        warnings.append(samePortsWarning());
+    return warnings;
 }
 
 QByteArray rewriteSettingsBytes(const QByteArray& oldBytes, const SettingsEntries& entries)

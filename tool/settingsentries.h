@@ -12,10 +12,6 @@ namespace qh::tool {
 
 using namespace Qt::StringLiterals;
 
-// The captions of the two port boxes, which the connection check's warnings name as well.
-inline const QString kMasterPortCaption = u"Masterのポート番号"_s;
-inline const QString kChildPortCaption = u"Childのポート番号"_s;
-
 // What the settings window holds, as plain values. An index of -1 is "no selection"; index 0 is
 // full screen, any other index a window.
 struct SlotEntry {
@@ -39,6 +35,14 @@ SettingsEntries entriesFromSettings(const PresenterSettings& settings);
 // One new line for each old line, in the same order: header, empty and unknown lines unchanged,
 // known lines rebuilt from the entries.
 QStringList rewriteSettingsLines(const QStringList& oldLines, const SettingsEntries& entries);
+
+// The settings as the presenter would read them once the entries were saved: a name up to its
+// first comma, a port as its leading number, a slot without a name as no computer.
+PresenterSettings settingsAsSaved(const SettingsEntries& entries);
+
+// What is wrong with the ports typed, as the presenter would read them once saved: a port it
+// cannot use, one that reads back as another number than typed, the two ports the same.
+QStringList portWarnings(const SettingsEntries& entries);
 
 // rewriteSettingsLines() on a whole file's bytes. Every line comes out ending in CR LF; a line the
 // rules leave unchanged keeps its exact bytes, even bytes that are not valid code page 932.

@@ -9,6 +9,7 @@
 #include "tool/helplauncher.h"
 #include "tool/modelist.h"
 #include "tool/savesettings.h"
+#include "tool/toolmessages.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -137,8 +138,8 @@ void SettingsWindow::buildSlotRow(int index)
 {
     QGroupBox* frame = m_slotFrames[index / kSlotsPerFrame];
     const int top = 240 + 360 * (index % kSlotsPerFrame);
-    const QString number = u"%1"_s.arg(index + 1, 2, 10, QLatin1Char('0'));
-    m_inUseBoxes[index] = named(new QCheckBox(u"コンピュータ番号"_s + number, frame), arrayName("Check1", index));
+    m_inUseBoxes[index] =
+        named(new QCheckBox(u"コンピュータ番号"_s + slotNumberText(index), frame), arrayName("Check1", index));
     twips::place(m_inUseBoxes[index], 120, top, 1815, 255);
     fitCaption(m_inUseBoxes[index]);
     m_nameEdits[index] = named(new QLineEdit(frame), arrayName("Text3", index));
@@ -153,6 +154,7 @@ void SettingsWindow::buildMenus()
 {
     QMenu* fileMenu = named(menuBar()->addMenu(u"ﾌｧｲﾙ"_s), u"Menu10"_s);
     QAction* checkAction = named(fileMenu->addAction(u"接続確認"_s), u"Menu12"_s);
+    QAction* lessonAction = named(fileMenu->addAction(u"URLリストの編集..."_s), u"Menu13"_s);
     // The menu's "終了" closes this window only; the program ends when its last window has closed.
     QAction* closeAction = named(fileMenu->addAction(u"終了"_s), u"Menu11"_s);
     QMenu* helpMenu = named(menuBar()->addMenu(u"ヘルプ"_s), u"Menu00"_s);
@@ -161,6 +163,7 @@ void SettingsWindow::buildMenus()
     // Keep the About item where it is on every platform instead of moving it to an application menu.
     aboutAction->setMenuRole(QAction::NoRole);
     connect(checkAction, &QAction::triggered, this, &SettingsWindow::checkConnections);
+    connect(lessonAction, &QAction::triggered, this, &SettingsWindow::editLessons);
     connect(closeAction, &QAction::triggered, this, &QWidget::close);
     connect(helpAction, &QAction::triggered, this, &SettingsWindow::showHelp);
     connect(aboutAction, &QAction::triggered, this, &showAboutBox);
@@ -250,6 +253,12 @@ void SettingsWindow::checkConnections()
     m_checkWindow = new ConnectionCheckWindow(entries(), this); // deletes itself when closed
     m_checkWindow->show();
     m_checkWindow->raise();
+}
+
+void SettingsWindow::editLessons()
+{
+    if (!startLessonEditor())
+        showMessage(u"%1を起動できません。"_s.arg(kLessonEditorName), kOwnMessageTitle);
 }
 
 void SettingsWindow::showHelp()

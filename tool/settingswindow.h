@@ -53,6 +53,8 @@ private:
     // "終了": ends the program at once, every other window with it.
     void quitProgram();
     void showHelp();
+    // "URLリストの編集...": starts the lesson editor in the working folder, apart from the tool.
+    void editLessons();
 
     QLabel* m_masterPortLabel = nullptr;
     QLabel* m_childPortLabel = nullptr;

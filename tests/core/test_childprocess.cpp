@@ -1,17 +1,23 @@
 // The real child program as its own process, with its real Qt WebEngine on local pages and real
-// datagrams on loopback: how it starts or refuses to, and what hostile datagrams leave behind.
+// datagrams on loopback: how it starts or refuses to, what it tells the presenter and when, and
+// what hostile datagrams leave behind.
 #include "child/childmessages.h"
+#include "common/cp932text.h"
 #include "tests/support/childprocess.h"
 #include "tests/support/loopback.h"
 #include "tests/support/testfiles.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
 #include <QUrl>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 using namespace qh;
@@ -24,6 +30,22 @@ QString writePage(const QTemporaryDir& folder, const QString& name)
     const QString path = folder.filePath(name + u".html"_s);
     writeAll(path, "<html><head><title>" + name.toUtf8() + "</title></head><body>" + name.toUtf8() + "</body></html>");
     return QUrl::fromLocalFile(path).toString();
+}
+
+// The times of the events that start with the text, in microseconds since 1970.
+QList<qint64> timesOf(const ChildProcess& child, const QString& text)
+{
+    QList<qint64> times;
+    for (const ChildEvent& event : child.timedEvents()) {
+        if (event.text().startsWith(text))
+            times.append(event.atMicros);
+    }
+    return times;
+}
+
+qint64 microsNow()
+{
+    return QDateTime::currentMSecsSinceEpoch() * 1000;
 }
 } // namespace
 
@@ -97,11 +119,80 @@ private slots:
         second.start({u"--number=1"_s, u"--master=127.0.0.1"_s, u"--port"_s, QString::number(port),
                       u"--master-port=5002"_s, u"--bind=127.0.0.2"_s});
         QVERIFY(second.waitForExit());
-        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(second.exitCode(), 3); // the autostart wrapper does not start it again
         QVERIFY2(second.otherOutput().contains(child::kSecondInstanceText), qPrintable(second.otherOutput()));
         ChildProcess neighbour;
         QVERIFY(neighbour.startOnLoopback(2, port, 5002));
         QVERIFY(first.isRunning());
+    }
+
+    // The reports of the real program to a plain socket standing for the presenter, three children
+    // at once. 01 hears nothing from its master and says Hello every 5 seconds. 02 is sent a page
+    // at once: it says Hello only at its start, and Showing with the page's exact bytes once the
+    // page has loaded, every 3 seconds, and at once when a later page has failed to load. 03 runs
+    // with the test switch that loses its first page, until the page comes again.
+    void childKeepsThePresenterTold()
+    {
+        LoopbackChildren master;
+        const quint16 masterPort = master.bindFreePort();
+        const quint16 port = freeUdpPort();
+        const QString lessonPage = writePage(m_pages, u"授業1"_s);
+        const QByteArray lesson = cp932::encode(lessonPage);
+        const QByteArray forgotten = writePage(m_pages, u"forgotten"_s).toUtf8();
+        ChildProcess silent;
+        ChildProcess taught;
+        ChildProcess forgetful;
+        silent.launchOnLoopback(1, port, masterPort);
+        taught.launchOnLoopback(2, port, masterPort);
+        qputenv("QH_CHILD_LOSE_PAGE", "1");
+        forgetful.launchOnLoopback(3, port, masterPort);
+        qunsetenv("QH_CHILD_LOSE_PAGE");
+        for (ChildProcess* child : {&silent, &taught, &forgetful})
+            QVERIFY(child->waitFor(u"ready %1"_s.arg(port)));
+        const qint64 lessonSent = microsNow();
+        QVERIFY(sendDatagram("127.0.0.3", port, lesson));
+        QVERIFY(sendDatagram("127.0.0.4", port, forgotten));
+        QVERIFY(sendDatagram("127.0.0.4", port, forgotten)); // the presenter sends each page twice
+
+        QList<Arrival> reports;
+        const auto reportsOf = [&](const QByteArray& prefix) {
+            reports += master.take();
+            QList<Arrival> of;
+            std::copy_if(reports.begin(), reports.end(), std::back_inserter(of),
+                         [&prefix](const Arrival& report) { return report.payload.startsWith(prefix); });
+            return of;
+        };
+        // A page that fails, sent right after a report, so that the next report is no periodic one.
+        QTRY_VERIFY_WITH_TIMEOUT(reportsOf("02Showing:").size() >= 2, 10000);
+        // Nothing listens on port 1: the load fails at once.
+        const QByteArray missing = "http://127.0.0.1:1/missing.html";
+        QVERIFY(sendDatagram("127.0.0.3", port, missing));
+        QTest::qWait(1000);
+        QVERIFY(sendDatagram("127.0.0.4", port, forgotten)); // the presenter's repair
+        QTRY_VERIFY_WITH_TIMEOUT(reportsOf("01Hello").size() >= 2, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!reportsOf("02Showing:" + missing).isEmpty(), 10000);
+        QTest::qWait(1500); // past the time 02 would say Hello again
+
+        const QList<Arrival> hellos = reportsOf("01Hello");
+        QCOMPARE(hellos.first().to, QByteArray("127.0.0.1"));
+        const qint64 helloGapMs = (hellos[1].atNs - hellos[0].atNs) / 1000000;
+        QVERIFY2(helloGapMs >= 4500 && helloGapMs <= 8000, qPrintable(QString::number(helloGapMs)));
+        QCOMPARE(reportsOf("02Hello").size(), 1);
+
+        const QList<Arrival> showings = reportsOf("02Showing:");
+        QCOMPARE(showings[0].payload, "02Showing:" + lesson);
+        QVERIFY(showings[0].atNs / 1000 >= timesOf(taught, u"loaded "_s + lessonPage).value(0));
+        QCOMPARE(showings[1].payload, "02Showing:" + lesson);
+        QCOMPARE(timesOf(taught, u"loaded "_s + lessonPage).size(), 1); // reported again without a load
+        const qint64 periodicMs = (showings[1].atNs / 1000 - lessonSent) / 1000;
+        QVERIFY2(periodicMs >= 2500 && periodicMs <= 5000, qPrintable(QString::number(periodicMs)));
+        const qint64 toldMs =
+            (reportsOf("02Showing:" + missing).first().atNs / 1000 - timesOf(taught, u"failed "_s).value(0)) / 1000;
+        QVERIFY2(toldMs >= 0 && toldMs < 1000, qPrintable(QString::number(toldMs)));
+
+        QCOMPARE(timesOf(forgetful, u"lost "_s + QString::fromUtf8(forgotten)).size(), 2);
+        QVERIFY(forgetful.waitFor(u"loaded "_s + QString::fromUtf8(forgotten)));
+        QVERIFY(reportsOf("03Showing:").first().atNs / 1000 >= timesOf(forgetful, u"loaded "_s).value(0));
     }
 
     void initTestCase()
@@ -122,33 +213,47 @@ private slots:
         QTest::addColumn<QByteArrayList>("datagrams");
         QTest::addColumn<QByteArray>("from"); // the sender's address; 127.0.0.1 is the master
         QTest::addColumn<bool>("mayOpen");    // the datagrams are pages that may be opened
-        QTest::newRow("empty") << QByteArrayList{QByteArray()} << QByteArray("127.0.0.1") << false;
-        QTest::newRow("largest datagram") << QByteArrayList{QByteArray(65507, 'C')} << QByteArray("127.0.0.1") << false;
+        QTest::addColumn<QString>("refused"); // how the trace's refusal of the datagram starts, when refused
+        QTest::newRow("empty") << QByteArrayList{QByteArray()} << QByteArray("127.0.0.1") << false << QString();
+        QTest::newRow("largest datagram")
+            << QByteArrayList{QByteArray(65507, 'C')} << QByteArray("127.0.0.1") << false << QString();
         QTest::newRow("largest command") << QByteArrayList{"Command:" + QByteArray(65499, 'V')}
-                                         << QByteArray("127.0.0.1") << false;
-        QTest::newRow("NUL bytes") << QByteArrayList{QByteArray(16, '\0')} << QByteArray("127.0.0.1") << false;
+                                         << QByteArray("127.0.0.1") << false << QString();
+        QTest::newRow("NUL bytes") << QByteArrayList{QByteArray(16, '\0')} << QByteArray("127.0.0.1") << false
+                                   << QString();
         QTest::newRow("NUL in a page") << QByteArrayList{QByteArray("file:///etc/passwd\0.html", 25)}
-                                       << QByteArray("127.0.0.1") << false;
-        QTest::newRow("NUL after a command")
-            << QByteArrayList{QByteArray("Command:VisibleFalse\0", 21)} << QByteArray("127.0.0.1") << false;
+                                       << QByteArray("127.0.0.1") << false << QString();
+        // Only web pages and files under the local folders (here the temp folder) are shown.
+        QTest::newRow("system file") << QByteArrayList{"file:///etc/os-release"} << QByteArray("127.0.0.1") << false
+                                     << u"refused file-outside file:///etc/os-release"_s;
+        QTest::newRow("data page") << QByteArrayList{"data:text/html,<title>data</title>"} << QByteArray("127.0.0.1")
+                                   << false << u"refused data data:"_s;
+        QTest::newRow("out of the folder")
+            << QByteArrayList{QUrl::fromLocalFile(m_pages.path()).toEncoded() + "/../../etc/os-release"}
+            << QByteArray("127.0.0.1") << false << u"refused file-outside "_s;
+        QTest::newRow("NUL after a command") << QByteArrayList{QByteArray("Command:VisibleFalse\0", 21)}
+                                             << QByteArray("127.0.0.1") << false << QString();
         QTest::newRow("invalid code page 932")
-            << QByteArrayList{"http://a/\x80\xff\xfd"} << QByteArray("127.0.0.1") << false;
+            << QByteArrayList{"http://a/\x80\xff\xfd"} << QByteArray("127.0.0.1") << false << QString();
         QTest::newRow("script") << QByteArrayList{"javascript:document.title='x'", "JAVASCRIPT:alert(1)"}
-                                << QByteArray("127.0.0.1") << false;
+                                << QByteArray("127.0.0.1") << false << QString();
         QTest::newRow("unknown command") << QByteArrayList{"Command:Shutdown", "Command:"} << QByteArray("127.0.0.1")
-                                         << false;
-        QTest::newRow("classmate hides") << QByteArrayList{"Command:VisibleFalse"} << QByteArray("127.0.0.9") << false;
-        QTest::newRow("classmate's page") << QByteArrayList{"http://example.com/"} << QByteArray("127.0.0.9") << false;
+                                         << false << QString();
+        QTest::newRow("classmate hides") << QByteArrayList{"Command:VisibleFalse"} << QByteArray("127.0.0.9") << false
+                                         << QString();
+        QTest::newRow("classmate's page")
+            << QByteArrayList{"http://example.com/"} << QByteArray("127.0.0.9") << false << QString();
         QByteArrayList burst;
         for (int i = 0; i < 1000; ++i)
             burst.append(QUrl::fromLocalFile(m_pages.filePath(u"burst%1.html"_s.arg(i))).toEncoded());
-        QTest::newRow("a thousand pages in a burst") << burst << QByteArray("127.0.0.1") << true;
+        QTest::newRow("a thousand pages in a burst") << burst << QByteArray("127.0.0.1") << true << QString();
     }
     void hostileDatagramsLeaveTheLastGoodPage()
     {
         QFETCH(QByteArrayList, datagrams);
         QFETCH(QByteArray, from);
         QFETCH(bool, mayOpen);
+        QFETCH(QString, refused);
         const qsizetype mark = m_child->mark();
         for (const QByteArray& datagram : datagrams)
             QVERIFY(sendDatagramFrom(from.constData(), "127.0.0.2", m_childPort, datagram));
@@ -172,6 +277,11 @@ private slots:
         }
         if (from != "127.0.0.1")
             QVERIFY(m_child->events(mark).contains(u"dropped "_s + QString::fromLatin1(from)));
+        if (!refused.isEmpty())
+            QVERIFY2(!m_child->events(mark)
+                          .filter(QRegularExpression(u"^"_s + QRegularExpression::escape(refused)))
+                          .isEmpty(),
+                     qPrintable(m_child->events(mark).join(u'\n')));
     }
 };
 

@@ -1,9 +1,13 @@
 #include "common/datafiles.h"
+#include "common/singleinstance.h"
 #include "tests/support/testfiles.h"
 
 #include <QDir>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -47,6 +51,33 @@ private slots:
         QCOMPARE(path.isEmpty(), found.isEmpty());
         if (!path.isEmpty())
             QVERIFY2(QDir::isAbsolutePath(path) && !path.contains(u"/../"), qPrintable(path));
+    }
+
+    // A program's lock lies in the user's runtime folder; where there is none, in the temp folder
+    // that every user shares, under a name of this user's own, so that another user's lock of the
+    // program (or a file planted under its name) does not keep this user's program from starting.
+    void locksAreTheUsersOwn()
+    {
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray temp = qgetenv("TMPDIR");
+        QTemporaryDir runtimeFolder;
+        QTemporaryDir tempFolder;
+        const QString name = u"Quillharbour_Master.lock"_s;
+        qputenv("XDG_RUNTIME_DIR", runtimeFolder.path().toLocal8Bit());
+        const QString inRuntime = SingleInstance::userLockFilePath(name);
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", tempFolder.path().toLocal8Bit());
+        const QString inTemp = SingleInstance::userLockFilePath(name);
+        QLockFile othersLock(QDir(tempFolder.path()).filePath(name));
+        QVERIFY(othersLock.tryLock(0));
+        SingleInstance own(inTemp);
+        const bool acquired = own.tryAcquire();
+        runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
+        temp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", temp);
+
+        QCOMPARE(inRuntime, QDir(runtimeFolder.path()).filePath(name));
+        QCOMPARE(inTemp, QDir(tempFolder.path()).filePath(u"Quillharbour_Master-%1.lock"_s.arg(::getuid())));
+        QVERIFY(acquired);
     }
 };
 

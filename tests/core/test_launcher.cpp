@@ -1,4 +1,6 @@
 #include "packaging/classfolder.h"
+#include "packaging/launchermessages.h"
+#include "packaging/lessonchoice.h"
 #include "tests/support/testfiles.h"
 
 #include <QTest>
@@ -136,6 +138,42 @@ private slots:
         const QStringList lines = QString::fromLocal8Bit(launcher.readAllStandardOutput()).split(u'\n');
         QCOMPARE(lines.value(0), QFileInfo(home.filePath(u"Quillharbour"_s)).canonicalFilePath());
         QCOMPARE(lines.value(1), u"[my  list.txt][-platform][xcb]"_s);
+    }
+
+    // As the presenter's menu entry starts it: with no list in the class folder the program gets
+    // no argument, with one list that list's name as one argument, whatever was picked before.
+    void menuEntryGivesTheClassFolderList_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("arguments");
+        QTest::newRow("no list") << QStringList{u"Quillharbour_Master.ini"_s} << u"0:[]"_s;
+        QTest::newRow("one list") << QStringList{u"Quillharbour_Master.ini"_s, u"my  lesson.txt"_s}
+                                  << u"1:[my  lesson.txt]"_s;
+    }
+    void menuEntryGivesTheClassFolderList()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, arguments);
+        QTemporaryDir home;
+        const QString classFolder = home.filePath(u"Quillharbour"_s);
+        QVERIFY(QDir(home.path()).mkpath(u"Quillharbour"_s));
+        for (const QString& file : files)
+            QVERIFY(test::writeAll(classFolder + u'/' + file, "http://example.com/\r\n"));
+        const QString program = home.filePath(u"show-arguments"_s);
+        QVERIFY(test::writeAll(program, "#!/bin/sh\nprintf '%s:' \"$#\"\nprintf '[%s]' \"$@\"\n"));
+        QVERIFY(QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        const QString state = home.filePath(u"state"_s);
+        QVERIFY(launcher::rememberPicked(classFolder + u"/removed.txt"_s, state + u"/quillharbour/last-lesson"_s));
+        QProcess launcher;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"HOME"_s, home.path());
+        environment.insert(u"XDG_STATE_HOME"_s, state);
+        environment.insert(u"XDG_CACHE_HOME"_s, home.filePath(u"cache"_s));
+        launcher.setProcessEnvironment(environment);
+        launcher.start(QString::fromUtf8(QH_LAUNCHER_PATH), {u"--choose-list"_s, program});
+        QVERIFY(launcher.waitForFinished(30000));
+        QCOMPARE(launcher.exitCode(), 0);
+        QCOMPARE(QString::fromLocal8Bit(launcher.readAllStandardOutput()), arguments);
     }
 };
 

@@ -1,10 +1,14 @@
 // The presenter's steps with a slow name service (slownames.h): each step looks its names up
 // together, and still sends in slot order, each datagram once, with the message of a name that
 // is not found at the moment of its send.
+#include "common/datagrams.h"
 #include "tests/slownames/slownames.h"
+#include "tests/support/logcapture.h"
 #include "tests/support/presenterfixture.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -74,6 +78,8 @@ class TestSlowNames : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { setSlowNameDelay(50); }
+
+    void cleanup() { setSlowNameDelay(50); }
 
     // Start-up, >> (with its forward) and End. Each step asks for each distinct name once, all of
     // them at the same time; the forward of >> asks for none: it goes to the addresses its page was
@@ -147,6 +153,23 @@ private slots:
         QCOMPARE(lookups.rounds, rounds);
     }
 
+    // A name the name service does not answer holds a step for at most 10 s: it then counts as not
+    // found, as the teacher is told, and the presenter goes on.
+    void unansweredNameEndsTheWait()
+    {
+        PresenterFixture fixture;
+        QVERIFY(fixture.start({kPageA}, {{1, u"0"_s, u"c03.qhslow"_s, u"WindowScreen"_s}}));
+        setSlowNameDelay(60000);
+        QElapsedTimer step;
+        step.start();
+        fixture.presenter->sendToChild(0, {u"Command:VisibleTrue"_s});
+        const qint64 waited = step.elapsed();
+        setSlowNameDelay(50);
+        QCOMPARE(fixture.messages.texts(), QStringList{notFound(u"c03.qhslow"_s)});
+        QCOMPARE(fixture.children.received(), QByteArrayList{});
+        QVERIFY2(waited < 30000, qPrintable(u"the step waited %1 ms for the name"_s.arg(waited)));
+    }
+
     // A name is asked for anew at every step: what it gave an earlier step is never used again.
     // A send of several datagrams to one slot (a switch on the panel) asks once for all of them.
     void eachStepLooksItsNamesUpAnew()
@@ -180,6 +203,54 @@ private slots:
                                  to("127.0.0.4", "Command:VisibleTrue"), to("127.0.0.4", kPageB)}));
         // Start-up twice, Home, >> once for both of its sends, each switch once.
         QCOMPARE(log.take().names, QByteArrayList(6, "a.qhslow"));
+    }
+
+    // The answers to the children's reports look the names up without holding the presenter: a
+    // call that came right after a Hello is handled before the answer to the Hello can go out. A
+    // name that is not found is logged, never shown: nobody asked for that send.
+    void answersLookNamesUpInTheBackground()
+    {
+        PresenterFixture fixture;
+        QVERIFY(fixture.start({kPageA}, {{1, u"1"_s, u"c02.qhslow"_s, u"FullScreen"_s},
+                                         {2, u"1"_s, u"x03.qhfail"_s, u"WindowScreen"_s}}));
+        fixture.messages.messages.clear(); // the start-up's own, at each send to x03.qhfail
+        fixture.children.clear();
+        setSlowNameDelay(300);
+        LogCapture log;
+        qsizetype answeredWhenCallRead = -1;
+        connect(fixture.presenter.get(), &Presenter::datagramReceived, this, [&](const QByteArray& datagram) {
+            if (datagram.endsWith("Call"))
+                answeredWhenCallRead = fixture.children.count();
+        });
+        QVERIFY(fixture.runLoop(
+            [&] {
+                QVERIFY(sendDatagramFrom("127.0.0.2", "127.0.0.1", fixture.masterPort, helloDatagram(1)));
+                QVERIFY(sendDatagramFrom("127.0.0.3", "127.0.0.1", fixture.masterPort, helloDatagram(2)));
+                QVERIFY(sendDatagramFrom("127.0.0.9", "127.0.0.1", fixture.masterPort, "05Call"));
+            },
+            [&] { return fixture.children.count() >= 3 && !log.linesWith({u"x03.qhfail"_s}).isEmpty(); }));
+        QCOMPARE(answeredWhenCallRead, 0);
+        QCOMPARE(fixture.children.received(),
+                 (QByteArrayList{to("127.0.0.2", "Command:VisibleTrue"), to("127.0.0.2", "Command:FullScreen"),
+                                 to("127.0.0.2", kPageA)}));
+        QCOMPARE(fixture.messages.messages.size(), 0);
+        QCOMPARE(log.linesWith({u"qh.channel: 02 x03.qhfail not answered: the name was not found"_s}).size(), 1);
+    }
+
+    // End tells the children to hide their pages: no answer still waiting for its name may follow.
+    void endDropsAnswersWaitingForTheirName()
+    {
+        PresenterFixture fixture;
+        QVERIFY(fixture.start({kPageA}, {{1, u"1"_s, u"c02.qhslow"_s, u"WindowScreen"_s}}));
+        fixture.children.clear();
+        setSlowNameDelay(300);
+        QSignalSpy read(fixture.presenter.get(), &Presenter::datagramReceived);
+        QVERIFY(fixture.runLoop(
+            [&] { QVERIFY(sendDatagramFrom("127.0.0.2", "127.0.0.1", fixture.masterPort, helloDatagram(1))); },
+            [&] { return read.count() == 1; }));
+        fixture.presenter->end();
+        QTest::qWait(700);
+        QCOMPARE(fixture.children.received(), QByteArrayList{to("127.0.0.2", "Command:VisibleFalse")});
     }
 };
 

@@ -1,11 +1,10 @@
 #include "common/browseraddress.h"
 #include "common/datagrams.h"
-#include "master/urllist.h"
+#include "common/urllist.h"
 
 #include <QTest>
 
 using namespace qh;
-using namespace qh::master;
 using namespace Qt::StringLiterals;
 
 class TestUrlList : public QObject

@@ -1,11 +1,17 @@
 #include "tests/support/childprocess.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
 namespace qh::test {
+
+QString testPagesFolder()
+{
+    return QDir::tempPath();
+}
 
 QString childProgramPath()
 {
@@ -44,12 +50,17 @@ void ChildProcess::start(const QStringList& arguments, const QString& workingFol
 
 bool ChildProcess::startOnLoopback(int number, quint16 childPort, quint16 masterPort, const QStringList& more)
 {
+    launchOnLoopback(number, childPort, masterPort, more);
+    return waitFor(u"ready %1"_s.arg(childPort));
+}
+
+void ChildProcess::launchOnLoopback(int number, quint16 childPort, quint16 masterPort, const QStringList& more)
+{
     m_address = childLoopbackAddress(number);
     start(QStringList{u"--number"_s, QString::number(number), u"--master"_s, u"127.0.0.1"_s, u"--port"_s,
                       QString::number(childPort), u"--master-port"_s, QString::number(masterPort), u"--bind"_s,
-                      QString::fromLatin1(m_address)} +
+                      QString::fromLatin1(m_address), u"--local-folders"_s, testPagesFolder()} +
           more);
-    return waitFor(u"ready %1"_s.arg(childPort));
 }
 
 void ChildProcess::readErrorOutput()
@@ -107,10 +118,10 @@ child::ChildSettings loopbackChildSettings(int number, quint16 childPort, quint1
     child::ChildSettings settings;
     settings.number = number;
     settings.masterName = u"127.0.0.1"_s;
-    settings.masterAddresses = {QHostAddress(settings.masterName)};
     settings.childPort = childPort;
     settings.masterPort = masterPort;
     settings.bindAddress = QHostAddress(QString::fromLatin1(childLoopbackAddress(number)));
+    settings.localFolders = {testPagesFolder()};
     return settings;
 }
 

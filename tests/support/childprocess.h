@@ -32,8 +32,12 @@ public:
     // Starts the program in the working folder (the current one when empty).
     void start(const QStringList& arguments, const QString& workingFolder = {});
     // Starts child `number` on its loopback address 127.0.0.(1 + number), its master at 127.0.0.1,
-    // and waits until it listens. False when it did not get so far.
+    // showing files from the tests' pages folder (options in `more` override these), and waits
+    // until it listens. False when it did not get so far.
     bool startOnLoopback(int number, quint16 childPort, quint16 masterPort, const QStringList& more = {});
+    // The same without the wait, so that several children start at once; waitFor() the event
+    // "ready <port>" then.
+    void launchOnLoopback(int number, quint16 childPort, quint16 masterPort, const QStringList& more = {});
 
     // Waits, running the event loop, until the program has written the event since the mark
     // (0: since start), or has ended. True when the event came.
@@ -69,11 +73,15 @@ private:
 // The program built with the tests.
 QString childProgramPath();
 
+// Where the tests keep the pages they have children show: the temp folder, which holds their
+// temporary folders. The children of the tests have it as their local folder.
+QString testPagesFolder();
+
 // Where child `number` listens in the tests: 127.0.0.(1 + number), one child port for all.
 QByteArray childLoopbackAddress(int number);
 
-// The settings of child `number` on its loopback address with its master at 127.0.0.1, as
-// ChildProcess::startOnLoopback() gives them on the command line.
+// The settings of child `number` on its loopback address with its master at 127.0.0.1 and the tests'
+// pages folder as its local folder, as ChildProcess::startOnLoopback() gives them on the command line.
 child::ChildSettings loopbackChildSettings(int number, quint16 childPort, quint16 masterPort);
 
 } // namespace qh::test

@@ -28,12 +28,15 @@ public:
     QString location = u"http://example.com/page2.html"_s;
     QList<bool> fullScreenSettings; // every value given to setBrowserFullScreen, in order
     int sendCount = 0;              // every text asked to be sent, whether it went out or not
+    // What slotFollowing() reports.
+    std::array<master::SlotFollowing, kSlotCount> followings;
 
     ChildSlot& childSlot(int index) override { return childSlots.at(index); }
     QString screenMode() const override { return screenModeText; }
     void sendToChild(int slot, const QStringList& texts) override;
     QString browserLocation() override { return location; }
     void setBrowserFullScreen(bool fullScreen) override { fullScreenSettings.append(fullScreen); }
+    master::SlotFollowing slotFollowing(int index) const override { return followings.at(index); }
 
 private:
     QUdpSocket m_socket;

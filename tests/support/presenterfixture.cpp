@@ -1,7 +1,11 @@
 #include "tests/support/presenterfixture.h"
 
 #include "common/cp932text.h"
+#include "common/datagrams.h"
 #include "common/settingsfile.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -21,6 +25,19 @@ QByteArray to(const char* address, const QString& text)
 QByteArray to(const char* address, const char* payload)
 {
     return to(address, QByteArray(payload));
+}
+
+QList<SlotLine> fourSlots()
+{
+    return {{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s},
+            {2, u"0"_s, u"127.0.0.3"_s, u"WindowScreen"_s},
+            {3, u"1"_s, u"127.0.0.4"_s, u"FullScreen"_s},
+            {4, u"1"_s, u"127.0.0.5"_s, u"WindowScreen"_s}};
+}
+
+QByteArray showing(int number, const QString& address)
+{
+    return showingDatagram(number, datagramBytes(address));
 }
 
 QByteArray settingsFileBytes(const QList<SlotLine>& slotLines, int childPort, int masterPort, const QString& screenMode)
@@ -114,6 +131,30 @@ void PresenterFixture::runFor(const std::function<void()>& actions, int millisec
 {
     runLoop(
         actions, [] { return false; }, milliseconds);
+}
+
+bool PresenterFixture::handleIncoming(const QList<Incoming>& datagrams)
+{
+    qsizetype read = 0;
+    const QMetaObject::Connection counting =
+        QObject::connect(presenter.get(), &master::Presenter::datagramReceived, presenter.get(), [&read] { ++read; });
+    bool sent = true;
+    const auto sendAll = [&] {
+        for (const Incoming& datagram : datagrams)
+            sent = sendDatagramFrom(datagram.from, "127.0.0.1", masterPort, datagram.payload) && sent;
+    };
+    bool allRead = false;
+    if (presenter->hasEnded()) {
+        sendAll();
+        QDeadlineTimer deadline(20000);
+        while (read < datagrams.size() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        allRead = read >= datagrams.size();
+    } else {
+        allRead = runLoop(sendAll, [&] { return read >= datagrams.size(); });
+    }
+    QObject::disconnect(counting);
+    return sent && allRead;
 }
 
 } // namespace qh::test

@@ -33,6 +33,12 @@ struct SlotLine {
     QString mode;
 };
 
+// Four slots for the tests of the children's reports: 01 (127.0.0.2, WindowScreen) and 03
+// (127.0.0.4, FullScreen) in use, 02 (127.0.0.3) switched off, 04 (127.0.0.5) in use.
+QList<SlotLine> fourSlots();
+// A child's report of the page it shows, the address as code page 932 bytes.
+QByteArray showing(int number, const QString& address);
+
 QByteArray settingsFileBytes(const QList<SlotLine>& slotLines, int childPort, int masterPort,
                              const QString& screenMode = u"WindowScreen"_s);
 
@@ -63,6 +69,17 @@ public:
     bool runUntilReceived(const std::function<void()>& actions, qsizetype count);
     // Runs the loop for the given time, for what must not happen.
     void runFor(const std::function<void()>& actions, int milliseconds);
+
+    // One datagram to the master port from a plain socket on the given loopback address, as a
+    // child's computer (or anyone else) sends it.
+    struct Incoming {
+        const char* from;
+        QByteArray payload;
+    };
+    // Sends them in order and runs the presenter until it has read them all, so that every answer
+    // to them has gone out. An ended presenter has no loop: the events alone read its socket then.
+    // False when they were not all read in time.
+    bool handleIncoming(const QList<Incoming>& datagrams);
 
     WorkingFolder folder;
     ChildrenListener children;

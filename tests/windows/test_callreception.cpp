@@ -1,19 +1,58 @@
+#include "master/callentry.h"
 #include "master/callreception.h"
 #include "master/callwindow.h"
 #include "master/childchannel.h"
 #include "tests/support/presenterwindowsfixture.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
+
+#include <unistd.h>
 
 using namespace qh;
 using namespace qh::master;
 using namespace qh::test;
 using namespace Qt::StringLiterals;
+
+namespace {
+// The memory the process holds now.
+qint64 residentBytes()
+{
+    QFile statm(u"/proc/self/statm"_s);
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return statm.readAll().split(' ').value(1).toLongLong() * ::sysconf(_SC_PAGESIZE);
+}
+
+// Calls back each time the window is shown.
+class WatchShows : public QObject
+{
+public:
+    WatchShows(QWidget* window, std::function<void()> shown) : m_shown(std::move(shown))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            m_shown();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_shown;
+};
+} // namespace
 
 // The children's calls reach a CallReception through the presenter's real channel, bound on
 // loopback at the master port, from a plain socket that stands for the children.
@@ -109,7 +148,7 @@ private slots:
         QVERIFY(send("12Call"));
         QTRY_COMPARE(entryCount(), 2);
         QCOMPARE(m_reception->window(), window);
-        QVERIFY(window->isVisible());
+        QTRY_VERIFY(window->isVisible()); // within a quarter of a second of the first call
         QCOMPARE(entries(), (QStringList{u"01:コンピュータ番号:05"_s, u"02:コンピュータ番号:12"_s}));
     }
 
@@ -132,12 +171,64 @@ private slots:
         // All but the last are handed over directly, for speed; the last one travels by socket.
         for (int call = 1; call < calls; ++call)
             m_reception->handleDatagram("05Call");
+        const qint16 countBefore = m_reception->callCount();
         QVERIFY(send("05Call"));
-        QTRY_COMPARE(entryCount(), calls);
+        QTRY_VERIFY(m_reception->callCount() != countBefore);
+        const int listed = std::min(calls, kCallListLimit);
+        QCOMPARE(entryCount(), listed);
         QStringList expected;
         for (const QString& sequence : lastSequences)
             expected.append(sequence + u":コンピュータ番号:05"_s);
-        QCOMPARE(entries().mid(calls - lastSequences.size()), expected);
+        QCOMPARE(entries().mid(listed - lastSequences.size()), expected);
+    }
+
+    // A flood of calls, as anyone on the network can send: the window keeps the newest calls, the
+    // sequence going on, comes up at most four times a second, and the presenter's memory stays
+    // where it was, give or take 20 MiB. (bench_calls --flood sends a million through the socket.)
+    void floodOfCallsIsBounded()
+    {
+        constexpr int kCalls = 150000;
+        m_reception->handleDatagram("30Call"); // the window exists before the measure
+        CallWindow* window = m_reception->window();
+        // The test takes the window away each time it comes up, to see it come up again.
+        int broughtUp = 0;
+        auto shows = std::make_unique<WatchShows>(window, [&] {
+            ++broughtUp;
+            QTimer::singleShot(0, window, &QWidget::hide);
+        });
+        window->hide();
+        QCoreApplication::processEvents();
+        const qint64 before = residentBytes();
+        QElapsedTimer flood;
+        flood.start();
+        for (int call = 1; call <= kCalls; ++call) {
+            m_reception->handleDatagram(u"%1Call"_s.arg(call % 30 + 1, 2, 10, QChar(u'0')).toLatin1());
+            if (call % 1000 == 0)
+                QCoreApplication::processEvents(); // the presenter's other events between shares
+        }
+        const qint64 floodMs = flood.elapsed();
+        const qint64 grown = residentBytes() - before;
+        shows.reset();
+        QTest::qWait(2 * kCallWindowIntervalMs);
+        window->hide();
+        // After a quiet moment, a call brings the window up at once.
+        m_reception->handleDatagram("07Call");
+        QVERIFY(window->isVisible());
+        qInfo("%d calls in %lld ms: the window came up %d times, memory grew by %lld KiB", kCalls, floodMs, broughtUp,
+              grown / 1024);
+
+        QCOMPARE(m_reception->window(), window);
+        QCOMPARE(entryCount(), kCallListLimit);
+        const QStringList listed = entries();
+        // Call n (30Call is the first, 07Call the last) is listed with the last two digits of n.
+        const auto entryOf = [](int n, int number) {
+            return u"%1:コンピュータ番号:%2"_s.arg(n % 100, 2, 10, QChar(u'0')).arg(number, 2, 10, QChar(u'0'));
+        };
+        QCOMPARE(listed.last(), entryOf(kCalls + 2, 7));
+        QCOMPARE(listed.at(kCallListLimit - 2), entryOf(kCalls + 1, kCalls % 30 + 1));
+        QCOMPARE(listed.first(), entryOf(kCalls + 3 - kCallListLimit, (kCalls + 2 - kCallListLimit) % 30 + 1));
+        QVERIFY2(grown < 20 * 1024 * 1024, qPrintable(u"grew by %1 KiB"_s.arg(grown / 1024)));
+        QVERIFY2(broughtUp <= floodMs / kCallWindowIntervalMs + 2, qPrintable(u"came up %1 times"_s.arg(broughtUp)));
     }
 
     void closingStartsAFreshList_data()

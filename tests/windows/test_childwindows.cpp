@@ -7,7 +7,10 @@
 #include "tests/support/pageserver.h"
 #include "tests/support/testfiles.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -45,6 +48,16 @@ private:
     QTemporaryDir m_folder;
 };
 
+// The context menu on screen, if there is one.
+QMenu* visibleMenu()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* menu = qobject_cast<QMenu*>(widget); menu && menu->isVisible())
+            return menu;
+    }
+    return nullptr;
+}
+
 // What the page window shows, in one line: "hidden" or "shown" with its mode, and its page.
 QString state(PageWindow& window)
 {
@@ -76,6 +89,17 @@ private:
         ChildSettings settings = loopbackChildSettings(7, freeUdpPort(), m_masterPort);
         settings.fullScreen = fullScreen;
         return settings;
+    }
+
+    // The calls that reached the master port since the last look.
+    QByteArrayList takeCalls()
+    {
+        QByteArrayList calls;
+        for (const Arrival& arrival : m_master.take()) {
+            if (arrival.payload.endsWith("Call"))
+                calls.append(arrival.payload);
+        }
+        return calls;
     }
 
 private slots:
@@ -139,7 +163,7 @@ private slots:
     {
         QFETCH(bool, followLink);
         QFETCH(bool, loadedAgain);
-        PageWindow window;
+        PageWindow window(PageRule({testPagesFolder()}));
         window.open(m_pages.url(u"A"_s));
         QTRY_COMPARE_WITH_TIMEOUT(window.title(), u"A"_s, kLoadTimeoutMs);
         evaluate(window.page(), u"window.marker = 1"_s);
@@ -174,7 +198,7 @@ private slots:
         PageResponse held;
         held.kind = PageResponse::Kind::Held;
         server.serve(u"/slow.html"_s, held);
-        PageWindow window;
+        PageWindow window(PageRule({testPagesFolder()}));
         window.open(server.url(u"/slow.html"_s));
         QTRY_COMPARE_WITH_TIMEOUT(server.requestCount(u"/slow.html"_s), 1, kLoadTimeoutMs);
         window.open(m_pages.url(u"B"_s));
@@ -189,7 +213,7 @@ private slots:
     // A renderer that dies reloads the last page by itself.
     void crashedRendererReloadsThePage()
     {
-        PageWindow window;
+        PageWindow window(PageRule({testPagesFolder()}));
         window.open(m_pages.url(u"A"_s));
         QTRY_COMPARE_WITH_TIMEOUT(window.title(), u"A"_s, kLoadTimeoutMs);
         window.open(m_pages.url(u"B"_s));
@@ -206,8 +230,40 @@ private slots:
         QCOMPARE(evaluate(window.page(), u"document.title"_s).toString(), u"B"_s);
     }
 
+    // A right click on a link offers what stays in the page (copying the link) and nothing that
+    // would leave it: no new window, no download, no saving, no source, no inspector.
+    void contextMenuStaysInThePage()
+    {
+        PageWindow window(PageRule({testPagesFolder()}));
+        window.resize(400, 300);
+        window.show();
+        window.open(m_pages.url(u"A"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(window.title(), u"A"_s, kLoadTimeoutMs);
+        const QVariantList centre = evaluate(window.page(), u"(function () { var r = document.getElementById('next')"
+                                                            u".getBoundingClientRect(); return [r.x + r.width / 2,"
+                                                            u" r.y + r.height / 2]; })()"_s)
+                                        .toList();
+        QCOMPARE(centre.size(), 2);
+        const QPoint link(int(centre[0].toDouble()), int(centre[1].toDouble()));
+        QTest::mouseClick(window.focusProxy(), Qt::RightButton, {}, link);
+        QMenu* menu = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((menu = visibleMenu()) != nullptr, kLoadTimeoutMs);
+        const auto offers = [&](QWebEnginePage::WebAction action) {
+            return menu->actions().contains(window.page()->action(action));
+        };
+        QVERIFY(offers(QWebEnginePage::CopyLinkToClipboard));
+        for (const QWebEnginePage::WebAction leaving :
+             {QWebEnginePage::OpenLinkInThisWindow, QWebEnginePage::OpenLinkInNewWindow,
+              QWebEnginePage::OpenLinkInNewTab, QWebEnginePage::OpenLinkInNewBackgroundTab,
+              QWebEnginePage::DownloadLinkToDisk, QWebEnginePage::SavePage, QWebEnginePage::ViewSource,
+              QWebEnginePage::InspectElement})
+            QVERIFY2(!offers(leaving), qPrintable(window.page()->action(leaving)->text()));
+        menu->close();
+    }
+
     // The button calls the teacher: the call goes out once, the button says so, and for two
-    // seconds no further click goes out.
+    // seconds no further click goes out. A presenter that never answered confirms nothing, and the
+    // button then simply reads 呼び出し again.
     void callButtonCallsTheTeacherOnceInTwoSeconds()
     {
         m_master.take();
@@ -220,14 +276,72 @@ private slots:
         QTest::keyClick(button, Qt::Key_Space); // a key held down clicks again and again
         QTest::keyClick(button, Qt::Key_Space);
         QCOMPARE(button->text(), kCallSentText);
-        QList<Arrival> calls;
-        QTRY_VERIFY((calls += m_master.take(), !calls.isEmpty()));
+        QByteArrayList calls;
+        QTRY_VERIFY((calls += takeCalls(), !calls.isEmpty()));
         QTRY_COMPARE_WITH_TIMEOUT(button->text(), u"呼び出し"_s, 3000);
-        calls += m_master.take();
-        QCOMPARE(calls.size(), 1);
-        QCOMPARE(calls.first().payload, QByteArray("07Call"));
+        calls += takeCalls();
+        QCOMPARE(calls, QByteArrayList{"07Call"});
         QTest::mouseClick(button, Qt::LeftButton);
-        QTRY_VERIFY((calls += m_master.take(), calls.size() == 2));
+        QTRY_VERIFY((calls += takeCalls(), calls.size() == 2));
+    }
+
+    // Our presenter confirms each call it lists. Once it has answered the child (here with a page
+    // after the child's Hello), a call it does not confirm in time is told, and the student can
+    // call again at once.
+    void callButtonTellsWhetherTheCallArrived_data()
+    {
+        QTest::addColumn<bool>("confirmed");
+        QTest::addColumn<QString>("reads");
+        QTest::newRow("confirmed") << true << u"届きました"_s;
+        QTest::newRow("not confirmed") << false << u"届いていません"_s;
+    }
+    void callButtonTellsWhetherTheCallArrived()
+    {
+        QFETCH(bool, confirmed);
+        QFETCH(QString, reads);
+        const ChildSettings child = settings();
+        ChildProgram program(child);
+        QVERIFY(program.start());
+        const QByteArray address = childLoopbackAddress(7);
+        QVERIFY(sendDatagram(address.constData(), child.childPort, m_pages.url(u"A"_s).toEncoded()));
+        QTRY_COMPARE_WITH_TIMEOUT(program.pageWindow().title(), u"A"_s, kLoadTimeoutMs);
+        m_master.take();
+        QPushButton* button = program.bar().callButton();
+        QTest::mouseClick(button, Qt::LeftButton);
+        QByteArrayList calls;
+        QTRY_VERIFY((calls += takeCalls(), !calls.isEmpty()));
+        QCOMPARE(calls, QByteArrayList{"07Call"});
+        if (confirmed)
+            QVERIFY(sendDatagram(address.constData(), child.childPort, "Command:CallReceived"));
+        QTRY_COMPARE_WITH_TIMEOUT(button->text(), reads, 5000);
+        QVERIFY(!program.pageWindow().url().toString().contains(u"CallReceived"_s));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(button->text() == kCallSentText, !confirmed);
+    }
+
+    // While the teacher's computer is not found, the bar says that it is looked for; once found,
+    // it carries the child's number again.
+    void barSaysWhileTheMasterIsLookedFor_data()
+    {
+        QTest::addColumn<QString>("master");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("found") << u"localhost"_s << u"Quillharbour_Child 07"_s;
+        QTest::newRow("not found") << u"teacher-pc.invalid"_s << kLookingForMasterText;
+    }
+    void barSaysWhileTheMasterIsLookedFor()
+    {
+        QFETCH(QString, master);
+        QFETCH(QString, caption);
+        ChildSettings child = settings();
+        child.masterName = master;
+        ChildProgram program(child);
+        QVERIFY(program.start());
+        auto* label = program.bar().findChild<QLabel*>(u"captionLabel"_s);
+        QVERIFY(label);
+        QCOMPARE(label->text(), kLookingForMasterText);
+        QTest::qWait(300);
+        QTRY_COMPARE(label->text(), caption);
+        QCOMPARE(program.bar().windowTitle(), u"Quillharbour_Child 07"_s);
     }
 
     // The bar carries the child's number, stays above the other windows, is dragged by its

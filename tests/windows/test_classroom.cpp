@@ -1,17 +1,21 @@
-// A class from end to end: the real presenter with its Qt WebEngine browser drives three real
-// children on 127.0.0.2 .. .4 over loopback. Children 01 and 03 run as their own processes; child
-// 02 runs in this process so that the test can press its call button. Slot 03 is switched off in
-// the configuration.
+// A class from end to end: the real presenter with its Qt WebEngine browser drives real children
+// on 127.0.0.2 and up over loopback, as their own processes, and one child in this process so that
+// the test can press its call button.
+#include "child/childmessages.h"
 #include "child/childprogram.h"
 #include "master/clicklabel.h"
 #include "master/panelwindow.h"
 #include "master/webbrowser.h"
+#include "tests/slownames/slownames.h"
 #include "tests/support/childprocess.h"
 #include "tests/support/presenterwindowsfixture.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+
+#include <csignal>
 
 using namespace qh;
 using namespace qh::master;
@@ -34,6 +38,7 @@ class TestClassroom : public QObject
 private slots:
     void initTestCase() { quietOffscreenWarnings(); }
 
+    // Children 01 and 03 run as their own processes; slot 03 is switched off in the configuration.
     void classFollowsThePresenter()
     {
         PresenterWindowsFixture fixture;
@@ -106,7 +111,92 @@ private slots:
         QCOMPARE(third.events().filter(QRegularExpression(u"^(shown|open|title)"_s)), QStringList{});
         QVERIFY(fixture.messages.messages.isEmpty());
     }
+
+    // No child is left behind: 01 (127.0.0.2, in a window) starts in the middle of the lesson, is
+    // killed and starts again; 03 (127.0.0.4) loses the second page it is sent, by the test switch;
+    // 04 (127.0.0.5) knows the teacher's computer as teacher.qhslow, which the slow name service
+    // finds only once the lesson has begun. Each ends up showing the current page, shown and in
+    // its slot's mode. Child 02 (127.0.0.3, in this process) calls: confirmed while the lesson
+    // runs, told as not received after End.
+    void childrenCatchUp()
+    {
+        SlowNameAddresses names;
+        QVERIFY(names.set("teacher.qhslow -\n"));
+        PresenterWindowsFixture fixture;
+        fixture.childPort = freeUdpPort();
+        const quint16 port = fixture.childPort;
+        const QStringList pages{writePage(fixture.folder.path(), u"P1"_s), writePage(fixture.folder.path(), u"P2"_s)};
+        fixture.writeUrlList(pages);
+        fixture.writeSettings({{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s},
+                               {2, u"1"_s, u"127.0.0.3"_s, u"FullScreen"_s},
+                               {3, u"1"_s, u"127.0.0.4"_s, u"FullScreen"_s},
+                               {4, u"1"_s, u"127.0.0.5"_s, u"WindowScreen"_s}});
+        ChildProcess forgetful;
+        qputenv("QH_CHILD_LOSE_PAGE", "2");
+        forgetful.launchOnLoopback(3, port, fixture.masterPort);
+        qunsetenv("QH_CHILD_LOSE_PAGE");
+        ChildProcess searching;
+        searching.launchOnLoopback(4, port, fixture.masterPort, {u"--master"_s, u"teacher.qhslow"_s});
+        child::ChildProgram caller(loopbackChildSettings(2, port, fixture.masterPort));
+        QVERIFY(caller.start());
+        for (ChildProcess* child : {&forgetful, &searching})
+            QVERIFY(child->waitFor(u"ready %1"_s.arg(port)));
+        PresenterOptions options;
+        options.createBrowser = [] { return std::make_unique<WebBrowser>(); };
+        Presenter& presenter = fixture.make(std::move(options));
+        QVERIFY(presenter.startUp());
+        QVERIFY(fixture.runLoop(nullptr, [&] { return forgetful.events().contains(u"title P1"_s); }));
+
+        // >>: 03 loses P2, 04's teacher can now be found, 01 starts.
+        QVERIFY(names.set("teacher.qhslow 127.0.0.1\n"));
+        const qsizetype forgetfulMark = forgetful.mark();
+        ChildProcess late;
+        QPushButton* next = fixture.bar().nextButton();
+        QVERIFY(fixture.runLoop(
+            [&] {
+                QTest::mouseClick(next, Qt::LeftButton);
+                late.launchOnLoopback(1, port, fixture.masterPort);
+            },
+            [&] {
+                return forgetful.events(forgetfulMark).contains(u"title P2"_s) &&
+                       searching.events().contains(u"title P2"_s) && late.events().contains(u"title P2"_s);
+            },
+            30000));
+        QVERIFY(forgetful.events(forgetfulMark).contains(u"lost "_s + pages[1]));
+        // Shown, in a window, and nothing else; what waited for the teacher's computer to be found
+        // may have come as well as the answer to the Hello.
+        for (ChildProcess* child : {&late, &searching}) {
+            QStringList shownAndMode =
+                child->events().filter(QRegularExpression(u"^(shown|hidden|window|full-screen)$"_s));
+            shownAndMode.removeDuplicates();
+            QCOMPARE(shownAndMode, (QStringList{u"shown"_s, u"window"_s}));
+        }
+
+        // 01 killed and started again.
+        QCOMPARE(::kill(pid_t(late.processId()), SIGKILL), 0);
+        QVERIFY(late.waitForExit());
+        ChildProcess restarted;
+        QVERIFY(fixture.runLoop([&] { restarted.launchOnLoopback(1, port, fixture.masterPort); },
+                                [&] { return restarted.events().contains(u"title P2"_s); }));
+
+        QPushButton* call = caller.bar().callButton();
+        QVERIFY(fixture.runLoop([call] { QTest::mouseClick(call, Qt::LeftButton); },
+                                [call] { return call->text() == child::kCallReceivedText; }));
+        QPushButton* end = fixture.bar().endButton();
+        QVERIFY(fixture.runLoop([end] { QTest::mouseClick(end, Qt::LeftButton); }, [] { return false; }));
+        QVERIFY(presenter.hasEnded());
+        QTest::qWait(int(child::kCallInterval.count())); // until the next call may go out
+        QTest::mouseClick(call, Qt::LeftButton);
+        QCOMPARE(call->text(), child::kCallSentText);
+        QTRY_COMPARE_WITH_TIMEOUT(call->text(), child::kCallNotReceivedText, 5000);
+    }
 };
 
-QTEST_MAIN(TestClassroom)
+int main(int argc, char* argv[])
+{
+    preloadSlowNames();
+    QApplication app(argc, argv);
+    TestClassroom test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_classroom.moc"

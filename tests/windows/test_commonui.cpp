@@ -1,9 +1,11 @@
+#include "common/messagebox.h"
 #include "common/messagegate.h"
 #include "common/messages.h"
 #include "common/twips.h"
 #include "tests/support/messagecapture.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -56,6 +58,40 @@ private slots:
         QCOMPARE(closedWhileShown, (QList<int>{0, 1}));
         QVERIFY(!MessageGate::isOpen());
         QCOMPARE(closed.count(), 2);
+    }
+
+    // A notice is shown in a box that nothing waits for and that blocks no window; while it is
+    // open, later notices are dropped, so that a page that causes them in a loop leaves one box.
+    void noticesAreOneBoxThatBlocksNothing()
+    {
+        const MessageBoxDisplay display;
+        QWidget program;
+        program.show();
+        const auto noticeBoxes = [] {
+            QList<QMessageBox*> boxes;
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                    boxes.append(box);
+            }
+            return boxes;
+        };
+        showNotice(u"first"_s, u"ページ example.com からのメッセージ"_s);
+        for (int i = 0; i < 100; ++i)
+            showNotice(u"again"_s);
+        QCOMPARE(noticeBoxes().size(), 1);
+        QMessageBox* box = noticeBoxes().first();
+        QCOMPARE(box->text(), u"first"_s);
+        QCOMPARE(box->windowTitle(), u"ページ example.com からのメッセージ"_s);
+        QCOMPARE(box->windowModality(), Qt::NonModal);
+        QVERIFY(!MessageGate::isOpen());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+
+        box->close();
+        QTRY_VERIFY(noticeBoxes().isEmpty());
+        showNotice(u"next"_s);
+        QCOMPARE(noticeBoxes().size(), 1);
+        QCOMPARE(noticeBoxes().first()->text(), u"next"_s);
+        noticeBoxes().first()->close();
     }
 
     void twipsAtTheScreensDpi_data()

@@ -8,11 +8,13 @@
 #include "tests/support/testfiles.h"
 #include "tests/support/toolfixture.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -34,6 +36,16 @@ QColor colorOf(const QWidget* widget)
 QColor defaultColor()
 {
     return colorOf(std::make_unique<QLabel>().get());
+}
+
+QColor backgroundOf(const QWidget* widget)
+{
+    return widget->palette().color(QPalette::Active, QPalette::Window);
+}
+
+QColor defaultBackground()
+{
+    return backgroundOf(std::make_unique<QLabel>().get());
 }
 } // namespace
 
@@ -276,6 +288,60 @@ private slots:
         }
         QCOMPARE(m_presenter->fullScreenSettings, (QList<bool>{true, false, false, true}));
         QCOMPARE(m_presenter->sendCount, 0);
+    }
+
+    // Each way a child follows has a background of its own under the label's text colour, and a
+    // tooltip, which is also the label's accessible description.
+    void labelsTellHowChildrenFollow()
+    {
+        const QByteArray current = "http://class/b.html";
+        auto& followings = m_presenter->followings;
+        followings[0] = {FollowState::Following, true, false, current, 2500};
+        followings[1] = {FollowState::OtherPage, true, false, "http://class/a.html", 0};
+        followings[2] = {FollowState::Silent, true, false, current, 12000};
+        followings[3] = {FollowState::Unknown, false, false, {}, 0};
+        followings[4] = {FollowState::SwitchedOff, true, true, {}, 1000};
+        for (int index = 0; index < 4; ++index)
+            slot(index).inUse = u"1"_s;
+        prepareAndShow();
+        const QStringList toolTips{u"01 PC01: 追従中\nhttp://class/b.html（2秒前）"_s,
+                                   u"02 PC02: 別のページ\nhttp://class/a.html（0秒前）"_s,
+                                   u"03 PC03: 応答なし\nhttp://class/b.html（12秒前）"_s, u"04 PC04: 不明"_s,
+                                   u"05 PC05: 停止中\n起動しました（1秒前）"_s};
+        QList<QColor> backgrounds{defaultBackground()};
+        for (int index = 0; index < 5; ++index) {
+            QCOMPARE(label(index)->toolTip(), toolTips[index]);
+            QCOMPARE(QAccessible::queryAccessibleInterface(label(index))->text(QAccessible::Description),
+                     toolTips[index]);
+            QVERIFY(label(index)->autoFillBackground());
+            QVERIFY2(!backgrounds.contains(backgroundOf(label(index))), qPrintable(toolTips[index]));
+            backgrounds.append(backgroundOf(label(index)));
+            QCOMPARE(colorOf(label(index)), index < 4 ? kBlue : kRed);
+        }
+    }
+
+    // While the panel is shown the labels follow the reports once a second, without a click; while
+    // it is hidden or closed nothing runs, and showing it again shows the latest at once.
+    void labelsFollowOnlyWhileThePanelIsShown()
+    {
+        slot(0).inUse = u"1"_s;
+        prepareAndShow();
+        auto* refresh = m_panel->findChild<QTimer*>();
+        QVERIFY(refresh && refresh->isActive());
+        QCOMPARE(label(0)->toolTip(), u"01 PC01: 不明"_s);
+        m_presenter->followings[0] = {FollowState::Following, true, false, "http://class/b.html", 0};
+        QTRY_COMPARE(label(0)->toolTip(), u"01 PC01: 追従中\nhttp://class/b.html（0秒前）"_s);
+        m_panel->toggle();
+        QVERIFY(!refresh->isActive());
+        m_presenter->followings[0].ageMs = 4000;
+        m_panel->toggle();
+        QVERIFY(refresh->isActive());
+        QCOMPARE(label(0)->toolTip(), u"01 PC01: 追従中\nhttp://class/b.html（4秒前）"_s);
+        QVERIFY(m_panel->window()->close());
+        QVERIFY(!refresh->isActive());
+        m_presenter->followings[0].state = FollowState::Silent;
+        m_panel->toggle();
+        QCOMPARE(label(0)->toolTip(), u"01 PC01: 応答なし\nhttp://class/b.html（4秒前）"_s);
     }
 
     void aboutOpensWithoutBlockingThePanel()

@@ -1,10 +1,13 @@
 // The control panel and the call window attached to a running presenter: real datagrams to the
 // master port, real sends to the children, the scripted browser for the pages.
+#include "common/datagrams.h"
 #include "master/clicklabel.h"
 #include "master/panelwindow.h"
 #include "tests/slownames/slownames.h"
+#include "tests/support/logcapture.h"
 #include "tests/support/presenterwindowsfixture.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -269,6 +272,59 @@ private slots:
         QTest::mouseClick(fixture.windows().panel().window()->slotLabel(4), Qt::LeftButton);
         QCOMPARE(fixture.children.received(),
                  (QByteArrayList{to("127.0.0.6", "Command:VisibleTrue"), to("127.0.0.6", kPageA)}));
+    }
+
+    // Each listed call is confirmed to its slot's computer when that child has reported since the
+    // start, also while it is switched off: its call was listed all the same.
+    void callsAreConfirmedToChildrenThatReported()
+    {
+        PresenterWindowsFixture fixture;
+        LogCapture log;
+        QVERIFY(fixture.start({kPageA}, fourSlots()));
+        QVERIFY(fixture.handleIncoming({{"127.0.0.2", helloDatagram(1)}, {"127.0.0.3", showing(2, kPageC)}}));
+        fixture.children.clear();
+        QVERIFY(fixture.handleIncoming({{"127.0.0.2", "01Call"},
+                                        {"127.0.0.4", "03Call"},
+                                        {"127.0.0.3", "02Call"},
+                                        {"127.0.0.9", "00Call"},
+                                        {"127.0.0.2", " 1Call"}}));
+        QCOMPARE(callEntries(fixture.windows().calls()),
+                 (QStringList{u"01:コンピュータ番号:01"_s, u"02:コンピュータ番号:03"_s, u"03:コンピュータ番号:02"_s,
+                              u"04:コンピュータ番号:00"_s, u"05:コンピュータ番号: 1"_s}));
+        QCOMPARE(fixture.children.received(),
+                 (QByteArrayList{to("127.0.0.2", "Command:CallReceived"), to("127.0.0.3", "Command:CallReceived")}));
+        QCOMPARE(log.linesWith({u"qh.calls: call from"_s, u"listed"_s}).size(), 5);
+        QCOMPARE(log.linesWith({u"qh.calls: call of 01 127.0.0.2 confirmed at 127.0.0.2"_s}).size(), 1);
+    }
+
+    // While the panel is shown, each label tells how its child follows, and keeps telling it as
+    // reports come in, without a click.
+    void panelTellsHowEachChildFollows()
+    {
+        PresenterWindowsFixture fixture;
+        QVERIFY(fixture.start({kPageA, kPageB}, fourSlots()));
+        fixture.presenter->togglePanel();
+        PanelWindow* panel = fixture.windows().panel().window();
+        QVERIFY(panel->isVisible());
+        QCOMPARE(panel->slotLabel(0)->toolTip(), u"01 127.0.0.2: 不明"_s);
+        QVERIFY(fixture.handleIncoming({{"127.0.0.2", showing(1, kPageA)}, {"127.0.0.4", showing(3, kPageC)}}));
+        QVERIFY(fixture.runLoop(nullptr, [&] { return panel->slotLabel(0)->toolTip() != u"01 127.0.0.2: 不明"_s; }));
+
+        const QStringList firstLines{u"01 127.0.0.2: 追従中"_s, u"02 127.0.0.3: 停止中"_s,
+                                     u"03 127.0.0.4: 別のページ"_s, u"04 127.0.0.5: 不明"_s};
+        const QStringList secondLines{kPageA, QString(), kPageC, QString()};
+        QList<QColor> backgrounds;
+        for (int index = 0; index < 4; ++index) {
+            ClickLabel* label = panel->slotLabel(index);
+            const QStringList lines = label->toolTip().split(u'\n');
+            QCOMPARE(lines.first(), firstLines[index]);
+            QCOMPARE(lines.value(1).section(u'（', 0, 0), secondLines[index]);
+            QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Description), label->toolTip());
+            const QColor background = label->palette().color(QPalette::Window);
+            QVERIFY(!backgrounds.contains(background));
+            backgrounds.append(background);
+        }
+        QVERIFY(!backgrounds.contains(QLabel().palette().color(QPalette::Window)));
     }
 };
 

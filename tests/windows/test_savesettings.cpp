@@ -11,6 +11,8 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace qh;
 using namespace qh::test;
 using namespace Qt::StringLiterals;
@@ -179,6 +181,13 @@ private slots:
             << u"Quillharbour_Master.ini は読み取り専用のため、設定を保存できませんでした。\n"
                u"Quillharbour_Master.ini は変更されていません。"_s;
         QTest::newRow("folder named Temp.tmp") << u"temp folder"_s << kTempNotWritten;
+        // A link planted as Temp.tmp must not make the save write where it leads.
+        const QString notOwn =
+            u"Temp.tmp がリンクなど通常のファイルではないため、設定を保存できませんでした。"
+            u"Temp.tmp を削除してから保存してください。\nQuillharbour_Master.ini は変更されていません。"_s;
+        QTest::newRow("symbolic link named Temp.tmp") << u"temp link"_s << notOwn;
+        QTest::newRow("link to no file named Temp.tmp") << u"temp dangling link"_s << notOwn;
+        QTest::newRow("second name of a file as Temp.tmp") << u"temp hard link"_s << notOwn;
         // A name that would break the file's line or come back as another name is refused.
         const QString refused = u"コンピュータ番号05の名前に保存できない文字があります。\n設定は保存されていません。"_s;
         QTest::newRow("name outside code page 932") << u"name:café"_s << refused;
@@ -200,6 +209,13 @@ private slots:
             QVERIFY(QFile::setPermissions(kIni, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         if (setup == u"temp folder")
             QVERIFY(QDir().mkpath(kTemp + u"/inner"_s));
+        const QString elsewhere = u"elsewhere.txt"_s;
+        if (setup == u"temp link" || setup == u"temp hard link")
+            QVERIFY(writeAll(elsewhere, "someone else's"));
+        if (setup == u"temp link" || setup == u"temp dangling link")
+            QVERIFY(QFile::link(elsewhere, kTemp));
+        if (setup == u"temp hard link")
+            QCOMPARE(::link(QFile::encodeName(elsewhere).constData(), QFile::encodeName(kTemp).constData()), 0);
         window.control<QLineEdit>(u"Text1"_s)->setText(u"1234"_s);
         if (setup.startsWith(u"name:"))
             window.control<QLineEdit>(u"Text3_4"_s)->setText(setup.mid(5));
@@ -216,8 +232,14 @@ private slots:
             QCOMPARE(readAll(kIni), exampleBytes());
         if (setup == u"temp folder")
             QVERIFY(QFileInfo(kTemp + u"/inner"_s).isDir());
+        else if (setup.startsWith(u"temp"))
+            QVERIFY(QFileInfo(kTemp).isSymLink() || QFileInfo(kTemp).isFile()); // left as planted
         else
             QVERIFY(!QFileInfo::exists(kTemp));
+        if (setup == u"temp link" || setup == u"temp hard link")
+            QCOMPARE(readAll(elsewhere), QByteArray("someone else's"));
+        if (setup == u"temp dangling link")
+            QVERIFY(!QFileInfo::exists(elsewhere));
         QCOMPARE(window.value(u"Text1"_s), QVariant(u"1234"_s));
     }
 };

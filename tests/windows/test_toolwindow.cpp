@@ -88,6 +88,7 @@ private slots:
                                                           {u"Command3"_s, u"接続確認"_s},
                                                           {u"Menu10"_s, u"ﾌｧｲﾙ"_s},
                                                           {u"Menu12"_s, u"接続確認"_s},
+                                                          {u"Menu13"_s, u"URLリストの編集..."_s},
                                                           {u"Menu11"_s, u"終了"_s},
                                                           {u"Menu00"_s, u"ヘルプ"_s},
                                                           {u"Menu03"_s, u"ヘルプ"_s},
@@ -119,7 +120,8 @@ private slots:
         }
         // The menus in their places, without shortcuts or check marks.
         QCOMPARE(objectNames(window->menuBar()->actions()), (QStringList{u"Menu10"_s, u"Menu00"_s}));
-        QCOMPARE(objectNames(window.control<QMenu>(u"Menu10"_s)->actions()), (QStringList{u"Menu12"_s, u"Menu11"_s}));
+        QCOMPARE(objectNames(window.control<QMenu>(u"Menu10"_s)->actions()),
+                 (QStringList{u"Menu12"_s, u"Menu13"_s, u"Menu11"_s}));
         QCOMPARE(objectNames(window.control<QMenu>(u"Menu00"_s)->actions()), (QStringList{u"Menu03"_s, u"Menu01"_s}));
         for (const QAction* action : window->findChildren<QAction*>()) {
             QVERIFY(!action->isCheckable());
@@ -366,32 +368,50 @@ private slots:
         QCOMPARE(readAll(kIni), exampleBytes());
     }
 
-    // The help viewer is taken from beside the program, else from PATH; a stand-in notes how it
-    // was started. The tests do not lie beside a viewer, so the "beside" one is put there for a row.
-    // When none can be started, the tool shows nothing.
-    void helpStartsTheViewerWithTheBareName_data()
+    // The help viewer and the lesson editor are taken from beside the program, else from PATH; a
+    // stand-in notes how it was started. The tests do not lie beside a program, so the "beside" one
+    // is put there for a row. A help viewer that cannot be started is not reported; a lesson editor is.
+    void menuStartsItsProgram_data()
     {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("program");
         QTest::addColumn<bool>("onPath");
         QTest::addColumn<bool>("besideProgram");
         QTest::addColumn<QByteArray>("started");
-        QTest::newRow("from PATH") << true << false << QByteArray("path");
-        QTest::newRow("beside the program before PATH") << true << true << QByteArray("beside");
-        QTest::newRow("none to start") << false << false << QByteArray();
+        QTest::addColumn<QStringList>("messages");
+        const QString help = u"Quillharbour_Help"_s;
+        const QString lesson = u"Quillharbour_Lesson"_s;
+        const QByteArray helpArguments = "\n1\nQuillharbour_Master.hlp\n";
+        QTest::newRow("help from PATH") << u"Menu03"_s << help << true << false << "path" + helpArguments
+                                        << QStringList();
+        QTest::newRow("help beside the program before PATH")
+            << u"Menu03"_s << help << true << true << "beside" + helpArguments << QStringList();
+        QTest::newRow("no help viewer") << u"Menu03"_s << help << false << false << QByteArray() << QStringList();
+        // printf prints one empty line for no arguments.
+        QTest::newRow("lesson editor from PATH")
+            << u"Menu13"_s << lesson << true << false << QByteArray("path\n0\n\n") << QStringList();
+        QTest::newRow("lesson editor beside the program before PATH")
+            << u"Menu13"_s << lesson << true << true << QByteArray("beside\n0\n\n") << QStringList();
+        QTest::newRow("no lesson editor") << u"Menu13"_s << lesson << false << false << QByteArray()
+                                          << QStringList{u"Quillharbour_Lessonを起動できません。"_s};
     }
-    void helpStartsTheViewerWithTheBareName()
+    void menuStartsItsProgram()
     {
+        QFETCH(QString, menu);
+        QFETCH(QString, program);
         QFETCH(bool, onPath);
         QFETCH(bool, besideProgram);
         QFETCH(QByteArray, started);
+        QFETCH(QStringList, messages);
         const ToolSession tool;
-        const QString out = tool.folder.path(u"viewer.out"_s);
+        const QString out = tool.folder.path(u"program.out"_s);
         QVERIFY(QDir().mkdir(u"bin"_s));
         if (onPath)
-            QVERIFY(writeViewer(tool.folder.path(u"bin/Quillharbour_Help"_s), "path", out));
+            QVERIFY(writeViewer(tool.folder.path(u"bin/"_s + program), "path", out));
         const QByteArray path = qgetenv("PATH");
-        // Without a viewer on it, PATH holds only the empty folder.
+        // Without the program on it, PATH holds only the empty folder.
         qputenv("PATH", QFile::encodeName(tool.folder.path(u"bin"_s)) + (onPath ? ':' + path : QByteArray()));
-        const QString beside = QCoreApplication::applicationDirPath() + u"/Quillharbour_Help"_s;
+        const QString beside = QCoreApplication::applicationDirPath() + u'/' + program;
         const auto restore = qScopeGuard([&] {
             qputenv("PATH", path);
             if (besideProgram)
@@ -399,13 +419,12 @@ private slots:
         });
         if (besideProgram)
             QVERIFY(writeViewer(beside, "beside", out));
-        tool.window.control<QAction>(u"Menu03"_s)->trigger();
+        tool.window.control<QAction>(menu)->trigger();
         if (!started.isEmpty()) {
             QTRY_VERIFY(QFileInfo::exists(out));
-            QCOMPARE(readAll(out),
-                     started + "\n1\nQuillharbour_Master.hlp\n" + QFile::encodeName(tool.folder.path()) + '\n');
+            QCOMPARE(readAll(out), started + QFile::encodeName(tool.folder.path()) + '\n');
         }
-        QCOMPARE(tool.messages.texts(), QStringList());
+        QCOMPARE(tool.messages.texts(), messages);
         QVERIFY(tool.window.isOpen());
     }
 };

@@ -1,0 +1,119 @@
+// Children catching up with a lesson, with the real presenter (its Qt WebEngine browser, its bar,
+// its follow loop) and real child programs on loopback. Each round starts two children at once:
+//
+// - A late child (slot 01, in use): from its start to the current page loaded, by the presenter's
+//   answer to its Hello; against a child of a slot switched off (02, which the presenter leaves
+//   alone) that this bench sends the same page as soon as it listens. Goal: the ratio of the
+//   medians at most 1.2.
+// - The late child runs with the test switch that loses the next page it is sent. The bar's >> or
+//   << then sends a page it loses: from the moment it lost the page to that page loaded, after the
+//   presenter has sent it again. Goal: median at most 4.5 s.
+//
+//     bench_catchup [rounds, default 8]
+#include "bench/benchutil.h"
+#include "master/presenter.h"
+#include "master/webbrowser.h"
+#include "tests/support/childprocess.h"
+#include "tests/support/presenterwindowsfixture.h"
+
+#include <QApplication>
+#include <QPushButton>
+
+#include <csignal>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace qh;
+using namespace qh::bench;
+using namespace qh::test;
+
+namespace {
+// The demo's pages: text, a table, Japanese fonts.
+const QStringList kPages{QUrl::fromLocalFile(QStringLiteral(QH_DATA_DIR "/pages/index.html")).toString(),
+                         QUrl::fromLocalFile(QStringLiteral(QH_DATA_DIR "/pages/rivers.html")).toString()};
+
+// The time the child's trace gives for the first "<event> <detail>"; 0 when none.
+qint64 eventAt(const ChildProcess& child, const QString& event, const QString& detail)
+{
+    for (const ChildEvent& each : child.timedEvents()) {
+        if (each.event == event && each.detail == detail)
+            return each.atMicros;
+    }
+    return 0;
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    prepareBrowserBench();
+    QApplication app(argc, argv);
+    quietOffscreenWarnings();
+    const int rounds = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 8;
+
+    PresenterWindowsFixture fixture;
+    fixture.childPort = freeUdpPort();
+    const quint16 port = fixture.childPort;
+    fixture.writeUrlList(kPages);
+    fixture.writeSettings(
+        {{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s}, {2, u"0"_s, u"127.0.0.3"_s, u"WindowScreen"_s}});
+    master::PresenterOptions options;
+    options.createBrowser = [] { return std::make_unique<master::WebBrowser>(); };
+    if (!fixture.make(std::move(options)).startUp()) {
+        std::fprintf(stderr, "the presenter did not start\n");
+        return 1;
+    }
+
+    QList<double> lateMs;
+    QList<double> sentMs;
+    QList<double> healMs;
+    int shown = 0; // the entry the presenter shows
+    for (int round = 0; round < rounds; ++round) {
+        ChildProcess late;
+        ChildProcess sent;
+        qputenv("QH_CHILD_LOSE_PAGE", "2"); // the first page is the catch-up's
+        const qint64 lateStart = nowNs() / 1000;
+        late.launchOnLoopback(1, port, fixture.masterPort);
+        qunsetenv("QH_CHILD_LOSE_PAGE");
+        const qint64 sentStart = nowNs() / 1000;
+        sent.launchOnLoopback(2, port, fixture.masterPort);
+        bool pageSent = false;
+        const QString current = kPages[shown];
+        if (!fixture.runLoop(
+                nullptr,
+                [&] {
+                    if (!pageSent && sent.events().contains(u"ready %1"_s.arg(port))) {
+                        sendDatagram("127.0.0.3", port, "Command:VisibleTrue");
+                        sendDatagram("127.0.0.3", port, current.toUtf8());
+                        pageSent = true;
+                    }
+                    return eventAt(late, u"loaded"_s, current) && eventAt(sent, u"loaded"_s, current);
+                },
+                60000)) {
+            std::fprintf(stderr, "round %d: the children did not show the current page\n", round + 1);
+            return 1;
+        }
+        lateMs.append(double(eventAt(late, u"loaded"_s, current) - lateStart) / 1000);
+        sentMs.append(double(eventAt(sent, u"loaded"_s, current) - sentStart) / 1000);
+
+        shown = 1 - shown;
+        const QString next = kPages[shown];
+        QPushButton* button = shown == 1 ? fixture.bar().nextButton() : fixture.bar().previousButton();
+        if (!fixture.runLoop([button] { button->click(); }, [&] { return eventAt(late, u"loaded"_s, next) != 0; },
+                             60000) ||
+            eventAt(late, u"lost"_s, next) == 0) {
+            std::fprintf(stderr, "round %d: the lost page was not healed\n", round + 1);
+            return 1;
+        }
+        healMs.append(double(eventAt(late, u"loaded"_s, next) - eventAt(late, u"lost"_s, next)) / 1000);
+    }
+    fixture.presenter->end();
+
+    const double late = median(lateMs);
+    const double sent = median(sentMs);
+    std::printf("a child started during the lesson, median of %d: %.0f ms from its start to the current page "
+                "loaded; a child sent the page as soon as it listens: %.0f ms; ratio %.2f (goal: at most 1.2)\n",
+                rounds, late, sent, late / sent);
+    std::printf("a lost page healed, median of %d: %.0f ms from the loss to the page loaded (goal: at most 4500 ms)\n",
+                rounds, median(healMs));
+    return 0;
+}

@@ -1,0 +1,232 @@
+// The presenter's answers to its own children's reports and calls: the real presenter without its
+// windows, plain loopback sockets playing the children and whoever else sends to the master port.
+#include "common/datagrams.h"
+#include "tests/support/logcapture.h"
+#include "tests/support/presenterfixture.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace qh;
+using namespace qh::master;
+using namespace qh::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+const QByteArrayList kCatchUpOfOne{to("127.0.0.2", "Command:VisibleTrue"), to("127.0.0.2", "Command:WindowScreen"),
+                                   to("127.0.0.2", kPageA)};
+} // namespace
+
+class TestChildFollowUp : public QObject
+{
+    Q_OBJECT
+private slots:
+    // A child that starts late is switched on, gets its slot's screen mode and the current page, in
+    // that order, at the slot's configured computer, whoever sent the Hello; a second Hello right
+    // after it is not answered again.
+    void lateHelloIsCaughtUpAtTheSlotsComputer_data()
+    {
+        QTest::addColumn<QByteArray>("sender");
+        QTest::newRow("the slot's computer") << QByteArray("127.0.0.4");
+        QTest::newRow("a stranger") << QByteArray("127.0.0.9");
+        QTest::newRow("another child") << QByteArray("127.0.0.2");
+    }
+
+    void lateHelloIsCaughtUpAtTheSlotsComputer()
+    {
+        QFETCH(QByteArray, sender);
+        PresenterFixture fixture;
+        LogCapture log;
+        QVERIFY(fixture.start({kPageA, kPageB}, fourSlots()));
+        fixture.children.clear();
+        QVERIFY(
+            fixture.handleIncoming({{sender.constData(), helloDatagram(3)}, {sender.constData(), helloDatagram(3)}}));
+        QCOMPARE(fixture.children.received(),
+                 (QByteArrayList{to("127.0.0.4", "Command:VisibleTrue"), to("127.0.0.4", "Command:FullScreen"),
+                                 to("127.0.0.4", kPageA)}));
+        QCOMPARE(log.linesWith({u"qh.channel: 03 127.0.0.4 caught up at 127.0.0.4"_s, kPageA,
+                                u"Hello from "_s + QString::fromLatin1(sender)})
+                     .size(),
+                 1);
+    }
+
+    // Switched-off slots, numbers outside 01..30 and anything that is not exactly a report get no
+    // answer; a report of the current page needs none. After End nothing is answered at all.
+    void reportsThatGetNoAnswer()
+    {
+        PresenterFixture fixture;
+        QVERIFY(fixture.start({kPageA, kPageB}, fourSlots()));
+        // Once the slots were sent their page a while ago, a report of another page would heal.
+        fixture.runFor(nullptr, 1100);
+        fixture.children.clear();
+        const QByteArrayList unanswered{
+            helloDatagram(2),
+            showing(2, kPageC),
+            "31Hello",
+            "00Hello",
+            "3Hello",
+            "03Hello\r\n",
+            "03hello",
+            "03Showing" + kPageC.toLatin1(), // no colon
+            showing(3, kPageA),              // the current page
+        };
+        QList<PresenterFixture::Incoming> sent;
+        for (const QByteArray& datagram : unanswered)
+            sent.append({"127.0.0.4", datagram});
+        // Slot 01's Hello, read after them, shows the presenter has handled them all.
+        sent.append({"127.0.0.2", helloDatagram(1)});
+        QVERIFY(fixture.handleIncoming(sent));
+        QCOMPARE(fixture.children.received(), kCatchUpOfOne);
+
+        fixture.presenter->end();
+        fixture.children.clear();
+        // This presenter has answered slot 01, so it would confirm its call; slot 03 would be healed.
+        QVERIFY(fixture.handleIncoming({{"127.0.0.2", callText(1).toLatin1()},
+                                        {"127.0.0.4", helloDatagram(3)},
+                                        {"127.0.0.4", showing(3, kPageC)}}));
+        QCOMPARE(fixture.children.received(), QByteArrayList());
+    }
+
+    // A child that missed the page reports the one before; a second after the page went out the
+    // presenter sends it again, then no more than once in 3 s.
+    void missedPageIsHealed()
+    {
+        PresenterFixture fixture;
+        LogCapture log;
+        QVERIFY(fixture.start({kPageA, kPageB}, fourSlots()));
+        fixture.children.clear();
+        QVERIFY(fixture.runUntilReceived([&] { fixture.presenter->nextPage(); }, 6)); // >> and its forward
+        fixture.children.clear();
+        fixture.runFor(nullptr, 1100);
+        QVERIFY(fixture.handleIncoming(
+            {{"127.0.0.2", showing(1, kPageA)}, {"127.0.0.2", showing(1, kPageA)}, {"127.0.0.4", showing(3, kPageB)}}));
+        QCOMPARE(fixture.children.received(), QByteArrayList{to("127.0.0.2", kPageB)});
+        QCOMPARE(log.linesWith({u"qh.channel: 01 127.0.0.2 page healed"_s, kPageB, kPageA}).size(), 1);
+    }
+
+    // Reports wait in the socket while a page loads; those that named the old page are read right
+    // after the new one went out and must not make it go out once more.
+    void reportsHeldDuringALoadAreNotHealed()
+    {
+        PresenterFixture fixture;
+        QVERIFY(fixture.start({kPageA, kPageB}, {{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s}}));
+        fixture.children.clear();
+        fixture.browserLog->loadMilliseconds = 500;
+        QSignalSpy read(fixture.presenter.get(), &Presenter::datagramReceived);
+        QVERIFY(fixture.runLoop(
+            [&] {
+                QTimer::singleShot(100, [&] {
+                    QVERIFY(sendDatagramFrom("127.0.0.2", "127.0.0.1", fixture.masterPort, showing(1, kPageA)));
+                });
+                fixture.presenter->nextPage();
+            },
+            // The page >> showed, loaded; its forward sends it again without loading it.
+            [&] {
+                return read.count() == 1 && fixture.browserLog->navigations.size() == 2 && !fixture.scripted->isBusy();
+            }));
+        QCOMPARE(fixture.children.received(), (QByteArrayList{to("127.0.0.2", kPageB), to("127.0.0.2", kPageB)}));
+    }
+
+    // A flood of calls is listed, but the log takes only so many lines a second; the next line let
+    // through names how many were left out, so that every call is accounted for.
+    void floodOfCallsIsCountedNotLogged()
+    {
+        PresenterFixture fixture;
+        LogCapture log;
+        QVERIFY(fixture.start({kPageA}, fourSlots()));
+        constexpr int kCalls = 300;
+        QList<PresenterFixture::Incoming> calls;
+        for (int call = 0; call < kCalls; ++call)
+            calls.append({"127.0.0.9", callText(1 + call % 30).toLatin1()});
+        QVERIFY(fixture.handleIncoming(calls));
+        fixture.runFor(nullptr, 1100);
+        QVERIFY(fixture.handleIncoming({{"127.0.0.9", callText(2).toLatin1()}}));
+        qint64 accounted = log.linesWith({u"qh.calls: call from"_s}).size();
+        QVERIFY2(accounted < kCalls / 2, qPrintable(QString::number(accounted)));
+        const QStringList leftOut = log.linesWith({u"lines on calls left out"_s});
+        QVERIFY(!leftOut.isEmpty());
+        for (const QString& line : leftOut)
+            accounted += line.section(u' ', 1, 1).toLongLong();
+        QCOMPARE(accounted, kCalls + 1);
+    }
+
+    // Anyone can send reports as fast as the network takes them: the presenter reads them a share
+    // at a time between its other events, answers each slot no more often than its limits allow,
+    // and still reads what comes after.
+    void floodOfReportsLeavesThePresenterResponsive()
+    {
+        PresenterFixture fixture;
+        QList<SlotLine> all;
+        for (int number = 1; number <= 30; ++number)
+            all.append({number, u"1"_s, u"127.0.0.%1"_s.arg(number + 1), u"WindowScreen"_s});
+        QVERIFY(fixture.start({kPageA, kPageB}, all));
+        fixture.children.clear();
+        constexpr int kFlood = 20000;
+        QByteArrayList flood;
+        for (int i = 0; i < kFlood; ++i) {
+            const int number = i % 30 + 1;
+            const QByteArray kinds[] = {helloDatagram(number), showing(number, kPageC), showing(number, kPageA),
+                                        "99Showing:" + QByteArray(1000, 'x')};
+            flood.append(kinds[(i / 30) % 4]);
+        }
+        const QByteArray last = "the end of the flood";
+        std::atomic<bool> floodSent = false;
+        QSignalSpy read(fixture.presenter.get(), &Presenter::datagramReceived);
+        QList<qsizetype> readBetweenTurns;
+        std::function<void()> noteTurn = [&] {
+            readBetweenTurns.append(read.count());
+            if (!floodSent)
+                QTimer::singleShot(0, fixture.presenter.get(), noteTurn);
+        };
+        QElapsedTimer elapsed;
+        elapsed.start();
+        std::thread sender([&] {
+            const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+            sockaddr_in master{};
+            master.sin_family = AF_INET;
+            master.sin_port = htons(fixture.masterPort);
+            master.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            for (const QByteArray& datagram : std::as_const(flood))
+                ::sendto(fd, datagram.constData(), size_t(datagram.size()), 0, reinterpret_cast<sockaddr*>(&master),
+                         sizeof master);
+            ::close(fd);
+            floodSent = true;
+        });
+        QTimer lastAgain; // the flood may have filled the socket's buffer: the last one is sent until read
+        connect(&lastAgain, &QTimer::timeout, this,
+                [&] { sendDatagramFrom("127.0.0.9", "127.0.0.1", fixture.masterPort, last); });
+        const bool done = fixture.runLoop(
+            [&] {
+                QTimer::singleShot(0, fixture.presenter.get(), noteTurn);
+                lastAgain.start(100);
+            },
+            [&] { return floodSent && !read.isEmpty() && read.last().first().toByteArray() == last; }, 60000);
+        sender.join();
+        QVERIFY(done);
+        const qint64 ms = elapsed.elapsed();
+
+        QVERIFY2(std::any_of(readBetweenTurns.cbegin(), readBetweenTurns.cend(),
+                             [&](qsizetype count) { return count > 0 && count < read.count() - 1; }),
+                 "the reports were all read in one turn");
+        // At most one catch-up (three datagrams) in 2 s and one heal in 3 s, for each slot.
+        const qsizetype mostPerSlot = 3 * (ms / 2000 + 1) + (ms / 3000 + 1);
+        for (int number = 1; number <= 30; ++number) {
+            const qsizetype answers = fixture.children.receivedBy("127.0.0." + QByteArray::number(number + 1)).size();
+            QVERIFY2(answers >= 3 && answers <= mostPerSlot,
+                     qPrintable(u"%1 answers to slot %2 in %3 ms"_s.arg(answers).arg(number).arg(ms)));
+        }
+    }
+};
+
+QTEST_MAIN(TestChildFollowUp)
+#include "test_childfollowup.moc"

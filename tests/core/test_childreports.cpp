@@ -1,0 +1,167 @@
+// The rules for answering the children's reports and for telling how each child follows, on
+// explicit times of the monotonic clock.
+#include "master/childreports.h"
+#include "master/presentermessages.h"
+
+#include <QTest>
+#include <QTextDocument>
+
+using namespace qh;
+using namespace qh::master;
+using namespace Qt::StringLiterals;
+
+namespace {
+const QByteArray kCurrent = "http://class/b.html";
+const QByteArray kOld = "http://class/a.html";
+
+ChildReport hello(int number)
+{
+    return {ChildReport::Kind::Hello, number, {}};
+}
+
+ChildReport showing(int number, const QByteArray& address)
+{
+    return {ChildReport::Kind::Showing, number, address};
+}
+} // namespace
+
+class TestChildReports : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Each step is "<ms> page" (slot 07 sent a page), "<ms> hello <answer>" or
+    // "<ms> <reported address> <answer>"; the answer is None, CatchUp or Heal.
+    void answersKeepTheirLimits_data()
+    {
+        QTest::addColumn<bool>("mayAnswer");
+        QTest::addColumn<QByteArray>("current");
+        QTest::addColumn<QStringList>("steps");
+        const auto row = [](const char* name, bool mayAnswer, const QByteArray& current, const QStringList& steps) {
+            QTest::newRow(name) << mayAnswer << current << steps;
+        };
+        row("a Hello is caught up", true, kCurrent, {u"5000 hello CatchUp"_s});
+        row("one catch-up in 2 s", true, kCurrent,
+            {u"0 hello CatchUp"_s, u"1999 hello None"_s, u"2000 hello CatchUp"_s, u"2500 hello None"_s});
+        row("a Hello while nothing is shown is caught up", true, QByteArray(), {u"0 hello CatchUp"_s});
+        row("switched off: no catch-up", false, kCurrent, {u"0 hello None"_s, u"5000 hello None"_s});
+        row("the current page needs nothing", true, kCurrent, {u"0 page"_s, u"5000 current None"_s});
+        row("another page 1 s after the send is healed", true, kCurrent,
+            {u"0 page"_s, u"999 old None"_s, u"1000 old Heal"_s});
+        row("one heal in 3 s", true, kCurrent,
+            {u"0 page"_s, u"1000 old Heal"_s, u"3999 old None"_s, u"4000 old Heal"_s});
+        row("a slot never sent a page is healed", true, kCurrent, {u"0 old Heal"_s});
+        row("a new page starts the grace again", true, kCurrent,
+            {u"0 page"_s, u"1000 old Heal"_s, u"4500 page"_s, u"5000 old None"_s, u"5500 old Heal"_s});
+        row("a catch-up counts as a page sent", true, kCurrent,
+            {u"0 hello CatchUp"_s, u"500 old None"_s, u"1000 old Heal"_s});
+        row("switched off: no heal", false, kCurrent, {u"0 page"_s, u"5000 old None"_s});
+        row("nothing to heal with while nothing is shown", true, QByteArray(), {u"5000 old None"_s});
+        // A report that names no page differs from the current one.
+        row("an empty report is healed", true, kCurrent, {u"0 page"_s, u"1000 empty Heal"_s});
+    }
+
+    void answersKeepTheirLimits()
+    {
+        QFETCH(bool, mayAnswer);
+        QFETCH(QByteArray, current);
+        QFETCH(QStringList, steps);
+        const QHash<QString, QByteArray> addresses{{u"current"_s, kCurrent}, {u"old"_s, kOld}, {u"empty"_s, {}}};
+        const QHash<QString, ChildReports::Answer> answers{{u"None"_s, ChildReports::Answer::None},
+                                                           {u"CatchUp"_s, ChildReports::Answer::CatchUp},
+                                                           {u"Heal"_s, ChildReports::Answer::Heal}};
+        ChildReports reports;
+        for (const QString& step : steps) {
+            const QStringList parts = step.split(u' ');
+            const qint64 atMs = parts[0].toLongLong();
+            if (parts[1] == u"page") {
+                reports.notePageSent(6, atMs);
+                continue;
+            }
+            const ChildReport report = parts[1] == u"hello" ? hello(7) : showing(7, addresses.value(parts[1]));
+            QCOMPARE(reports.hear(report, mayAnswer, current, atMs), answers.value(parts[2]));
+            QVERIFY(reports.hasSpoken(6));
+        }
+        // Other slots keep their own records.
+        QVERIFY(!reports.hasSpoken(5) && !reports.hasSpoken(7));
+        QCOMPARE(reports.hear(hello(8), true, current, 100000), ChildReports::Answer::CatchUp);
+    }
+
+    void followingStates_data()
+    {
+        QTest::addColumn<bool>("inUse");
+        QTest::addColumn<QString>("report"); // "", "hello", or the address reported
+        QTest::addColumn<qint64>("ageMs");
+        QTest::addColumn<QByteArray>("current");
+        QTest::addColumn<int>("state"); // FollowState
+        QTest::addColumn<QString>("toolTip");
+        const QString b = QString::fromLatin1(kCurrent);
+        const QString a = QString::fromLatin1(kOld);
+        QTest::newRow("never heard") << true << QString() << qint64(0) << kCurrent << int(FollowState::Unknown)
+                                     << u"07 PC07: 不明"_s;
+        QTest::newRow("current page") << true << b << qint64(3400) << kCurrent << int(FollowState::Following)
+                                      << u"07 PC07: 追従中\n"_s + b + u"（3秒前）"_s;
+        QTest::newRow("current page, 10 s old") << true << b << qint64(10000) << kCurrent << int(FollowState::Following)
+                                                << u"07 PC07: 追従中\n"_s + b + u"（10秒前）"_s;
+        QTest::newRow("current page, over 10 s old")
+            << true << b << qint64(10001) << kCurrent << int(FollowState::Silent)
+            << u"07 PC07: 応答なし\n"_s + b + u"（10秒前）"_s;
+        QTest::newRow("another page") << true << a << qint64(0) << kCurrent << int(FollowState::OtherPage)
+                                      << u"07 PC07: 別のページ\n"_s + a + u"（0秒前）"_s;
+        QTest::newRow("just started") << true << u"hello"_s << qint64(2000) << kCurrent << int(FollowState::OtherPage)
+                                      << u"07 PC07: 別のページ\n起動しました（2秒前）"_s;
+        QTest::newRow("switched off, heard") << false << b << qint64(1000) << kCurrent << int(FollowState::SwitchedOff)
+                                             << u"07 PC07: 停止中\n"_s + b + u"（1秒前）"_s;
+        QTest::newRow("switched off, never heard")
+            << false << QString() << qint64(0) << kCurrent << int(FollowState::SwitchedOff) << u"07 PC07: 停止中"_s;
+    }
+
+    void followingStates()
+    {
+        QFETCH(bool, inUse);
+        QFETCH(QString, report);
+        QFETCH(qint64, ageMs);
+        QFETCH(QByteArray, current);
+        QFETCH(int, state);
+        QFETCH(QString, toolTip);
+        ChildReports reports;
+        constexpr qint64 kHeardAtMs = 50000;
+        if (report == u"hello")
+            reports.hear(hello(7), inUse, current, kHeardAtMs);
+        else if (!report.isEmpty())
+            reports.hear(showing(7, report.toLatin1()), inUse, current, kHeardAtMs);
+        const SlotFollowing following = reports.following(6, inUse, current, kHeardAtMs + ageMs);
+        QCOMPARE(int(following.state), state);
+        QCOMPARE(followingToolTip(7, u"PC07"_s, following), toolTip);
+    }
+
+    // A report is anyone's text: in the tooltip it stays one plain line of bounded length.
+    void reportedAddressesStayPlainText_data()
+    {
+        QTest::addColumn<QByteArray>("address");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("code page 932") << QByteArray("http://class/\x83\x79\x81\x5b\x83\x57.html")
+                                       << u"http://class/ページ.html"_s;
+        QTest::newRow("line breaks") << QByteArray("a\r\nb\tc") << u"a\uFFFD\uFFFDb\uFFFDc"_s;
+        QTest::newRow("markup") << QByteArray("<b>bold</b>") << u"<b>bold</b>"_s;
+        QTest::newRow("placeholders") << QByteArray("%1%2") << u"%1%2"_s;
+        QTest::newRow("200 characters") << QByteArray(200, 'x') << QString(200, u'x');
+        QTest::newRow("longer") << QByteArray(65000, 'x') << QString(199, u'x') + u'…';
+        QTest::newRow("long double-byte") << QByteArray("\x82\xa0").repeated(300) << QString(199, QChar(0x3042)) + u'…';
+    }
+
+    void reportedAddressesStayPlainText()
+    {
+        QFETCH(QByteArray, address);
+        QFETCH(QString, shown);
+        QCOMPARE(readableAddress(address), shown);
+        ChildReports reports;
+        reports.hear(showing(7, address), true, kCurrent, 0);
+        const QString toolTip = followingToolTip(7, u"PC07"_s, reports.following(6, true, kCurrent, 0));
+        QCOMPARE(toolTip.count(u'\n'), 1);
+        QVERIFY(!Qt::mightBeRichText(toolTip));
+        QVERIFY(toolTip.endsWith(u"（0秒前）"_s));
+    }
+};
+
+QTEST_MAIN(TestChildReports)
+#include "test_childreports.moc"
