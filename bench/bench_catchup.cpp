@@ -10,7 +10,7 @@
 //   presenter has sent it again. Goal: median at most 4.5 s.
 //
 //     bench_catchup [rounds, default 8]
-#include "bench/benchutil.h"
+#include "bench/childevents.h"
 #include "master/presenter.h"
 #include "master/webbrowser.h"
 #include "tests/support/childprocess.h"
@@ -26,22 +26,6 @@ using namespace Qt::StringLiterals;
 using namespace qh;
 using namespace qh::bench;
 using namespace qh::test;
-
-namespace {
-// The demo's pages: text, a table, Japanese fonts.
-const QStringList kPages{QUrl::fromLocalFile(QStringLiteral(QH_DATA_DIR "/pages/index.html")).toString(),
-                         QUrl::fromLocalFile(QStringLiteral(QH_DATA_DIR "/pages/rivers.html")).toString()};
-
-// The time the child's trace gives for the first "<event> <detail>"; 0 when none.
-qint64 eventAt(const ChildProcess& child, const QString& event, const QString& detail)
-{
-    for (const ChildEvent& each : child.timedEvents()) {
-        if (each.event == event && each.detail == detail)
-            return each.atMicros;
-    }
-    return 0;
-}
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -72,10 +56,10 @@ int main(int argc, char* argv[])
         ChildProcess sent;
         qputenv("QH_CHILD_LOSE_PAGE", "2"); // the first page is the catch-up's
         const qint64 lateStart = nowNs() / 1000;
-        late.launchOnLoopback(1, port, fixture.masterPort);
+        late.launchOnLoopback(1, port, fixture.masterPort, kLocalFolders);
         qunsetenv("QH_CHILD_LOSE_PAGE");
         const qint64 sentStart = nowNs() / 1000;
-        sent.launchOnLoopback(2, port, fixture.masterPort);
+        sent.launchOnLoopback(2, port, fixture.masterPort, kLocalFolders);
         bool pageSent = false;
         const QString current = kPages[shown];
         if (!fixture.runLoop(
@@ -86,25 +70,28 @@ int main(int argc, char* argv[])
                         sendDatagram("127.0.0.3", port, current.toUtf8());
                         pageSent = true;
                     }
-                    return eventAt(late, u"loaded"_s, current) && eventAt(sent, u"loaded"_s, current);
+                    return eventAt(late.timedEvents(), 0, u"loaded"_s, current) &&
+                           eventAt(sent.timedEvents(), 0, u"loaded"_s, current);
                 },
                 60000)) {
             std::fprintf(stderr, "round %d: the children did not show the current page\n", round + 1);
             return 1;
         }
-        lateMs.append(double(eventAt(late, u"loaded"_s, current) - lateStart) / 1000);
-        sentMs.append(double(eventAt(sent, u"loaded"_s, current) - sentStart) / 1000);
+        lateMs.append(double(eventAt(late.timedEvents(), 0, u"loaded"_s, current) - lateStart) / 1000);
+        sentMs.append(double(eventAt(sent.timedEvents(), 0, u"loaded"_s, current) - sentStart) / 1000);
 
         shown = 1 - shown;
         const QString next = kPages[shown];
         QPushButton* button = shown == 1 ? fixture.bar().nextButton() : fixture.bar().previousButton();
-        if (!fixture.runLoop([button] { button->click(); }, [&] { return eventAt(late, u"loaded"_s, next) != 0; },
-                             60000) ||
-            eventAt(late, u"lost"_s, next) == 0) {
+        if (!fixture.runLoop([button] { button->click(); },
+                             [&] { return eventAt(late.timedEvents(), 0, u"loaded"_s, next) != 0; }, 60000) ||
+            eventAt(late.timedEvents(), 0, u"lost"_s, next) == 0) {
             std::fprintf(stderr, "round %d: the lost page was not healed\n", round + 1);
             return 1;
         }
-        healMs.append(double(eventAt(late, u"loaded"_s, next) - eventAt(late, u"lost"_s, next)) / 1000);
+        healMs.append(double(eventAt(late.timedEvents(), 0, u"loaded"_s, next) -
+                             eventAt(late.timedEvents(), 0, u"lost"_s, next)) /
+                      1000);
     }
     fixture.presenter->end();
 
