@@ -21,7 +21,9 @@ constexpr std::chrono::milliseconds kDownloadGrace{1000};
 } // namespace
 
 // A hidden page that nothing it asks for reaches the user: no dialog, file chooser, window,
-// permission or full screen, and no sound.
+// permission or full screen, and no sound. It goes only where the probe sends it (and where the
+// server redirects that): a page that moves on by itself, perhaps while the next address is
+// already on its way, would otherwise answer for that address with its own title.
 class HiddenPage : public QWebEnginePage
 {
 public:
@@ -42,6 +44,10 @@ protected:
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
     QStringList chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) override { return {}; }
     QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+    bool acceptNavigationRequest(const QUrl&, NavigationType type, bool isMainFrame) override
+    {
+        return !isMainFrame || type == NavigationTypeTyped || type == NavigationTypeRedirect;
+    }
 };
 
 WebPageProbe::WebPageProbe(QWebEngineProfile& profile, QObject* parent) : PageProbe(parent), m_profile(profile) {}
