@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh -DQH_WERROR=ON
 cd "${QH_BUILD_DIR:-build}"
-ctest --output-on-failure --timeout 600 "$@"
+ctest --output-on-failure --timeout 600 -j "$(nproc)" "$@"

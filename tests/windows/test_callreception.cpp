@@ -23,6 +23,13 @@ using namespace qh::test;
 using namespace Qt::StringLiterals;
 
 namespace {
+#ifdef __SANITIZE_ADDRESS__
+// AddressSanitizer keeps freed memory in quarantine (256 MiB): the process's size says nothing then.
+constexpr bool kMemoryTellsGrowth = false;
+#else
+constexpr bool kMemoryTellsGrowth = true;
+#endif
+
 // The memory the process holds now.
 qint64 residentBytes()
 {
@@ -227,7 +234,7 @@ private slots:
         QCOMPARE(listed.last(), entryOf(kCalls + 2, 7));
         QCOMPARE(listed.at(kCallListLimit - 2), entryOf(kCalls + 1, kCalls % 30 + 1));
         QCOMPARE(listed.first(), entryOf(kCalls + 3 - kCallListLimit, (kCalls + 2 - kCallListLimit) % 30 + 1));
-        QVERIFY2(grown < 20 * 1024 * 1024, qPrintable(u"grew by %1 KiB"_s.arg(grown / 1024)));
+        QVERIFY2(!kMemoryTellsGrowth || grown < 20 * 1024 * 1024, qPrintable(u"grew by %1 KiB"_s.arg(grown / 1024)));
         QVERIFY2(broughtUp <= floodMs / kCallWindowIntervalMs + 2, qPrintable(u"came up %1 times"_s.arg(broughtUp)));
     }
 
