@@ -75,14 +75,21 @@ void ChildFollowUp::confirmCall(const QString& computerNumber)
 {
     const std::optional<int> index = slotOfCall(computerNumber);
     if (!m_answering) {
-        logCall(u"call from %1 listed; not confirmed: the presentation is not running"_s.arg(computerNumber));
+        if (mayLogCall()) {
+            qCInfo(callsLog).noquote() << "call from" << computerNumber
+                                       << "listed; not confirmed: the presentation is not running";
+        }
     } else if (!index) {
-        logCall(u"call from %1 listed; no slot to confirm it to"_s.arg(computerNumber));
+        if (mayLogCall())
+            qCInfo(callsLog).noquote() << "call from" << computerNumber << "listed; no slot to confirm it to";
     } else if (!m_reports.hasSpoken(*index)) {
-        logCall(u"call from %1 listed; not confirmed: its child has not reported since the start"_s.arg(
-            slotTitle(*index)));
+        if (mayLogCall()) {
+            qCInfo(callsLog).noquote() << "call from" << slotTitle(*index)
+                                       << "listed; not confirmed: its child has not reported since the start";
+        }
     } else {
-        logCall(u"call from %1 listed; confirming it"_s.arg(slotTitle(*index)));
+        if (mayLogCall())
+            qCInfo(callsLog).noquote() << "call from" << slotTitle(*index) << "listed; confirming it";
         request(*index, Confirm);
     }
 }
@@ -151,7 +158,8 @@ void ChildFollowUp::sendPending(int slotIndex, const ComputerAddress& address)
     }
     if (sends & Confirm) {
         sendTo(slotIndex, destination, datagramBytes(commandText(kVerbCallReceived)));
-        logCall(u"call of %1 confirmed at %2"_s.arg(slotTitle(slotIndex), destination.toString()));
+        if (mayLogCall())
+            qCInfo(callsLog).noquote() << "call of" << slotTitle(slotIndex) << "confirmed at" << destination.toString();
     }
 }
 
@@ -163,15 +171,15 @@ void ChildFollowUp::sendTo(int slotIndex, const QHostAddress& destination, const
     }
 }
 
-void ChildFollowUp::logCall(const QString& line)
+bool ChildFollowUp::mayLogCall()
 {
     if (!m_callLog.mayWrite(m_clock.elapsed()))
-        return;
+        return false;
     if (const qint64 heldBack = m_callLog.takeHeldBack()) {
         qCInfo(callsLog).noquote() << heldBack << "lines on calls left out: more than" << kCallLinesPerSecond
                                    << "a second";
     }
-    qCInfo(callsLog).noquote() << line;
+    return true;
 }
 
 QString ChildFollowUp::slotTitle(int slotIndex) const

@@ -59,8 +59,9 @@ private:
     void nameAnswered(const QString& name, const ComputerAddress& address);
     void sendPending(int slotIndex, const ComputerAddress& address);
     void sendTo(int slotIndex, const QHostAddress& destination, const QByteArray& datagram);
-    // Writes a line of the calls log, within the log's budget.
-    void logCall(const QString& line);
+    // Whether a line of the calls log fits in the log's budget; the line is only formatted then, so
+    // that a flood of calls costs no text. Names first the lines left out since the last one.
+    bool mayLogCall();
     // "07 PC07", how the log names a slot.
     QString slotTitle(int slotIndex) const;
 
