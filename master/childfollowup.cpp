@@ -149,6 +149,7 @@ void ChildFollowUp::sendPending(int slotIndex, const ComputerAddress& address)
             qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "caught up at" << destination.toString() << "with"
                                          << readableAddress(m_currentPage) << "after its Hello from"
                                          << m_reportSenders[slotIndex].toString();
+            emit caughtUp(slotIndex);
         } else {
             qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "page healed at" << destination.toString() << "with"
                                          << readableAddress(m_currentPage) << "after its report of"

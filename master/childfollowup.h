@@ -49,6 +49,12 @@ public:
     void handleDatagram(const QByteArray& datagram, const QHostAddress& sender);
 
     SlotFollowing following(int slotIndex) const;
+    // The slot's child has reported since the presenter started: it speaks our extension.
+    bool hasReported(int slotIndex) const { return m_reports.hasSpoken(slotIndex); }
+
+signals:
+    // The slot's child, (re)started, has been sent its catch-up: shown, its mode and the page.
+    void caughtUp(int slotIndex);
 
 private:
     enum Send : unsigned { CatchUp = 1, Heal = 2, Confirm = 4 };

@@ -25,7 +25,7 @@ Presenter::Presenter(PresenterOptions options, QObject* parent)
     : QObject(parent), m_options(std::move(options)),
       m_singleInstance(m_options.lockFilePath.isEmpty() ? SingleInstance::userLockFilePath(kPresenterLockName)
                                                         : m_options.lockFilePath),
-      m_channel(this), m_followUp(m_state.settings, m_channel)
+      m_channel(this), m_followUp(m_state.settings, m_channel), m_classroom(m_state.settings, m_channel, m_followUp)
 {
     if (m_options.urlListFileName.isEmpty())
         m_options.urlListFileName = kDefaultUrlListFileName;
@@ -62,7 +62,9 @@ bool Presenter::startUp()
 void Presenter::handleDatagram(const QByteArray& datagram, const QHostAddress& sender)
 {
     emit datagramReceived(datagram);
-    m_followUp.handleDatagram(datagram, sender);
+    // A picture is no report and no call to confirm.
+    if (!m_classroom.takeDatagram(datagram, sender))
+        m_followUp.handleDatagram(datagram, sender);
 }
 
 bool Presenter::readFiles()
@@ -122,6 +124,7 @@ void Presenter::openBrowser()
     m_browser->setFullScreen(isFullScreen(m_state.settings.screenMode));
     m_running = true;
     m_followUp.setAnswering(true);
+    m_classroom.setRunning(true);
     if (m_state.urlList.isEmpty()) {
         // Nothing to present: a blank page, and nothing for the children.
         m_browser->navigate(QString());
@@ -296,6 +299,7 @@ void Presenter::end()
     if (m_ended)
         return;
     m_followUp.setAnswering(false); // no catch-up may follow a child's VisibleFalse
+    m_classroom.setRunning(false);  // attention lifted before the pages are hidden
     m_forwardDestinations.reset();
     const QList<int> inUse = slotsInUse();
     const Destinations destinations = lookUpNames(inUse);

@@ -5,6 +5,7 @@
 #include "master/browser.h"
 #include "master/childchannel.h"
 #include "master/childfollowup.h"
+#include "master/classroom.h"
 #include "master/presenterservices.h"
 #include "master/presenterstate.h"
 
@@ -63,6 +64,8 @@ public:
 
     bool hasEnded() const { return m_ended; }
     bool isRunning() const { return m_running; }
+    // The class view's pictures and attention.
+    Classroom& classroom() { return m_classroom; }
 
     // PresenterServices
     ChildSlot& childSlot(int index) override;
@@ -127,6 +130,7 @@ private:
     SingleInstance m_singleInstance;
     ChildChannel m_channel;
     ChildFollowUp m_followUp;
+    Classroom m_classroom;
     std::unique_ptr<Browser> m_browser;
     QString m_lastShownAddress;
     // The destinations of the page >> or << just sent; its forward in the follow loop's next pass

@@ -1,0 +1,114 @@
+#include "master/extensionchannel.h"
+
+#include "common/logcategories.h"
+#include "master/childchannel.h"
+#include "master/childfollowup.h"
+
+using namespace Qt::StringLiterals;
+
+namespace qh::master {
+
+namespace {
+// What waits for one slot's name: more would only be older requests and refreshes of the same.
+constexpr qsizetype kMostPending = 4;
+} // namespace
+
+ExtensionChannel::ExtensionChannel(const PresenterSettings& settings, ChildChannel& channel,
+                                   const ChildFollowUp& followUp, QObject* parent)
+    : QObject(parent), m_settings(settings), m_channel(channel), m_followUp(followUp)
+{
+    connect(&m_lookup, &ComputerNameLookup::answered, this, &ExtensionChannel::nameAnswered);
+}
+
+bool ExtensionChannel::maySend(int slotIndex) const
+{
+    return m_settings.childSlots.at(std::size_t(slotIndex)).isInUse() && m_followUp.hasReported(slotIndex);
+}
+
+void ExtensionChannel::send(const QList<int>& slotIndexes, const QByteArray& datagram, Timing timing)
+{
+    if (timing == Timing::NotWhileHeld && m_channel.isReadingHeld())
+        return;
+    QStringList toLookUp;
+    for (const int index : slotIndexes) {
+        if (!maySend(index))
+            continue;
+        Slot& slot = m_slots.at(std::size_t(index));
+        const QString& name = m_settings.childSlots[index].computerName;
+        if (const std::optional<ComputerAddress> known = addressWithoutLookup(name)) {
+            slot.address = *known;
+            if (known->isFound())
+                deliver(index, {datagram, timing});
+            continue;
+        }
+        const bool fresh = slot.sinceFound.isValid() && slot.sinceFound.elapsed() < kAddressReuseMs;
+        if (fresh && !slot.lookingUp) {
+            deliver(index, {datagram, timing});
+            continue;
+        }
+        slot.pending.append({datagram, timing});
+        if (slot.pending.size() > kMostPending)
+            slot.pending.removeFirst();
+        if (!slot.lookingUp) {
+            slot.lookingUp = true;
+            if (!toLookUp.contains(name))
+                toLookUp.append(name);
+        }
+    }
+    if (!toLookUp.isEmpty())
+        m_lookup.start(toLookUp);
+}
+
+void ExtensionChannel::dropPending()
+{
+    for (Slot& slot : m_slots)
+        slot.pending.clear();
+}
+
+bool ExtensionChannel::isSlotComputer(int slotIndex, const QHostAddress& sender) const
+{
+    const ComputerAddress& address = m_slots.at(std::size_t(slotIndex)).address;
+    if (!address.isFound())
+        return false;
+    // A datagram from 127.0.0.2 reads as ::ffff:127.0.0.2 on a socket that takes both families.
+    bool isIPv4 = false;
+    const QHostAddress ipv4(sender.toIPv4Address(&isIPv4));
+    return isIPv4 && address.addresses.contains(ipv4);
+}
+
+void ExtensionChannel::nameAnswered(const QString& name, const ComputerAddress& address)
+{
+    for (int index = 0; index < kSlotCount; ++index) {
+        Slot& slot = m_slots[std::size_t(index)];
+        if (!slot.lookingUp || m_settings.childSlots[index].computerName != name)
+            continue;
+        slot.lookingUp = false;
+        slot.address = address;
+        if (address.isFound())
+            slot.sinceFound.start();
+        else
+            slot.sinceFound.invalidate();
+        const QList<Pending> pending = std::exchange(slot.pending, {});
+        if (!address.isFound()) {
+            if (!pending.isEmpty()) {
+                qCInfo(channelLog).noquote() << u"%1 %2"_s.arg(index + 1, 2, 10, QChar(u'0')).arg(name)
+                                             << "not sent our command:" << unfoundReason(address.outcome);
+            }
+            continue;
+        }
+        for (const Pending& each : pending) {
+            if (maySend(index) && !(each.timing == Timing::NotWhileHeld && m_channel.isReadingHeld()))
+                deliver(index, each);
+        }
+    }
+}
+
+void ExtensionChannel::deliver(int slotIndex, const Pending& pending)
+{
+    if (m_channel.send(m_slots[std::size_t(slotIndex)].address.address, m_settings.childPort, pending.datagram) !=
+        ChildChannel::SendResult::Sent) {
+        qCDebug(channelLog).noquote() << "send of our command to slot" << slotIndex + 1 << "failed";
+    }
+}
+
+} // namespace qh::master
