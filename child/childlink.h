@@ -5,10 +5,12 @@
 #include "child/mastersource.h"
 #include "child/pageloss.h"
 #include "common/childaction.h"
+#include "common/classroomdatagrams.h"
 #include "common/datagramreader.h"
 #include "common/pagerule.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QObject>
 #include <QTimer>
 #include <QUdpSocket>
@@ -22,6 +24,8 @@ namespace qh::child {
 inline constexpr std::chrono::milliseconds kHelloInterval{5000};
 // Once the master has sent a page, the child says this often which one it has.
 inline constexpr std::chrono::milliseconds kShowingInterval{3000};
+// Picture requests are answered at most this often; the presenter asks every 3 s.
+inline constexpr std::chrono::milliseconds kPictureSpacing{1000};
 
 // The child's one UDP socket: bound to the child port, it receives the presenter's datagrams and
 // sends to the master port. Each datagram that the master sent is turned into what the child does
@@ -55,6 +59,10 @@ public:
     // the next turn of the event loop at the soonest.
     void pageSettled();
 
+    // Answers a picture request with a picture of the page window (shown: not null), or with the
+    // word that it is hidden (null).
+    void answerPicture(const QByteArray& token, const QImage& shown);
+
     // The time on the steady clock that spaces the calls out.
     std::chrono::milliseconds now() const { return std::chrono::milliseconds(m_clock.elapsed()); }
 
@@ -68,6 +76,9 @@ signals:
     // The master has answered this child (it sent something after the child's Hello): it is our
     // presenter, which confirms the calls it lists.
     void masterAnswered();
+    // One of our presenter's classroom commands (attention, a picture request). Picture requests
+    // that come sooner than kPictureSpacing after the last one answered are dropped.
+    void classroomCommandReceived(const qh::ClassroomCommand& command);
 
 private:
     void received(const QByteArray& datagram);
@@ -91,6 +102,7 @@ private:
     QTimer m_showing;
     QTimer m_showingSoon;
     std::optional<std::chrono::milliseconds> m_lastShowing;
+    std::optional<std::chrono::milliseconds> m_lastPicture;
     QHostAddress m_masterAddress; // where the last Hello went
     bool m_heard = false;         // the master has sent something since the last Hello
     bool m_saidHello = false;

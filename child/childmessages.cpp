@@ -1,5 +1,7 @@
 #include "child/childmessages.h"
 
+#include "common/messagetexts.h"
+
 #include <QStringList>
 
 namespace qh::child {
@@ -14,6 +16,11 @@ QString valueText(const QString& where, const QString& name, const QString& valu
 QString childCaption(int number)
 {
     return kChildTitle + u" %1"_s.arg(number, 2, 10, QChar(u'0'));
+}
+
+QString attentionTimeLeftText(qint64 remainingMs)
+{
+    return u"あと "_s + minutesSecondsText(remainingMs);
 }
 
 QString callButtonText(CallState::Reading reading)

@@ -23,6 +23,11 @@ inline const QString kCallNotReceivedText = u"届いていません"_s;
 inline const QString kLookingForMasterText = u"先生のPCを探しています"_s;
 inline const QString kSecondInstanceText = u"すでにこのプログラムは起動しています"_s;
 inline const QString kCommandLineName = u"コマンドライン"_s;
+// On every screen while the teacher calls for attention.
+inline const QString kAttentionText = u"先生の方を見てください"_s;
+
+// Under the attention message: "あと 1:05" for the time left.
+QString attentionTimeLeftText(qint64 remainingMs);
 
 // "Quillharbour_Child 07": the call window's caption.
 QString childCaption(int number);

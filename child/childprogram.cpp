@@ -24,6 +24,15 @@ ChildProgram::ChildProgram(const ChildSettings& settings, QObject* parent)
     m_page.setObjectName(u"pageWindow"_s);
     m_page.setFullScreenMode(settings.fullScreen);
     connect(&m_link, &ChildLink::actionReceived, this, &ChildProgram::act);
+    connect(&m_link, &ChildLink::classroomCommandReceived, this, &ChildProgram::actInClassroom);
+    connect(&m_attention, &AttentionClock::covered, this, [this](std::optional<int> seconds) {
+        m_cover.cover(m_attention.remainingMs());
+        trace(u"attention"_s, u"on "_s + (seconds ? QString::number(*seconds) : u"until-lifted"_s));
+    });
+    connect(&m_attention, &AttentionClock::uncovered, this, [this](AttentionEnd why) {
+        m_cover.uncover();
+        trace(u"attention"_s, u"off "_s + attentionEndName(why));
+    });
     connect(m_bar.callButton(), &QPushButton::clicked, this, &ChildProgram::callTeacher);
     connect(&m_link, &ChildLink::masterFound, this, [this] { m_bar.showLookingForMaster(false); });
     connect(&m_link, &ChildLink::masterAnswered, this, [this] {
@@ -89,11 +98,14 @@ void ChildProgram::act(const ChildAction& action)
     case Kind::Show:
         m_page.setShown(true);
         m_bar.keepAbove();
+        m_cover.keepAbove();
         trace(u"shown"_s);
         return;
     case Kind::Hide:
         m_page.setShown(false);
         trace(u"hidden"_s);
+        // End, or this child switched off: the teacher no longer holds this computer.
+        m_attention.end(AttentionEnd::Hidden);
         return;
     case Kind::FullScreen:
     case Kind::WindowScreen:
@@ -107,6 +119,24 @@ void ChildProgram::act(const ChildAction& action)
     case Kind::Open:
         trace(u"open"_s, action.page.toString());
         m_page.open(action.page);
+        return;
+    }
+}
+
+void ChildProgram::actInClassroom(const ClassroomCommand& command)
+{
+    switch (command.kind) {
+    case ClassroomCommand::Kind::Picture: {
+        // The page window alone, drawn by itself: never what else is on the student's screen.
+        const bool shown = m_page.isVisible() && !m_page.isMinimized();
+        m_link.answerPicture(command.token, shown ? m_page.grab().toImage() : QImage());
+        return;
+    }
+    case ClassroomCommand::Kind::AttentionOn:
+        m_attention.cover(command.seconds);
+        return;
+    case ClassroomCommand::Kind::AttentionOff:
+        m_attention.end(AttentionEnd::Lifted);
         return;
     }
 }
