@@ -105,6 +105,7 @@ void ControlPanel::buildWindow()
     connect(m_window.get(), &PanelWindow::slotClicked, this, &ControlPanel::switchChild);
     connect(m_window.get(), &PanelWindow::screenModeChosen, this, &ControlPanel::chooseScreenMode);
     connect(m_window.get(), &PanelWindow::closed, this, &ControlPanel::windowClosed);
+    emit windowBuilt(m_window.get());
 }
 
 void ControlPanel::windowClosed()
