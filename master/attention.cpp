@@ -17,7 +17,7 @@ Attention::Attention(const PresenterSettings& settings, ExtensionChannel& channe
     connect(&m_refresh, &QTimer::timeout, this, &Attention::refresh);
     m_end.setSingleShot(true);
     m_end.setTimerType(Qt::PreciseTimer);
-    connect(&m_end, &QTimer::timeout, this, &Attention::lift);
+    connect(&m_end, &QTimer::timeout, this, &Attention::timeOver);
 }
 
 void Attention::start(std::optional<int> seconds)
@@ -42,12 +42,23 @@ void Attention::lift()
 {
     if (!m_on)
         return;
+    m_channel.send(slotsInUse(), classroomCommandDatagram({ClassroomCommand::Kind::AttentionOff, {}, std::nullopt}));
+    turnOff("lifted");
+}
+
+void Attention::timeOver()
+{
+    // Nothing to send: each child was told the time left and ends at its own deadline.
+    turnOff("its time is over");
+}
+
+void Attention::turnOff(const char* why)
+{
     m_on = false;
     m_deadline.reset();
     m_end.stop();
     m_refresh.stop();
-    m_channel.send(slotsInUse(), classroomCommandDatagram({ClassroomCommand::Kind::AttentionOff, {}, std::nullopt}));
-    qCInfo(channelLog) << "attention off";
+    qCInfo(channelLog) << "attention off:" << why;
     emit changed();
 }
 

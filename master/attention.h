@@ -19,8 +19,8 @@ inline constexpr std::array kAttentionChoiceSeconds{60, 120, 300};
 // "Eyes on me": every child in use that speaks our extension covers all its screens with a
 // message, for a number of seconds or until lifted. The presenter sends "Command:AttentionOn"
 // with the time left when it starts, every kAttentionRefreshMs, and to a child that has just been
-// caught up after a (re)start; "Command:AttentionOff" when it is lifted, its time is over or the
-// presentation ends. Each child also uncovers by itself at the end of the time it was told, and
+// caught up after a (re)start; "Command:AttentionOff" when it is lifted or the presentation
+// ends. Each child uncovers by itself at the end of the time it was told, and
 // when the refreshes stop (kAttentionAbandonedMs), so that no student computer stays covered when
 // the teacher's has gone.
 class Attention : public QObject
@@ -47,6 +47,8 @@ signals:
     void changed();
 
 private:
+    void timeOver();
+    void turnOff(const char* why);
     void refresh();
     QByteArray onDatagram() const;
     QList<int> slotsInUse() const;
