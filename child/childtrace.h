@@ -13,7 +13,9 @@
 // show, sent or followed in the page: why is data, scheme, file-outside, file-missing, ...),
 // dropped <sender>, reload <address>, call <result> (sent, failed, too-soon, confirmed,
 // unconfirmed), looking <master name>, master <address>, lookup-failed <master name>,
-// hello <address>, showing, send-failed <what>, lost <address>.
+// hello <address>, showing, send-failed <what>, lost <address>, picture <bytes> or picture hidden
+// (a picture sent), attention on <seconds> or attention on until-lifted, attention off <why>
+// (lifted, time, presenter-gone, hidden).
 namespace qh::child {
 
 bool isTracing();
