@@ -285,10 +285,10 @@ private slots:
             << QStringList{} << u"03 master=127.0.0.1 port=6001 masterport=6002 bind=0.0.0.0 full master"_s;
         QTest::newRow("command line alone")
             << QByteArray() << QByteArray() << QStringList{u"--number"_s, u"30"_s,          u"--master=localhost"_s,
-                                                           u"--port"_s,   u"65535"_s,       u"--master-port"_s,
+                                                           u"--port"_s,   u"32767"_s,       u"--master-port"_s,
                                                            u"1"_s,        u"--bind"_s,      u"127.0.0.2"_s,
                                                            u"--window"_s, u"--accept-any"_s}
-            << u"30 master=localhost port=65535 masterport=1 bind=127.0.0.2 window any"_s;
+            << u"30 master=localhost port=32767 masterport=1 bind=127.0.0.2 window any"_s;
         QTest::newRow("command line over the file")
             << kComplete + "ScreenMode=WindowScreen\r\nAcceptAny=1\r\nBind=127.0.0.5\r\n"
             << QByteArray() << QStringList{u"--number"_s, u"8"_s, u"--port=7001"_s}
@@ -354,8 +354,10 @@ private slots:
                                       << QStringList{u"%C|--number|007"_s};
         QTest::newRow("repeated key") << kComplete + "Number=08\r\n"
                                       << QStringList{} << bad << QStringList{u"%W|5|Number"_s};
-        QTest::newRow("ports") << QByteArray("Number=1\r\nMaster=127.0.0.1\r\nChildPort=0\r\nMasterPort=65536\r\n")
-                               << QStringList{} << bad << QStringList{u"%W|ChildPort|0"_s, u"%W|MasterPort|65536"_s};
+        // Beyond 32767 no presenter can reach the child or hear its calls.
+        QTest::newRow("ports") << QByteArray("Number=1\r\nMaster=127.0.0.1\r\nChildPort=0\r\nMasterPort=32768\r\n")
+                               << QStringList{} << bad
+                               << QStringList{u"%W|ChildPort|0|1～32767"_s, u"%W|MasterPort|32768|1～32767"_s};
         QTest::newRow("port with letters") << kComplete << QStringList{u"--master-port"_s, u"5002x"_s} << bad
                                            << QStringList{u"%C|--master-port|5002x"_s};
         QTest::newRow("master that cannot be a name") << kComplete << QStringList{u"--master"_s, u"teacher pc"_s} << bad
