@@ -47,7 +47,9 @@ bool mayOpenFrom(const QUrl& page, const QUrl& target)
 }
 } // namespace
 
-UntrustedPage::UntrustedPage(QObject* parent) : QWebEnginePage(parent), m_probeState(std::make_shared<ProbeState>())
+UntrustedPage::UntrustedPage(const PagePolicy& policy, QObject* parent)
+    : QWebEnginePage(policy.profile ? policy.profile : QWebEngineProfile::defaultProfile(), parent),
+      m_newWindows(policy.newWindows), m_probeState(std::make_shared<ProbeState>())
 {
     QWebEngineSettings* own = settings();
     own->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
@@ -120,8 +122,8 @@ void UntrustedPage::refuseDownload(QWebEngineDownloadRequest* download)
 
 void UntrustedPage::openNewWindowHere(QWebEngineNewWindowRequest& request)
 {
-    if (!request.isUserInitiated())
-        return; // opened by a script on its own: dropped
+    if (!request.isUserInitiated() || m_newWindows == PagePolicy::NewWindows::Drop)
+        return; // opened by a script on its own, or no new window at all: dropped
     const QUrl target = request.requestedUrl();
     if (!mayOpenFrom(url(), target))
         return;

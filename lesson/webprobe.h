@@ -8,9 +8,7 @@
 #include <memory>
 #include <vector>
 
-class QWebEngineDownloadRequest;
 class QWebEngineLoadingInfo;
-class QWebEnginePage;
 class QWebEngineProfile;
 
 namespace qh::lesson {
@@ -31,9 +29,6 @@ public:
     void load(const QUrl& url) override;
     void stop() override;
 
-    // A download some page asked for: when it is this probe's page, its load ends as a download.
-    void downloadRequested(QWebEngineDownloadRequest* download);
-
 private:
     void loadingChanged(const QWebEngineLoadingInfo& info);
     void finish(const PageOutcome& outcome);
@@ -46,8 +41,8 @@ private:
     QUrl m_target;
 };
 
-// The check's browser: an off-the-record profile, without pictures, sound, pop-ups, dialogs,
-// permissions or downloads, and a few probes that load in it side by side.
+// The check's browser: an off-the-record profile of its own, without pictures or sound, and a few
+// probes that load in it side by side.
 class HiddenBrowser
 {
 public:
