@@ -120,10 +120,12 @@ endfunction()
 # Registers one QTest program with CTest, with the environment every test needs: no display,
 # Qt WebEngine allowed to run as root and without a GPU. The test links what it names and nothing
 # else; where QH_WINDOWLESS_TESTS is set (tests/core), a test that reaches Qt Widgets or Qt WebEngine
-# through what it names stops the configuration.
-#   qh_add_test(name SOURCES files... LIBS libraries... [ARGS arguments...] [TIMEOUT seconds])
+# through what it names stops the configuration. Its CTest label is `core` there, `windows`
+# elsewhere, unless LABEL names another (`replay` for the fuzz corpora): `ctest -L core` runs the
+# tests without windows alone.
+#   qh_add_test(name SOURCES files... LIBS libraries... [ARGS arguments...] [TIMEOUT seconds] [LABEL label])
 function(qh_add_test name)
-    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ARGS" ${ARGN})
+    cmake_parse_arguments(ARG "" "TIMEOUT;LABEL" "SOURCES;LIBS;ARGS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test qh_options)
     if(QH_WINDOWLESS_TESTS)
@@ -136,9 +138,17 @@ function(qh_add_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
+    if(NOT ARG_LABEL)
+        if(QH_WINDOWLESS_TESTS)
+            set(ARG_LABEL core)
+        else()
+            set(ARG_LABEL windows)
+        endif()
+    endif()
     set_tests_properties(${name} PROPERTIES
         TIMEOUT ${ARG_TIMEOUT}
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu;QH_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;LANG=C.UTF-8")
+        LABELS ${ARG_LABEL}
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu;QH_TEST_DATA=${QH_SOURCE_ROOT}/tests/data;LANG=C.UTF-8")
 endfunction()
 
 # The corpus folder of a fuzz target (fuzz/corpus/<folder>): the one given, else the target's name
