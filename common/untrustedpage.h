@@ -10,13 +10,13 @@
 class QWebEngineDownloadRequest;
 class QWebEngineLoadingInfo;
 class QWebEngineNewWindowRequest;
-class QWebEngineProfile;
-
 namespace qh {
+
+class PageProfile;
 
 // Where the lesson check's hidden pages differ from the pages the presenter and the child show.
 struct PagePolicy {
-    QWebEngineProfile* profile = nullptr; // null: the program's default profile
+    PageProfile* profile = nullptr; // the profile the page is in, with its rule for local files
     enum class NewWindows {
         OpenClickedHere, // a window a click asks for opens its address in this page, as a followed link
         Drop,            // every new window is dropped: the page goes only where it is sent
@@ -34,8 +34,9 @@ struct PagePolicy {
 // - Nothing leaves the page: addresses of schemes the browser cannot show itself (mailto:, any
 //   other program's scheme) are refused rather than handed to the desktop; downloads, file
 //   choosers, permissions, full screen, protocol handlers, file system access and client
-//   certificates are refused. A refused download is told (downloadRefused): the presenter tells
-//   the teacher, the check names it in its row.
+//   certificates are refused. Which local files a page may load or read is its profile's rule
+//   (pageprofile.h). A refused download is told (downloadRefused): the presenter
+//   tells the teacher, the check names it in its row.
 // - A new window asked for by a click opens its address in this page, as a followed link (unless
 //   the policy drops them all); one that a script opens by itself is dropped.
 // - A renderer that no longer answers (a script that never returns) while a navigation waits on
@@ -45,7 +46,6 @@ class UntrustedPage : public QWebEnginePage
 {
     Q_OBJECT
 public:
-    explicit UntrustedPage(QObject* parent = nullptr) : UntrustedPage(PagePolicy(), parent) {}
     UntrustedPage(const PagePolicy& policy, QObject* parent);
 
     // From the end of a renderer that held a navigation until that navigation has started again.

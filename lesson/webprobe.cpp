@@ -1,6 +1,7 @@
 #include "lesson/webprobe.h"
 
 #include "common/browseraddress.h"
+#include "common/pageprofile.h"
 #include "common/untrustedpage.h"
 
 #include <QTimer>
@@ -25,7 +26,7 @@ constexpr std::chrono::milliseconds kDownloadGrace{1000};
 class HiddenPage : public UntrustedPage
 {
 public:
-    HiddenPage(QWebEngineProfile* profile, QObject* parent)
+    HiddenPage(PageProfile* profile, QObject* parent)
         : UntrustedPage(PagePolicy{profile, PagePolicy::NewWindows::Drop}, parent)
     {
         setAudioMuted(true);
@@ -39,7 +40,7 @@ protected:
     }
 };
 
-WebPageProbe::WebPageProbe(QWebEngineProfile& profile, QObject* parent) : PageProbe(parent), m_profile(profile) {}
+WebPageProbe::WebPageProbe(PageProfile& profile, QObject* parent) : PageProbe(parent), m_profile(profile) {}
 
 WebPageProbe::~WebPageProbe() = default; // the pages are children, gone before the profile
 
@@ -142,7 +143,7 @@ void WebPageProbe::discardPage()
     m_page = nullptr;
 }
 
-HiddenBrowser::HiddenBrowser() : m_profile(std::make_unique<QWebEngineProfile>())
+HiddenBrowser::HiddenBrowser() : m_profile(std::make_unique<PageProfile>())
 {
     // What the check needs no more of than a page's title: pictures, plug-ins, sound, the screen.
     QWebEngineSettings* settings = m_profile->settings();

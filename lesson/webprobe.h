@@ -9,7 +9,10 @@
 #include <vector>
 
 class QWebEngineLoadingInfo;
-class QWebEngineProfile;
+
+namespace qh {
+class PageProfile;
+}
 
 namespace qh::lesson {
 
@@ -23,7 +26,7 @@ class WebPageProbe : public PageProbe
 {
     Q_OBJECT
 public:
-    explicit WebPageProbe(QWebEngineProfile& profile, QObject* parent = nullptr);
+    explicit WebPageProbe(PageProfile& profile, QObject* parent = nullptr);
     ~WebPageProbe() override;
 
     void load(const QUrl& url) override;
@@ -34,15 +37,15 @@ private:
     void finish(const PageOutcome& outcome);
     void discardPage();
 
-    QWebEngineProfile& m_profile;
+    PageProfile& m_profile;
     QPointer<HiddenPage> m_page;
     quint64 m_load = 0;  // counts loads and their ends, so that a late timer of an ended one is dropped
     bool m_busy = false; // between load() and the end it reports
     QUrl m_target;
 };
 
-// The check's browser: an off-the-record profile of its own, without pictures or sound, and a few
-// probes that load in it side by side.
+// The check's browser: an off-the-record profile of its own, the teacher's pages' (pageprofile.h),
+// without pictures or sound, and a few probes that load in it side by side.
 class HiddenBrowser
 {
 public:
@@ -56,7 +59,7 @@ public:
     std::vector<PageProbe*> probes() const;
 
 private:
-    std::unique_ptr<QWebEngineProfile> m_profile;
+    std::unique_ptr<PageProfile> m_profile;
     std::vector<std::unique_ptr<WebPageProbe>> m_probes; // before the profile goes, their pages go
 };
 
