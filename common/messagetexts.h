@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/settingsfile.h"
+
 #include <QString>
 
 #include <algorithm>
@@ -12,6 +14,12 @@ using namespace Qt::StringLiterals;
 // The title of the messages both programs show about their files and children.
 inline const QString kOwnMessageTitle = u"Quillharbour_Masterからのメッセージ"_s;
 inline const QString kSettingsMissingText = u"INIファイルがありません"_s;
+
+// The ports the presenter can bind and send to (isUsablePort), as the messages name them: "1～32767".
+inline QString usablePortRangeText()
+{
+    return u"%1～%2"_s.arg(kLowestUsablePort).arg(kHighestUsablePort);
+}
 
 // A time left as the presenter and the child's attention screen count it down: "1:05", whole
 // seconds rounded up, so that 0:00 shows only when the time is over.
