@@ -142,14 +142,14 @@ private slots:
         QVERIFY(view && view->isVisible());
         QCOMPARE(view->slotIndexes(), (QList<int>{0, 1, 2}));
         QCOMPARE(room.tile(1)->content().title, u"01 127.0.0.2"_s);
+        // A picture taken before the page was painted may come first.
         QVERIFY(room.fixture.runLoop(nullptr, [&] {
-            return !room.tile(1)->content().picture.isNull() && !room.tile(2)->content().picture.isNull() &&
-                   !room.tile(3)->content().picture.isNull();
+            return redness(room.tile(1)->content().picture) > 0.5 && redness(room.tile(2)->content().picture) > 0.5 &&
+                   redness(room.tile(3)->content().picture) > 0.5;
         }));
         for (int number = 1; number <= 3; ++number) {
             const TileContent& content = room.tile(number)->content();
             QVERIFY(content.picture.width() <= 200 && content.picture.height() <= 200);
-            QVERIFY2(redness(content.picture) > 0.5, qPrintable(content.title));
             QCOMPARE(content.stateText, u"追従中"_s);
             QVERIFY(!content.stale);
         }
