@@ -162,19 +162,6 @@ private:
     std::atomic<int> m_answered = 0;
 };
 
-// CPU time of all threads of the process, in nanoseconds.
-qint64 processCpuNs(qint64 pid)
-{
-    qint64 total = 0;
-    const QDir tasks(u"/proc/%1/task"_s.arg(pid));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile file(tasks.filePath(task + u"/schedstat"_s));
-        if (file.open(QIODevice::ReadOnly))
-            total += file.readAll().split(' ').value(0).toLongLong();
-    }
-    return total;
-}
-
 // --presenter FOLDER: the presenter program as main() makes it, in the class folder, its class view
 // opened and closed by the lines "open" and "close" on standard input.
 int runPresenter(const QString& folder)
