@@ -189,6 +189,28 @@ private slots:
         QVERIFY(room.fixture.messages.messages.isEmpty());
     }
 
+    // A whole class on a small laptop's screen (1366 x 768, less a title bar and a panel): every
+    // tile is in the window, apart from the others, with room for a readable picture.
+    void thirtyTilesFitASmallScreen()
+    {
+        QList<int> slotIndexes;
+        for (int index = 0; index < 30; ++index)
+            slotIndexes.append(index);
+        ClassViewWindow view(slotIndexes);
+        view.resize(1366, 700);
+        view.show();
+        QRegion taken;
+        for (const int index : slotIndexes) {
+            ClassTile* tile = view.tile(index);
+            const QRect box(tile->mapTo(&view, QPoint(0, 0)), tile->size());
+            QVERIFY(view.rect().contains(box));
+            QVERIFY(!taken.intersects(box));
+            taken += box;
+            QVERIFY2(box.width() >= 150 && box.height() >= 110,
+                     qPrintable(u"%1x%2"_s.arg(box.width()).arg(box.height())));
+        }
+    }
+
     // Attention for a time lifts itself; until lifted, a restarted child is covered again, the
     // menu and the class view say so, and the view's button lifts it; End uncovers.
     void attentionCoversEveryChild()
