@@ -111,6 +111,7 @@ void ChildProgram::act(const ChildAction& action)
     case Kind::WindowScreen:
         m_page.setFullScreenMode(action.kind == Kind::FullScreen);
         m_bar.keepAbove();
+        m_cover.keepAbove();
         trace(action.kind == Kind::FullScreen ? u"full-screen"_s : u"window"_s);
         return;
     case Kind::CallReceived:
