@@ -71,7 +71,10 @@ bool ChildProgram::eventFilter(QObject* watched, QEvent* event)
     // Without a window manager the window shown last is on top. Qt WebEngine makes the page window
     // anew when it is first shown, after the bar was raised: the bar goes above it once more.
     if (watched == &m_page && (event->type() == QEvent::Show || event->type() == QEvent::WinIdChange))
-        QTimer::singleShot(0, &m_bar, &ChildBar::keepAbove);
+        QTimer::singleShot(0, &m_bar, [this] {
+            m_bar.keepAbove();
+            m_cover.keepAbove(); // attention covers even the bar
+        });
     return QObject::eventFilter(watched, event);
 }
 
