@@ -46,6 +46,12 @@ void ChildReports::notePageSent(int slotIndex, qint64 nowMs)
     m_slots.at(std::size_t(slotIndex)).pageSentMs = nowMs;
 }
 
+qint64 ChildReports::confirmationWait(int slotIndex, qint64 nowMs) const
+{
+    const std::optional<qint64>& confirmMs = m_slots.at(std::size_t(slotIndex)).confirmMs;
+    return longAgo(confirmMs, nowMs, kConfirmIntervalMs) ? 0 : *confirmMs + kConfirmIntervalMs - nowMs;
+}
+
 SlotFollowing ChildReports::following(int slotIndex, bool inUse, QByteArrayView currentPage, qint64 nowMs) const
 {
     const Slot& slot = m_slots.at(std::size_t(slotIndex));
