@@ -153,6 +153,39 @@ private slots:
                  fetches);
     }
 
+    // A page that pushes a new address every 50 ms: the children are sent at most one of them in
+    // half a second, and the last one it pushed.
+    void addressLoopReachesTheChildrenSparingly()
+    {
+        PageServer server;
+        server.serve(u"/loop.html"_s,
+                     answer(htmlPage(u"loop"_s, u"<script>let n = 0; const loop = setInterval(() => {"
+                                                u" history.pushState(null, '', '?n=' + ++n);"
+                                                u" if (n == 20) clearInterval(loop); }, 50);</script>"_s)));
+        const QString page = server.url(u"/loop.html"_s).toString();
+        PresenterWindowsFixture fixture;
+        fixture.writeUrlList({page});
+        fixture.writeSettings({{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s}});
+        PresenterOptions options;
+        options.createBrowser = [] { return std::make_unique<WebBrowser>(); };
+        QVERIFY(fixture.make(std::move(options)).startUp());
+        QList<Arrival> pushed;
+        const QByteArray last = page.toUtf8() + "?n=20";
+        QVERIFY(fixture.runLoop(nullptr, [&] {
+            for (const Arrival& arrival : fixture.children.take()) {
+                if (arrival.payload.startsWith(page.toUtf8() + "?n="))
+                    pushed.append(arrival);
+            }
+            return !pushed.isEmpty() && pushed.last().payload == last;
+        }));
+        for (qsizetype i = 1; i < pushed.size(); ++i) {
+            const qint64 gapMs = (pushed[i].atNs - pushed[i - 1].atNs) / 1000000;
+            QVERIFY2(gapMs >= 500,
+                     qPrintable(u"%1 ms between %2 and %3"_s.arg(gapMs).arg(QString::fromUtf8(pushed[i - 1].payload),
+                                                                            QString::fromUtf8(pushed[i].payload))));
+        }
+    }
+
     void presentationRunsWithTheRealBrowser()
     {
         PresenterWindowsFixture fixture;
