@@ -67,7 +67,7 @@ UrlListParse parseUrlList(QByteArrayView bytes, int maxEntries, ListTextCode cod
 
 UrlListReadResult readUrlListFile(const QString& fileName)
 {
-    const FileBytes file = readWholeFile(fileName);
+    const FileBytes file = readWholeFile(fileName, kMaxUrlListFileBytes);
     if (file.status != FileStatus::Ok)
         return {file.status, {}};
     return {FileStatus::Ok, parseUrlList(file.bytes)};

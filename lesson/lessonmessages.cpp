@@ -112,6 +112,11 @@ QString openUnreadableText(const QString& fileName)
     return u"%1 を読めません。"_s.arg(fileName);
 }
 
+QString openNotAFileText(const QString& fileName)
+{
+    return u"%1 は通常のファイルではないため開けません。"_s.arg(fileName);
+}
+
 QString openTooLargeText(const QString& fileName, qint64 limitBytes)
 {
     return u"%1 は大きすぎるため開けません（%2MBまで）。"_s.arg(fileName).arg(limitBytes / (1024 * 1024));

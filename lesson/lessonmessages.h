@@ -68,6 +68,7 @@ QString saveRefusedText(const QString& fileName, const UrlListWrite& write);
 QString saveReadOnlyText(const QString& fileName);
 QString saveNotWrittenText(const QString& fileName, const QString& error);
 QString openUnreadableText(const QString& fileName);
+QString openNotAFileText(const QString& fileName);
 QString openTooLargeText(const QString& fileName, qint64 limitBytes);
 QString openTruncatedText(const QString& fileName, int keptEntries);
 QString truncatedSaveQuestionText(const QString& fileName, int keptEntries);

@@ -72,12 +72,12 @@ bool Presenter::readFiles()
 {
     const QString& listName = m_options.urlListFileName;
     const UrlListReadResult list = readUrlListFile(listName);
-    if (list.status == FileStatus::Missing) {
-        showMessage(urlListMissingText(listName), kOwnMessageTitle);
+    if (list.status != FileStatus::Ok) {
+        // A file that exists but cannot be opened abandons the start-up without a message, as always.
+        if (const QString text = urlListProblemText(listName, list.status); !text.isEmpty())
+            showMessage(text, kOwnMessageTitle);
         return false;
     }
-    if (list.status == FileStatus::Unopenable)
-        return false; // exists but cannot be read: abandoned without a message, as always
 
     m_state.urlList = list.list.entries;
     m_state.lastPageIndex = std::int16_t(m_state.urlList.size() - 1);
@@ -85,12 +85,11 @@ bool Presenter::readFiles()
         showMessage(urlListTruncatedText(listName, kMaxUrlListEntries), kOwnMessageTitle);
 
     const SettingsReadResult settings = readSettingsFile(kSettingsFileName);
-    if (settings.status == FileStatus::Missing) {
-        showMessage(kSettingsMissingText, kOwnMessageTitle);
+    if (settings.status != FileStatus::Ok) {
+        if (const QString text = settingsFileProblemText(settings.status); !text.isEmpty())
+            showMessage(text, kOwnMessageTitle);
         return false;
     }
-    if (settings.status == FileStatus::Unopenable)
-        return false;
 
     m_state.settings = settings.settings;
     return true;

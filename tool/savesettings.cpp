@@ -1,6 +1,8 @@
 #include "tool/savesettings.h"
 
 #include "common/cp932text.h"
+#include "common/messagetexts.h"
+#include "common/textfile.h"
 #include "tool/toolmessages.h"
 
 #include <QFile>
@@ -110,16 +112,15 @@ SaveResult replaceSettingsFile(const QString& tempName, const QString& settingsN
 SaveResult saveSettings(const SettingsEntries& entries, const QString& settingsName, const QString& tempName)
 {
     const QFileInfo settingsInfo(settingsName);
-    if (!settingsInfo.exists())
-        return failed(SaveOutcome::SettingsMissing, kSaveWithoutSettingsText);
-    QFile settingsFile(settingsName);
-    if (settingsInfo.isDir() || !settingsFile.open(QIODevice::ReadOnly))
-        return failed(SaveOutcome::SettingsUnopenable, {});
-    const QByteArray oldBytes = settingsFile.readAll();
     // A file that could be opened but not read to its end must not be rewritten from a part of it.
-    if (settingsFile.error() != QFileDevice::NoError)
+    const FileBytes old = readWholeFile(settingsName, kMaxSmallFileBytes);
+    if (old.status == FileStatus::Missing)
+        return failed(SaveOutcome::SettingsMissing, kSaveWithoutSettingsText);
+    if (old.status == FileStatus::Unopenable)
         return failed(SaveOutcome::SettingsUnopenable, {});
-    settingsFile.close();
+    if (old.status != FileStatus::Ok)
+        return failed(SaveOutcome::SettingsRefused, settingsFileProblemText(old.status));
+    const QByteArray& oldBytes = old.bytes;
 
     const QString problem = entriesProblem(entries);
     if (!problem.isEmpty())

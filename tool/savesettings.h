@@ -16,6 +16,7 @@ enum class SaveOutcome {
     Saved,
     SettingsMissing,    // nothing written, Temp.tmp untouched
     SettingsUnopenable, // nothing written, no message
+    SettingsRefused,    // nothing written: the file is no regular file, or too large to be one
     InvalidEntry,       // nothing written: a name would break the file or lose characters
     SettingsReadOnly,   // nothing written
     TempNotWritten,     // the configuration file is unchanged; no incomplete Temp.tmp is left, and a

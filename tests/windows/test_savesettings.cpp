@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <optional>
 #include <unistd.h>
 
 using namespace qh;
@@ -175,7 +176,9 @@ private slots:
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("message");
         QTest::newRow("file removed after loading") << u"remove"_s << u" ファイルがありません"_s;
-        QTest::newRow("folder in the file's place") << u"ini folder"_s << QString();
+        const QString notAFile = u"INIファイルが通常のファイルではないため読めません"_s;
+        QTest::newRow("folder in the file's place") << u"ini folder"_s << notAFile;
+        QTest::newRow("FIFO in the file's place") << u"ini fifo"_s << notAFile;
         QTest::newRow("file read-only")
             << u"read-only"_s
             << u"Quillharbour_Master.ini は読み取り専用のため、設定を保存できませんでした。\n"
@@ -201,10 +204,13 @@ private slots:
         const ToolSession tool;
         const OpenWindow& window = tool.window;
         QCOMPARE(tool.messages.texts(), QStringList());
-        if (setup == u"remove" || setup == u"ini folder")
+        if (setup == u"remove" || setup.startsWith(u"ini "))
             QVERIFY(QFile::remove(kIni));
         if (setup == u"ini folder")
             QVERIFY(QDir().mkpath(kIni + u"/inner"_s));
+        std::optional<Fifo> fifo;
+        if (setup == u"ini fifo")
+            QVERIFY(fifo.emplace(kIni).isValid());
         if (setup == u"read-only")
             QVERIFY(QFile::setPermissions(kIni, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         if (setup == u"temp folder")
@@ -228,6 +234,8 @@ private slots:
             QVERIFY(!QFileInfo::exists(kIni));
         else if (setup == u"ini folder")
             QVERIFY(QFileInfo(kIni + u"/inner"_s).isDir());
+        else if (setup == u"ini fifo")
+            QVERIFY(!QFileInfo(kIni).isFile() && QFileInfo::exists(kIni));
         else
             QCOMPARE(readAll(kIni), exampleBytes());
         if (setup == u"temp folder")
