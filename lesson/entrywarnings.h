@@ -7,6 +7,9 @@
 // the children and the list file apply.
 namespace qh::lesson {
 
+// Whether the entry is too long for the datagram that carries it to the children.
+bool isTooLongForChildren(const QString& entry);
+
 // Whether the presenter's browser loads the entry; it shows a blank page for one it does not.
 bool presenterLoads(const QString& entry);
 

@@ -1,5 +1,7 @@
 #include "lesson/lessonmessages.h"
 
+#include "common/datagrams.h"
+
 namespace qh::lesson {
 
 QString lessonCaption(const QString& fileName)
@@ -41,6 +43,12 @@ QString timedOutText(int seconds)
 QString tooLongForChildrenText(qsizetype bytes)
 {
     return u"アドレスが長すぎて子機に送れません（%1バイト）"_s.arg(bytes);
+}
+
+QString tooLongRefusedText(qsizetype count)
+{
+    return u"%1件のアドレスは長すぎて子機に送れないため追加しませんでした（%2バイトまで）。"_s.arg(count).arg(
+        kLargestDatagramBytes);
 }
 
 QString refusalText(const UrlListWrite& write)

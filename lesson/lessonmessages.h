@@ -51,6 +51,8 @@ inline const QString kNotLoadedText = u"（読み込みません）"_s;
 inline const QString kPresenterRefusesText = u"提示では開けないアドレスです（白紙のページになります）"_s;
 inline const QString kChildRefusesText = u"子機はこのアドレスを開きません（子機は前のページのままです）"_s;
 QString tooLongForChildrenText(qsizetype bytes);
+// Addresses an import left out, being too long for a datagram to the children.
+QString tooLongRefusedText(qsizetype count);
 // Why an entry cannot be saved, for the row's warning and, with its number, for the message.
 QString refusalText(const UrlListWrite& write);
 QString unsavableText(const UrlListWrite& write);

@@ -2,6 +2,7 @@
 
 #include "common/cp932text.h"
 #include "common/textfile.h"
+#include "lesson/entrywarnings.h"
 #include "lesson/lessonmessages.h"
 
 #include <QFile>
@@ -353,7 +354,16 @@ LinkImport linksFromMimeData(const QMimeData& data, qsizetype maxLinks)
         import.links.resize(maxLinks);
         import.truncated = true;
     }
+    refuseTooLong(import);
     return import;
+}
+
+void refuseTooLong(LinkImport& import)
+{
+    const qsizetype refused =
+        import.links.removeIf([](const ImportedLink& link) { return isTooLongForChildren(link.address); });
+    if (refused > 0)
+        import.problems.append(tooLongRefusedText(refused));
 }
 
 } // namespace qh::lesson
