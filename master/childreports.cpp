@@ -32,7 +32,7 @@ ChildReports::Answer ChildReports::hear(const ChildReport& report, bool mayAnswe
         slot.pageSentMs = nowMs;
         return Answer::CatchUp;
     }
-    if (currentPage.isEmpty() || slot.address == currentPage)
+    if (currentPage.isEmpty() || reportNamesPage(slot.address, currentPage))
         return Answer::None;
     if (!longAgo(slot.pageSentMs, nowMs, kHealGraceMs) || !longAgo(slot.healMs, nowMs, kHealIntervalMs))
         return Answer::None;
@@ -67,7 +67,7 @@ SlotFollowing ChildReports::following(int slotIndex, bool inUse, QByteArrayView 
     else if (following.ageMs > kReportFreshMs)
         following.state = FollowState::Silent;
     else
-        following.state = slot.address == currentPage ? FollowState::Following : FollowState::OtherPage;
+        following.state = reportNamesPage(slot.address, currentPage) ? FollowState::Following : FollowState::OtherPage;
     return following;
 }
 

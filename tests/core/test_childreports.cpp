@@ -86,6 +86,35 @@ private slots:
         QCOMPARE(reports.hear(hello(8), true, current, 100000), ChildReports::Answer::CatchUp);
     }
 
+    // A page too long to report whole is reported by its first bytes, which name it; a report of
+    // other first bytes, or of fewer, names another page.
+    void shortenedReportNamesItsPage_data()
+    {
+        QTest::addColumn<int>("change"); // -1: the report as the child shortens it; else a byte changed or cut
+        QTest::addColumn<int>("state");  // FollowState
+        QTest::newRow("shortened to fit") << -1 << int(FollowState::Following);
+        QTest::newRow("other bytes") << 20 << int(FollowState::OtherPage);
+        QTest::newRow("shorter still") << 0 << int(FollowState::OtherPage);
+    }
+
+    void shortenedReportNamesItsPage()
+    {
+        QFETCH(int, change);
+        QFETCH(int, state);
+        const QByteArray page = "http://class/" + QByteArray(kLargestDatagramBytes - 13, 'x');
+        QByteArray reported = showingDatagram(7, page).sliced(showingDatagram(7, {}).size());
+        QCOMPARE(reported.size(), kLongestReportedAddressBytes);
+        if (change == 0)
+            reported.chop(1);
+        else if (change > 0)
+            reported[change] = 'y';
+        ChildReports reports;
+        const bool following = state == int(FollowState::Following);
+        QCOMPARE(reports.hear(showing(7, reported), true, page, 5000),
+                 following ? ChildReports::Answer::None : ChildReports::Answer::Heal);
+        QCOMPARE(int(reports.following(6, true, page, 5000).state), state);
+    }
+
     void followingStates_data()
     {
         QTest::addColumn<bool>("inUse");
