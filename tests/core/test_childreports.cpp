@@ -1,5 +1,6 @@
 // The rules for answering the children's reports and for telling how each child follows, on
 // explicit times of the monotonic clock.
+#include "common/tooltiptext.h"
 #include "master/childreports.h"
 #include "master/presentermessages.h"
 
@@ -189,6 +190,30 @@ private slots:
         QCOMPARE(toolTip.count(u'\n'), 1);
         QVERIFY(!Qt::mightBeRichText(toolTip));
         QVERIFY(toolTip.endsWith(u"（0秒前）"_s));
+    }
+
+    // A computer name from the file with markup, or a report with it, reaches the panel's tooltip
+    // as the text it is, both lines and their blanks.
+    void markupInTheToolTipIsShownAsText_data()
+    {
+        QTest::addColumn<QString>("computerName");
+        QTest::addColumn<QByteArray>("address");
+        QTest::newRow("name with a tag") << u"<b>PC07</b>"_s << QByteArray("http://class/a.html");
+        QTest::newRow("name with an entity") << u"PC&lt;07"_s << QByteArray("http://class/a.html");
+        QTest::newRow("address with a tag") << u"PC07"_s << QByteArray("<img src='file:///x.png'>  &");
+    }
+
+    void markupInTheToolTipIsShownAsText()
+    {
+        QFETCH(QString, computerName);
+        QFETCH(QByteArray, address);
+        ChildReports reports;
+        reports.hear(showing(7, address), true, kCurrent, 0);
+        const QString text = followingToolTip(7, computerName, reports.following(6, true, kCurrent, 0));
+        const QString toolTip = toolTipText(text);
+        QTextDocument shown; // what a tooltip shows of a text it takes for markup
+        shown.setHtml(toolTip);
+        QCOMPARE(Qt::mightBeRichText(toolTip) ? shown.toPlainText() : toolTip, text);
     }
 };
 
