@@ -67,9 +67,7 @@ private slots:
             return secondPage.isVisible() && secondPage.title() == title;
         };
 
-        PresenterOptions options;
-        options.createBrowser = [] { return std::make_unique<WebBrowser>(); };
-        Presenter& presenter = fixture.make(std::move(options));
+        Presenter& presenter = fixture.makeWithWebBrowser();
 
         // The start-up announcement shows the first page on the children in use, each in its mode.
         QVERIFY(presenter.startUp());
@@ -132,14 +130,8 @@ private slots:
         fixture.writeSettings({{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s}});
         ChildProcess child;
         QVERIFY(child.startOnLoopback(1, fixture.childPort, fixture.masterPort));
-        WebBrowser* web = nullptr;
-        PresenterOptions options;
-        options.createBrowser = [&web] {
-            auto made = std::make_unique<WebBrowser>();
-            web = made.get();
-            return made;
-        };
-        QVERIFY(fixture.make(std::move(options)).startUp());
+        QVERIFY(fixture.makeWithWebBrowser().startUp());
+        WebBrowser* web = fixture.webBrowser();
         QVERIFY(fixture.runLoop(nullptr, [&] { return child.events().contains(u"title start"_s); }));
         for (const QString& title : {u"café"_s, u"bücher"_s}) {
             QVERIFY2(
@@ -178,9 +170,7 @@ private slots:
         QVERIFY(caller.start());
         for (ChildProcess* child : {&forgetful, &searching})
             QVERIFY(child->waitFor(u"ready %1"_s.arg(port)));
-        PresenterOptions options;
-        options.createBrowser = [] { return std::make_unique<WebBrowser>(); };
-        Presenter& presenter = fixture.make(std::move(options));
+        Presenter& presenter = fixture.makeWithWebBrowser();
         QVERIFY(presenter.startUp());
         QVERIFY(fixture.runLoop(nullptr, [&] { return forgetful.events().contains(u"title P1"_s); }));
 
