@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/settingsfile.h"
 #include "common/textfile.h"
 
 #include <QString>
@@ -29,6 +30,12 @@ inline QString settingsFileProblemText(FileStatus status)
         break;
     }
     return {};
+}
+
+// The ports the presenter can bind and send to (isUsablePort), as the messages name them: "1～32767".
+inline QString usablePortRangeText()
+{
+    return u"%1～%2"_s.arg(kLowestUsablePort).arg(kHighestUsablePort);
 }
 
 } // namespace qh
