@@ -58,7 +58,8 @@ QString settingsFileProblemText(const QString& file, FileStatus status)
     case FileStatus::NotAFile:
         return u"設定ファイル"_s + file + u"は通常のファイルではないため読めません"_s;
     case FileStatus::TooLarge:
-        return u"設定ファイル"_s + file + u"は大きすぎるため読めません（%1KBまで）"_s.arg(kMaxSmallFileBytes / 1024);
+        return u"設定ファイル"_s + file +
+               u"は大きすぎるため読めません（%1MBまで）"_s.arg(kMaxSmallFileBytes / (1024 * 1024));
     case FileStatus::Ok:
     case FileStatus::Unopenable:
         break;

@@ -24,7 +24,7 @@ inline QString settingsFileProblemText(FileStatus status)
     case FileStatus::NotAFile:
         return u"INIファイルが通常のファイルではないため読めません"_s;
     case FileStatus::TooLarge:
-        return u"INIファイルが大きすぎるため読めません（%1KBまで）"_s.arg(kMaxSmallFileBytes / 1024);
+        return u"INIファイルが大きすぎるため読めません（%1MBまで）"_s.arg(kMaxSmallFileBytes / (1024 * 1024));
     case FileStatus::Ok:
     case FileStatus::Unopenable:
         break;

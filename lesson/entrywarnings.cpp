@@ -25,9 +25,9 @@ bool childRefuses(const QByteArray& datagram)
 }
 } // namespace
 
-bool isTooLongForChildren(const QString& entry)
+bool isTooLongForChildren(QByteArrayView datagram)
 {
-    return datagramBytes(entry).size() > kLargestDatagramBytes;
+    return datagram.size() > kLargestDatagramBytes;
 }
 
 bool presenterLoads(const QString& entry)
@@ -47,7 +47,7 @@ QStringList entryWarnings(const QString& entry)
         warnings.append(kPresenterRefusesText);
     // The presenter sends the entry as it is to the children, which apply their own rules to it.
     const QByteArray datagram = datagramBytes(entry);
-    if (isTooLongForChildren(entry))
+    if (isTooLongForChildren(datagram))
         warnings.append(tooLongForChildrenText(datagram.size()));
     else if (childRefuses(datagram))
         warnings.append(kChildRefusesText);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -7,8 +8,8 @@
 // the children and the list file apply.
 namespace qh::lesson {
 
-// Whether the entry is too long for the datagram that carries it to the children.
-bool isTooLongForChildren(const QString& entry);
+// Whether an entry's datagram (datagramBytes()) is too long to carry it to the children.
+bool isTooLongForChildren(QByteArrayView datagram);
 
 // Whether the presenter's browser loads the entry; it shows a blank page for one it does not.
 bool presenterLoads(const QString& entry);

@@ -1,6 +1,7 @@
 #include "lesson/linkimport.h"
 
 #include "common/cp932text.h"
+#include "common/datagrams.h"
 #include "common/textfile.h"
 #include "lesson/entrywarnings.h"
 #include "lesson/lessonmessages.h"
@@ -360,8 +361,8 @@ LinkImport linksFromMimeData(const QMimeData& data, qsizetype maxLinks)
 
 void refuseTooLong(LinkImport& import)
 {
-    const qsizetype refused =
-        import.links.removeIf([](const ImportedLink& link) { return isTooLongForChildren(link.address); });
+    const qsizetype refused = import.links.removeIf(
+        [](const ImportedLink& link) { return isTooLongForChildren(datagramBytes(link.address)); });
     if (refused > 0)
         import.problems.append(tooLongRefusedText(refused));
 }

@@ -269,8 +269,8 @@ private slots:
         const QString settingsNotAFile = u"INIファイルが通常のファイルではないため読めません"_s;
         QTest::newRow("configuration a folder") << u"weblist.txt"_s << u"written"_s << u"folder"_s << settingsNotAFile;
         QTest::newRow("configuration a FIFO") << u"weblist.txt"_s << u"written"_s << u"fifo"_s << settingsNotAFile;
-        QTest::newRow("configuration over 1 MB") << u"weblist.txt"_s << u"written"_s << u"huge"_s
-                                                 << u"INIファイルが大きすぎるため読めません（1024KBまで）"_s;
+        QTest::newRow("configuration over 1 MB")
+            << u"weblist.txt"_s << u"written"_s << u"huge"_s << u"INIファイルが大きすぎるため読めません（1MBまで）"_s;
     }
 
     void abandonedStartUpLeavesOnlyEnd()
