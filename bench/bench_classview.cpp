@@ -286,9 +286,7 @@ bool measurePageChanges(int changesPerBlock)
         }
     }
     AnsweringChildren plain(4, kChildren, fixture.childPort, fixture.masterPort);
-    master::PresenterOptions options;
-    options.createBrowser = [] { return std::make_unique<master::WebBrowser>(); };
-    master::Presenter& presenter = fixture.make(std::move(options));
+    master::Presenter& presenter = fixture.makeWithWebBrowser();
     const auto allLoaded = [&](const std::vector<qsizetype>& marks, const QString& page, qint64& slowest) {
         slowest = 0;
         for (std::size_t at = 0; at < real.size(); ++at) {

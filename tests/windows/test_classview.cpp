@@ -2,7 +2,6 @@
 // WebEngine browser, and real child programs on 127.0.0.2 and up, as their own processes.
 #include "master/classviewwindow.h"
 #include "master/panelwindow.h"
-#include "master/webbrowser.h"
 #include "tests/support/childprocess.h"
 #include "tests/support/presenterwindowsfixture.h"
 
@@ -78,9 +77,7 @@ struct Class {
             if (!child->waitFor(u"ready %1"_s.arg(fixture.childPort)))
                 return false;
         }
-        PresenterOptions options;
-        options.createBrowser = [] { return std::make_unique<WebBrowser>(); };
-        if (!fixture.make(std::move(options)).startUp() || !showAll(u"title Red"_s))
+        if (!fixture.makeWithWebBrowser().startUp() || !showAll(u"title Red"_s))
             return false;
         // Our children, once they have reported: the presenter speaks our extension with them.
         return fixture.runLoop(nullptr, [&] {
