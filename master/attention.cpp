@@ -11,8 +11,11 @@ using namespace Qt::StringLiterals;
 namespace qh::master {
 
 Attention::Attention(const PresenterSettings& settings, ExtensionChannel& channel, QObject* parent)
-    : QObject(parent), m_settings(settings), m_channel(channel), m_refresh(this), m_end(this)
+    : QObject(parent), m_settings(settings), m_channel(channel), m_refresh(this), m_end(this), m_liftAgain(this)
 {
+    m_liftAgain.setSingleShot(true);
+    m_liftAgain.setInterval(kLiftRepeatMs);
+    connect(&m_liftAgain, &QTimer::timeout, this, &Attention::sendLift);
     m_refresh.setInterval(kAttentionRefreshMs);
     connect(&m_refresh, &QTimer::timeout, this, &Attention::refresh);
     m_end.setSingleShot(true);
@@ -25,6 +28,7 @@ void Attention::start(std::optional<int> seconds)
     if (seconds)
         seconds = std::clamp(*seconds, 1, kLongestAttentionSeconds);
     m_on = true;
+    m_liftAgain.stop();
     if (seconds) {
         m_deadline = QDeadlineTimer(std::chrono::seconds(*seconds), Qt::PreciseTimer);
         m_end.start(std::chrono::seconds(*seconds));
@@ -42,8 +46,16 @@ void Attention::lift()
 {
     if (!m_on)
         return;
-    m_channel.send(slotsInUse(), classroomCommandDatagram({ClassroomCommand::Kind::AttentionOff, {}, std::nullopt}));
+    sendLift();
+    // Once more a moment later: a child that lost the first would stay covered until it misses the
+    // presenter, 30 s on.
+    m_liftAgain.start();
     turnOff("lifted");
+}
+
+void Attention::sendLift()
+{
+    m_channel.send(slotsInUse(), classroomCommandDatagram({ClassroomCommand::Kind::AttentionOff, {}, std::nullopt}));
 }
 
 void Attention::timeOver()

@@ -13,6 +13,8 @@ namespace qh::master {
 
 class ExtensionChannel;
 
+// The lift is sent again after this long, for a child that lost it.
+inline constexpr int kLiftRepeatMs = 1000;
 // The times the teacher chooses from, besides "until lifted".
 inline constexpr std::array kAttentionChoiceSeconds{60, 120, 300};
 
@@ -47,6 +49,7 @@ signals:
     void changed();
 
 private:
+    void sendLift();
     void timeOver();
     void turnOff(const char* why);
     void refresh();
@@ -59,6 +62,7 @@ private:
     std::optional<QDeadlineTimer> m_deadline;
     QTimer m_refresh;
     QTimer m_end;
+    QTimer m_liftAgain;
 };
 
 } // namespace qh::master

@@ -15,9 +15,11 @@ Classroom::Classroom(const PresenterSettings& settings, ChildChannel& channel, C
 void Classroom::setRunning(bool running)
 {
     m_running = running;
-    if (!running) {
-        m_channel.dropPending();
+    if (running) {
+        m_channel.setOpen(true);
+    } else {
         m_attention.lift();
+        m_channel.setOpen(false); // nothing more after End, not even the lift's repeat
     }
     updateAsking();
 }

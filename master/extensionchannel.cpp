@@ -27,7 +27,7 @@ bool ExtensionChannel::maySend(int slotIndex) const
 
 void ExtensionChannel::send(const QList<int>& slotIndexes, const QByteArray& datagram, Timing timing)
 {
-    if (timing == Timing::NotWhileHeld && m_channel.isReadingHeld())
+    if (!m_open || (timing == Timing::NotWhileHeld && m_channel.isReadingHeld()))
         return;
     QStringList toLookUp;
     for (const int index : slotIndexes) {
@@ -59,8 +59,11 @@ void ExtensionChannel::send(const QList<int>& slotIndexes, const QByteArray& dat
         m_lookup.start(toLookUp);
 }
 
-void ExtensionChannel::dropPending()
+void ExtensionChannel::setOpen(bool open)
 {
+    m_open = open;
+    if (open)
+        return;
     for (Slot& slot : m_slots)
         slot.pending.clear();
 }

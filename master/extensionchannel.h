@@ -40,10 +40,10 @@ public:
     ExtensionChannel(const PresenterSettings& settings, ChildChannel& channel, const ChildFollowUp& followUp,
                      QObject* parent = nullptr);
 
-    // Sends the datagram to each of the slots (0-based) whose child may have it.
+    // Sends the datagram to each of the slots (0-based) whose child may have it, while open.
     void send(const QList<int>& slotIndexes, const QByteArray& datagram, Timing timing = Timing::Any);
-    // Drops what still waits for a name: the presentation has ended.
-    void dropPending();
+    // Sends from the start of the presentation until End; closing drops what waits for a name.
+    void setOpen(bool open);
 
     // Whether a datagram from `sender` can be from the slot's configured computer: one of the
     // addresses its name gave when this channel last sent to it. False before the first send.
@@ -70,6 +70,7 @@ private:
     const ChildFollowUp& m_followUp;
     std::array<Slot, kSlotCount> m_slots;
     ComputerNameLookup m_lookup;
+    bool m_open = false;
 };
 
 } // namespace qh::master

@@ -194,9 +194,10 @@ private slots:
         QCOMPARE(fixture.children.received(), (QByteArrayList{to("127.0.0.2", refresh), to("127.0.0.4", refresh)}));
 
         fixture.children.clear();
-        QVERIFY(fixture.runUntilReceived([&] { classroom.attention().lift(); }, 2));
-        QCOMPARE(fixture.children.received(),
-                 (QByteArrayList{to("127.0.0.2", "Command:AttentionOff"), to("127.0.0.4", "Command:AttentionOff")}));
+        // The lift, and once more a second later for a child that lost it.
+        QVERIFY(fixture.runUntilReceived([&] { classroom.attention().lift(); }, 4));
+        const QByteArrayList lift{to("127.0.0.2", "Command:AttentionOff"), to("127.0.0.4", "Command:AttentionOff")};
+        QCOMPARE(fixture.children.received(), lift + lift);
         QVERIFY(!classroom.attention().isOn());
 
         // A chosen time ends by itself, on the children too: nothing more is sent for it.
@@ -217,6 +218,8 @@ private slots:
                                  to("127.0.0.2", "Command:VisibleFalse"), to("127.0.0.4", "Command:VisibleFalse"),
                                  to("127.0.0.5", "Command:VisibleFalse")}));
         QCOMPARE(changed.size(), 6);
+        QTest::qWait(1200); // the presenter has ended: its loop runs no more
+        QCOMPARE(fixture.children.count(), 5); // after End, not even the lift's repeat
         // Ended: it cannot start again.
         classroom.startAttention(60);
         QVERIFY(!classroom.attention().isOn());
