@@ -42,8 +42,9 @@ public:
 
     // Binds the child port on the settings' address, for this program alone (a second program on
     // the same address and port would take datagrams meant for this one), and starts looking for
-    // the master. False when it cannot bind.
+    // the master. False when it cannot bind; bindError() then says why.
     bool bind();
+    QAbstractSocket::SocketError bindError() const { return m_socket.error(); }
 
     bool isMasterKnown() const { return !m_source.masterAddress().isNull(); }
 

@@ -66,14 +66,14 @@ bool ChildProgram::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-bool ChildProgram::start()
+ChildProgram::Start ChildProgram::start()
 {
     if (!m_link.bind())
-        return false;
+        return m_link.bindError() == QAbstractSocket::AddressInUseError ? Start::PortBusy : Start::PortUnusable;
     m_bar.showLookingForMaster(!m_link.isMasterKnown());
     m_bar.showInCorner();
     trace(u"ready"_s, QString::number(m_settings.childPort));
-    return true;
+    return Start::Started;
 }
 
 void ChildProgram::act(const ChildAction& action)
@@ -181,9 +181,9 @@ int runChildProgram()
         return kAlreadyRunning;
     }
     ChildProgram program(read.settings);
-    if (!program.start()) {
+    if (const ChildProgram::Start started = program.start(); started != ChildProgram::Start::Started) {
         showMessage(portUnusableText(read.settings.bindAddress.toString(), read.settings.childPort));
-        return kBadSettings;
+        return started == ChildProgram::Start::PortBusy ? kPortBusy : kBadSettings;
     }
     QApplication::exec(); // returns when the desktop session asks the program to end
     return kEndedAsAsked;
