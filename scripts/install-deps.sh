@@ -2,7 +2,7 @@
 # Installs everything the build, the programs and the tests need, from Debian 12's packages.
 # Idempotent: when every package is present it changes nothing and needs no network.
 #   install-deps.sh                  the build, the programs and the tests
-#   install-deps.sh package          also what scripts/package.sh needs to make and check the .deb
+#   install-deps.sh package          also what scripts/package.sh needs to make and check the .debs
 #   install-deps.sh check-package    also what scripts/check-package.sh needs for its fresh system
 set -euo pipefail
 packages=(
@@ -13,8 +13,8 @@ packages=(
 )
 for group in "$@"; do
     case "$group" in
-    package) packages+=(dpkg-dev file lintian desktop-file-utils gzip) ;;
-    check-package) packages+=(dpkg-dev file lintian desktop-file-utils gzip debootstrap xdotool) ;;
+    package) packages+=(dpkg-dev file lintian desktop-file-utils gzip appstream) ;;
+    check-package) packages+=(dpkg-dev file lintian desktop-file-utils gzip appstream debootstrap xdotool) ;;
     *) echo "install-deps.sh: unknown group $group" >&2; exit 2 ;;
     esac
 done
