@@ -66,14 +66,14 @@ bool ChildProgram::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-ChildProgram::Start ChildProgram::start()
+bool ChildProgram::start()
 {
     if (!m_link.bind())
-        return m_link.bindError() == QAbstractSocket::AddressInUseError ? Start::PortBusy : Start::PortUnusable;
+        return false;
     m_bar.showLookingForMaster(!m_link.isMasterKnown());
     m_bar.showInCorner();
     trace(u"ready"_s, QString::number(m_settings.childPort));
-    return Start::Started;
+    return true;
 }
 
 void ChildProgram::act(const ChildAction& action)
@@ -181,9 +181,9 @@ int runChildProgram()
         return kAlreadyRunning;
     }
     ChildProgram program(read.settings);
-    if (const ChildProgram::Start started = program.start(); started != ChildProgram::Start::Started) {
+    if (!program.start()) {
         showMessage(portUnusableText(read.settings.bindAddress.toString(), read.settings.childPort));
-        return started == ChildProgram::Start::PortBusy ? kPortBusy : kBadSettings;
+        return program.portBusy() ? kPortBusy : kBadSettings;
     }
     QApplication::exec(); // returns when the desktop session asks the program to end
     return kEndedAsAsked;

@@ -20,12 +20,12 @@ public:
     explicit ChildProgram(const ChildSettings& settings, QObject* parent = nullptr);
     ~ChildProgram() override;
 
-    enum class Start { Started, PortBusy, PortUnusable };
     // Binds the child port, shows the bar and starts looking for the master; the page window
-    // stays hidden until the presenter shows it. Unless Started, the port could not be bound and
-    // nothing is shown: another program holds it, or it cannot be had at all (an address that is
-    // not this computer's, a port this user may not bind).
-    Start start();
+    // stays hidden until the presenter shows it. False when the port cannot be bound (nothing is
+    // shown then); portBusy() then tells another program holding it from a port that cannot be
+    // had at all (an address that is not this computer's, a port this user may not bind).
+    bool start();
+    bool portBusy() const { return m_link.bindError() == QAbstractSocket::AddressInUseError; }
 
     PageWindow& pageWindow() { return m_page; }
     ChildBar& bar() { return m_bar; }

@@ -138,7 +138,7 @@ private slots:
         QFETCH(QString, shows);
         const ChildSettings child = settings(startFullScreen);
         ChildProgram program(child);
-        QCOMPARE(program.start(), ChildProgram::Start::Started);
+        QVERIFY(program.start());
         QVERIFY(!program.pageWindow().isVisible());
         QVERIFY(program.bar().isVisible());
         for (const QByteArray& datagram : datagrams)
@@ -268,7 +268,7 @@ private slots:
     {
         m_master.take();
         ChildProgram program(settings());
-        QCOMPARE(program.start(), ChildProgram::Start::Started);
+        QVERIFY(program.start());
         QPushButton* button = program.bar().callButton();
         QCOMPARE(button->text(), u"呼び出し"_s);
         QTest::mouseClick(button, Qt::LeftButton);
@@ -301,7 +301,7 @@ private slots:
         QFETCH(QString, reads);
         const ChildSettings child = settings();
         ChildProgram program(child);
-        QCOMPARE(program.start(), ChildProgram::Start::Started);
+        QVERIFY(program.start());
         const QByteArray address = childLoopbackAddress(7);
         QVERIFY(sendDatagram(address.constData(), child.childPort, m_pages.url(u"A"_s).toEncoded()));
         QTRY_COMPARE_WITH_TIMEOUT(program.pageWindow().title(), u"A"_s, kLoadTimeoutMs);
@@ -335,7 +335,7 @@ private slots:
         ChildSettings child = settings();
         child.masterName = master;
         ChildProgram program(child);
-        QCOMPARE(program.start(), ChildProgram::Start::Started);
+        QVERIFY(program.start());
         auto* label = program.bar().findChild<QLabel*>(u"captionLabel"_s);
         QVERIFY(label);
         QCOMPARE(label->text(), kLookingForMasterText);
@@ -349,7 +349,7 @@ private slots:
     void barStaysAndIsDragged()
     {
         ChildProgram program(settings());
-        QCOMPARE(program.start(), ChildProgram::Start::Started);
+        QVERIFY(program.start());
         ChildBar& bar = program.bar();
         QCOMPARE(bar.windowTitle(), u"Quillharbour_Child 07"_s);
         auto* caption = bar.findChild<QLabel*>(u"captionLabel"_s);
