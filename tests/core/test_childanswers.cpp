@@ -79,6 +79,7 @@ private slots:
         row("empty label", master, QString(), u"teacher..pc"_s, false);
         row("hyphen at a label's start", master, QString(), u"-pc.school"_s, false);
         row("slash", master, QString(), u"pc/07"_s, false);
+        row("shell's characters", master, QString(), u"pc$(touch x);`id`"_s, false);
         row("not in code page 932", master, QString(), u"café-pc"_s, false);
         row("too long", master, QString(), QString(254, u'a'), false);
         const QString number = u"qh_is_number"_s;
