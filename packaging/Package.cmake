@@ -51,29 +51,25 @@ install(CODE "
     COMPONENT teacher)
 
 # Menu entries, icons, manual pages, the software centres' description, and each package's
-# documents.
-set(QH_TEACHER_ENTRIES Quillharbour_Master Quillharbour_Master_Tool Quillharbour_Lesson)
-foreach(entry ${QH_TEACHER_ENTRIES} Quillharbour_Child)
+# documents. Every program has a manual page, those with a menu entry an icon; the child's go with
+# the child, the others with the teacher's programs.
+foreach(name ${QH_MAN_PAGES})
     set(component teacher)
-    if(entry STREQUAL Quillharbour_Child)
+    if(name STREQUAL Quillharbour_Child)
         set(component child)
     endif()
-    install(FILES desktop/${entry}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT ${component})
-    foreach(size 16 32 48 64 128 256)
-        install(FILES ${CMAKE_CURRENT_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/${entry}.png
-                DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps COMPONENT ${component})
-    endforeach()
-endforeach()
-foreach(page ${QH_MAN_PAGES})
-    set(component teacher)
-    if(page STREQUAL Quillharbour_Child)
-        set(component child)
+    if(name IN_LIST QH_ICON_NAMES)
+        install(FILES desktop/${name}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT ${component})
+        foreach(size 16 32 48 64 128 256)
+            install(FILES ${CMAKE_CURRENT_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/${name}.png
+                    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps COMPONENT ${component})
+        endforeach()
     endif()
-    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/man/${name}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
             COMPONENT ${component})
 endforeach()
-set(QH_METAINFO org.example.quillharbour.metainfo.xml)
-install(FILES metainfo/${QH_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT teacher)
+install(FILES metainfo/org.example.quillharbour.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+        COMPONENT teacher)
 foreach(package ${QH_PACKAGES})
     install(FILES copyright ${CMAKE_CURRENT_BINARY_DIR}/doc/changelog.gz
             DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${QH_PACKAGE_NAME_${package}} COMPONENT ${package})
