@@ -47,6 +47,9 @@ int main(int argc, char* argv[])
         return 1;
     }
 
+    // The sent child's teacher is this bench, on a master port of its own: the presenter holds its own.
+    LoopbackChildren benchMaster;
+    const quint16 benchMasterPort = benchMaster.bindFreePort();
     QList<double> lateMs;
     QList<double> sentMs;
     QList<double> healMs;
@@ -59,15 +62,15 @@ int main(int argc, char* argv[])
         late.launchOnLoopback(1, port, fixture.masterPort, kLocalFolders);
         qunsetenv("QH_CHILD_LOSE_PAGE");
         const qint64 sentStart = nowNs() / 1000;
-        sent.launchOnLoopback(2, port, fixture.masterPort, kLocalFolders);
+        sent.launchOnLoopback(2, port, benchMasterPort, kLocalFolders);
         bool pageSent = false;
         const QString current = kPages[shown];
         if (!fixture.runLoop(
                 nullptr,
                 [&] {
                     if (!pageSent && sent.events().contains(u"ready %1"_s.arg(port))) {
-                        sendDatagram("127.0.0.3", port, "Command:VisibleTrue");
-                        sendDatagram("127.0.0.3", port, current.toUtf8());
+                        benchMaster.sendFrom("127.0.0.1", "127.0.0.3", port, "Command:VisibleTrue");
+                        benchMaster.sendFrom("127.0.0.1", "127.0.0.3", port, current.toUtf8());
                         pageSent = true;
                     }
                     return eventAt(late.timedEvents(), 0, u"loaded"_s, current) &&

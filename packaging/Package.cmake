@@ -97,6 +97,7 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # unavailable), and Qt's Wayland platform, with which the settings tool and the help viewer run
 # natively on a Wayland session instead of through XWayland.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")
+# libsodium signs and checks the datagrams of the teacher's key; dpkg-shlibdeps finds it as well.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, libsodium23")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hardinfo, qt6-wayland")
 include(CPack)

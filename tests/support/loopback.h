@@ -34,6 +34,10 @@ public:
     // Everything that has arrived since the last call, in arrival order.
     QList<Arrival> take();
 
+    // Sends one datagram from this socket's port and the given loopback address, as the teacher's
+    // presenter sends from its master port.
+    bool sendFrom(const char* fromAddress, const char* toAddress, std::uint16_t port, const QByteArray& payload);
+
 private:
     int m_fd = -1;
     std::uint16_t m_port = 0;
@@ -55,8 +59,10 @@ private:
 
 // Sends one datagram from a plain socket, as a child's call would come.
 bool sendDatagram(const char* toAddress, std::uint16_t port, const QByteArray& payload);
-// The same from a socket bound to the given loopback address, as another computer would send it.
-bool sendDatagramFrom(const char* fromAddress, const char* toAddress, std::uint16_t port, const QByteArray& payload);
+// The same from a socket bound to the given loopback address (and port, unless 0), as another
+// computer would send it.
+bool sendDatagramFrom(const char* fromAddress, const char* toAddress, std::uint16_t port, const QByteArray& payload,
+                      std::uint16_t fromPort = 0);
 
 // A UDP port within 20000..31999 that nothing holds at the moment.
 std::uint16_t freeUdpPort();

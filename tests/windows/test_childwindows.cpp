@@ -142,8 +142,9 @@ private slots:
         QVERIFY(!program.pageWindow().isVisible());
         QVERIFY(program.bar().isVisible());
         for (const QByteArray& datagram : datagrams)
-            QVERIFY(sendDatagram(childLoopbackAddress(7).constData(), child.childPort, datagram));
-        QVERIFY(sendDatagram(childLoopbackAddress(7).constData(), child.childPort, m_pages.url(u"C"_s).toEncoded()));
+            QVERIFY(m_master.sendFrom("127.0.0.1", childLoopbackAddress(7).constData(), child.childPort, datagram));
+        QVERIFY(m_master.sendFrom("127.0.0.1", childLoopbackAddress(7).constData(), child.childPort,
+                                  m_pages.url(u"C"_s).toEncoded()));
         QTRY_COMPARE_WITH_TIMEOUT(program.pageWindow().title(), u"C"_s, kLoadTimeoutMs);
         QCOMPARE(state(program.pageWindow()), shows);
         QVERIFY(program.bar().isVisible());
@@ -303,7 +304,7 @@ private slots:
         ChildProgram program(child);
         QVERIFY(program.start());
         const QByteArray address = childLoopbackAddress(7);
-        QVERIFY(sendDatagram(address.constData(), child.childPort, m_pages.url(u"A"_s).toEncoded()));
+        QVERIFY(m_master.sendFrom("127.0.0.1", address.constData(), child.childPort, m_pages.url(u"A"_s).toEncoded()));
         QTRY_COMPARE_WITH_TIMEOUT(program.pageWindow().title(), u"A"_s, kLoadTimeoutMs);
         m_master.take();
         QPushButton* button = program.bar().callButton();
@@ -312,7 +313,7 @@ private slots:
         QTRY_VERIFY((calls += takeCalls(), !calls.isEmpty()));
         QCOMPARE(calls, QByteArrayList{"07Call"});
         if (confirmed)
-            QVERIFY(sendDatagram(address.constData(), child.childPort, "Command:CallReceived"));
+            QVERIFY(m_master.sendFrom("127.0.0.1", address.constData(), child.childPort, "Command:CallReceived"));
         QTRY_COMPARE_WITH_TIMEOUT(button->text(), reads, 5000);
         QVERIFY(!program.pageWindow().url().toString().contains(u"CallReceived"_s));
         QTest::mouseClick(button, Qt::LeftButton);
