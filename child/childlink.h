@@ -1,13 +1,13 @@
 #pragma once
 
 #include "child/callgate.h"
-#include "child/childaction.h"
 #include "child/childsettings.h"
 #include "child/mastersource.h"
 #include "child/pageloss.h"
-#include "child/pagerule.h"
 #include "child/signedintake.h"
+#include "common/childaction.h"
 #include "common/datagramreader.h"
+#include "common/pagerule.h"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -1,10 +1,10 @@
 #include "child/childsettings.h"
 
 #include "child/childmessages.h"
-#include "child/pagerule.h"
 #include "common/computernames.h"
 #include "common/cp932text.h"
 #include "common/keytexts.h"
+#include "common/pagerule.h"
 #include "common/settingsfile.h"
 #include "common/textfile.h"
 

@@ -1,6 +1,6 @@
 #include "child/pageloss.h"
 
-#include "child/childaction.h"
+#include "common/childaction.h"
 
 namespace qh::child {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "child/pagerule.h"
 #include "common/browserwindow.h"
+#include "common/pagerule.h"
 
 #include <QElapsedTimer>
 #include <QTimer>

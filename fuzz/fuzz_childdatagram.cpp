@@ -2,7 +2,7 @@
 // that are taken for a command without being exactly one, or that open a page the child's page
 // rule would not show. The rule has no local folders here (fuzz_pagerule tries them): only web
 // pages may open.
-#include "child/childaction.h"
+#include "common/childaction.h"
 #include "common/cp932text.h"
 
 #include <cstdint>

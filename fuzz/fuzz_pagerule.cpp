@@ -6,7 +6,7 @@
 // "%ROOT%" in an input stands for the tree's place, so that the corpus can name its files:
 //     ROOT/pages/a.html  ROOT/pages/sub/b.html  ROOT/pages/out -> ../secret
 //     ROOT/pages/link.html -> ../secret/s.html  ROOT/pages2/c.html  ROOT/secret/s.html
-#include "child/pagerule.h"
+#include "common/pagerule.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "lesson/entrywarnings.h"
 
-#include "child/childaction.h"
 #include "common/browseraddress.h"
+#include "common/childaction.h"
 #include "common/datagrams.h"
 #include "common/urllist.h"
 #include "lesson/lessonmessages.h"

@@ -3,10 +3,10 @@
 // sender, the search for the master through a slow name service, the reports to the master.
 #include "child/callgate.h"
 #include "child/callstate.h"
-#include "child/childaction.h"
 #include "child/childlink.h"
 #include "child/childsettings.h"
 #include "child/mastersource.h"
+#include "common/childaction.h"
 #include "common/cp932text.h"
 #include "common/datagrams.h"
 #include "master/callentry.h"

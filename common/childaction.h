@@ -1,6 +1,6 @@
 #pragma once
 
-#include "child/pagerule.h"
+#include "common/pagerule.h"
 
 #include <QByteArrayView>
 #include <QUrl>

@@ -1,4 +1,4 @@
-#include "child/pagerule.h"
+#include "common/pagerule.h"
 
 #include "common/browseraddress.h"
 

@@ -1,4 +1,4 @@
-#include "child/childaction.h"
+#include "common/childaction.h"
 
 #include "common/cp932text.h"
 #include "common/datagrams.h"
