@@ -80,6 +80,15 @@ private slots:
                                     << QStringList{u"127.0.0.2"_s, u"%P"_s};
         QTest::newRow("address not of this computer")
             << complete << QStringList{u"--bind"_s, u"192.0.2.1"_s} << 1 << QStringList{u"192.0.2.1"_s};
+        // The teacher's key as %K holds it: the file named, and what is wrong with it.
+        const QStringList withKey{u"--teacher-key"_s, u"%K"_s};
+        QTest::newRow("key truncated") << complete + "#key 11qYAYKxCrfVS/7TyWQHOg7hc" << withKey << 1
+                                       << QStringList{u"--teacher-key"_s, u"%K"_s, u"鍵ではありません"_s};
+        QTest::newRow("key not base64") << complete + "#key this is no key, not at all, no no no!!" << withKey << 1
+                                        << QStringList{u"%K"_s, u"鍵ではありません"_s};
+        QTest::newRow("key missing") << complete << withKey << 1 << QStringList{u"%K"_s, u"ありません"_s};
+        QTest::newRow("key in the file") << complete + "TeacherKey=%K\r\n#key x" << QStringList{} << 1
+                                         << QStringList{u"%F"_s, u"TeacherKey"_s, u"%K"_s};
     }
     void startUpProblemsEndTheProgram()
     {
@@ -94,8 +103,15 @@ private slots:
         QVERIFY(taken.bind(QHostAddress(u"127.0.0.2"_s), freeUdpPort()));
         const QString port = QString::number(taken.localPort());
         const QString file = folder.filePath(u"Quillharbour_Child.ini"_s);
+        const QString keyFile = folder.filePath(u"teacher.pub"_s);
+        // A line "#key <content>", a comment to the child, is the key file's content.
+        if (const qsizetype key = settingsFile.indexOf("#key "); key >= 0)
+            QVERIFY(writeAll(keyFile, settingsFile.mid(key + 5) + '\n'));
         if (!settingsFile.isNull())
-            QVERIFY(writeAll(file, QByteArray(settingsFile).replace("%P", port.toLatin1())));
+            QVERIFY(writeAll(file,
+                             QByteArray(settingsFile).replace("%P", port.toLatin1()).replace("%K", keyFile.toUtf8())));
+        for (QString& argument : arguments)
+            argument.replace(u"%K"_s, keyFile);
         ChildProcess child;
         child.start(arguments, folder.path());
         QVERIFY(child.waitForExit());
@@ -103,7 +119,7 @@ private slots:
         QCOMPARE(child.exitCode(), exitCode);
         const QString output = exitCode == 0 ? child.standardOutput() : child.otherOutput();
         for (QString fragment : saying) {
-            fragment.replace(u"%F"_s, file).replace(u"%P"_s, port);
+            fragment.replace(u"%F"_s, file).replace(u"%P"_s, port).replace(u"%K"_s, keyFile);
             QVERIFY2(output.contains(fragment), qPrintable(output));
         }
         QVERIFY(child.events().isEmpty()); // never listened

@@ -26,7 +26,7 @@ std::uint16_t LoopbackChildren::bindFreePort()
     return 0;
 }
 
-bool LoopbackChildren::bind(std::uint16_t port)
+bool LoopbackChildren::bind(std::uint16_t port, const char* onAddress)
 {
     if (m_fd >= 0)
         ::close(m_fd);
@@ -41,6 +41,8 @@ bool LoopbackChildren::bind(std::uint16_t port)
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (onAddress)
+        ::inet_pton(AF_INET, onAddress, &address.sin_addr);
     if (::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         ::close(m_fd);
         m_fd = -1;

@@ -28,7 +28,8 @@ public:
 
     // Binds a free port within the presenter's 16-bit signed range; 0 when none was found.
     std::uint16_t bindFreePort();
-    bool bind(std::uint16_t port);
+    // On every address, or on one: a child computer of its own beside the child programs.
+    bool bind(std::uint16_t port, const char* address = nullptr);
     std::uint16_t port() const { return m_port; }
 
     // Everything that has arrived since the last call, in arrival order.
