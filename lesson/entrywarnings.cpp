@@ -3,6 +3,7 @@
 #include "common/browseraddress.h"
 #include "common/childaction.h"
 #include "common/datagrams.h"
+#include "common/signeddatagram.h"
 #include "common/urllist.h"
 #include "lesson/lessonmessages.h"
 
@@ -40,9 +41,10 @@ QStringList entryWarnings(const QString& entry)
         warnings.append(unsavableText(write));
     if (!presenterLoads(entry))
         warnings.append(kPresenterRefusesText);
-    // The presenter sends the entry as it is to the children, which apply their own rules to it.
+    // The presenter sends the entry as it is to the children, which apply their own rules to it. A
+    // child that holds the teacher's key needs room in the datagram for the signature too.
     const QByteArray datagram = datagramBytes(entry);
-    if (datagram.size() > kLargestDatagramBytes)
+    if (datagram.size() > kLargestSignedInnerBytes)
         warnings.append(tooLongForChildrenText(datagram.size()));
     else if (childRefuses(datagram))
         warnings.append(kChildRefusesText);

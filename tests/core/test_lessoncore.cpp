@@ -1,3 +1,4 @@
+#include "common/signeddatagram.h"
 #include "common/urllist.h"
 #include "lesson/entrywarnings.h"
 #include "lesson/lessondocument.h"
@@ -207,6 +208,9 @@ private slots:
         QTest::newRow("not in code page 932") << u"http://café/"_s << QStringList{unsavableText(accent)};
         const QString huge = u"data:text/html,"_s + QString(70000, u'x');
         QTest::newRow("too long for a datagram") << huge << QStringList{tooLongForChildrenText(huge.size())};
+        const QString longest = u"http://a/"_s + QString(kLargestSignedInnerBytes - 9, u'x');
+        QTest::newRow("longest that can be signed") << longest << QStringList{};
+        QTest::newRow("too long to sign") << longest + u'x' << QStringList{tooLongForChildrenText(longest.size() + 1)};
     }
     void entriesAreWarnedAboutByTheRulesThatRefuseThem()
     {
