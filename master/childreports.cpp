@@ -28,9 +28,12 @@ ChildReports::Answer ChildReports::hear(const ChildReport& report, Answering ans
     if (answering == Answering::Nothing)
         return Answer::None;
     if (slot.hello) {
-        const bool signing = !signingRun.isEmpty() && !slot.challenge.isEmpty();
+        // A child that asks for signed datagrams refuses plain ones: without a key there is no
+        // answer it would take.
+        const bool asks = !slot.challenge.isEmpty();
+        const bool signing = !signingRun.isEmpty() && asks;
         const bool welcomeOnly = answering == Answering::SwitchedOff || (signing && report.run == signingRun);
-        if ((welcomeOnly && !signing) || !longAgo(slot.catchUpMs, nowMs, kCatchUpIntervalMs))
+        if ((asks && !signing) || (welcomeOnly && !signing) || !longAgo(slot.catchUpMs, nowMs, kCatchUpIntervalMs))
             return Answer::None;
         slot.catchUpMs = nowMs;
         if (welcomeOnly)

@@ -63,7 +63,8 @@ public:
 
     // Notes the report and says how to answer it. currentPage: the bytes of the current page, empty
     // while there is none. signingRun: the presenter's run when it signs, else empty: a Hello that
-    // asks for signed datagrams and already follows that run is answered with a Welcome alone.
+    // asks for signed datagrams and already follows that run is answered with a Welcome alone, and
+    // without a key such a Hello gets no answer (its child would refuse every plain one).
     Answer hear(const ChildReport& report, Answering answering, QByteArrayView currentPage, qint64 nowMs,
                 QByteArrayView signingRun = {});
     // The slot's child was sent a page (0-based slot index).

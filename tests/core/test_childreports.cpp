@@ -75,8 +75,8 @@ private slots:
             {u"0 following Welcome"_s, u"1999 following None"_s, u"2000 keyed CatchUp"_s});
         row("switched off: a child that asks learns the run", false, kCurrent,
             {u"0 keyed Welcome"_s, u"1000 keyed None"_s, u"2000 following Welcome"_s, u"5000 old None"_s});
-        row("without a key: a child that asks is caught up unsigned", true, kCurrent, {u"0 following CatchUp"_s},
-            QByteArray());
+        row("without a key: nothing a child that asks would take", true, kCurrent,
+            {u"0 following None"_s, u"2000 keyed None"_s, u"4000 hello CatchUp"_s}, QByteArray());
         row("without a key, switched off: nothing", false, kCurrent, {u"0 keyed None"_s}, QByteArray());
     }
 
