@@ -4,15 +4,6 @@
 
 namespace qh::child {
 
-namespace {
-QHostAddress plainIpv4(const QHostAddress& address)
-{
-    bool isIpv4 = false;
-    const quint32 ipv4 = address.toIPv4Address(&isIpv4); // also an IPv4 address mapped into IPv6
-    return isIpv4 ? QHostAddress(ipv4) : address;
-}
-} // namespace
-
 MasterSource::MasterSource(const QString& masterName, quint16 masterPort, bool acceptAnySource, QObject* parent)
     : QObject(parent), m_masterName(masterName), m_masterPort(masterPort), m_acceptAnySource(acceptAnySource),
       m_nameIsAddress(addressWithoutLookup(masterName).has_value())

@@ -22,13 +22,6 @@ constexpr qint64 kComputerFreshForSendMs = 2000;
 // At most one line a slot in this time on reports from someone else than the slot's computer.
 constexpr qint64 kStrangerLogIntervalMs = 10000;
 
-QHostAddress plainIpv4(const QHostAddress& address)
-{
-    bool isIpv4 = false;
-    const quint32 ipv4 = address.toIPv4Address(&isIpv4); // also an IPv4 address mapped into IPv6
-    return isIpv4 ? QHostAddress(ipv4) : address;
-}
-
 // The slot (0-based) a call's two characters name, when they are two digits 01 to 30.
 std::optional<int> slotOfCall(const QString& computerNumber)
 {
