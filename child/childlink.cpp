@@ -116,8 +116,8 @@ void ChildLink::received(const QByteArray& signedOrPlain)
             qCInfo(childLog, "following the teacher's presenter %s, signed by the teacher's key",
                    m_intake->run().toHex().constData());
             trace(u"run"_s, QString::fromLatin1(m_intake->run().toHex()));
-            showKeyTrouble(false);
         }
+        showKeyTrouble(false);
         datagram = std::move(taken.inner);
     }
     if (m_loss.loses(datagram, now())) {
@@ -156,7 +156,9 @@ void ChildLink::refuse(SignedIntake::Verdict verdict, const QByteArray& datagram
                    verdict == Verdict::Unsigned ? "not signed with" : "signed with another key than",
                    qPrintable(keyFingerprint(m_settings.teacherKey)));
         }
-        if (m_intake->run().isEmpty())
+        // Another key is a mistake to show at once; unsigned datagrams also come for a moment
+        // from a presenter that has not heard this child's Hello yet.
+        if (verdict == Verdict::BadSignature || m_intake->run().isEmpty())
             showKeyTrouble(true);
     }
     if (verdict == Verdict::Unsigned || verdict == Verdict::UnknownRun)

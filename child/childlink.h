@@ -78,8 +78,8 @@ signals:
     // The master has answered this child (it sent something after the child's Hello): it is our
     // presenter, which confirms the calls it lists.
     void masterAnswered();
-    // With the teacher's key: datagrams from the teacher's computer come that the key did not sign,
-    // while no presenter signs for this child (true); one does again (false).
+    // With the teacher's key: datagrams from the teacher's computer come signed by another key, or
+    // unsigned while no presenter signs for this child (true); one it obeys comes again (false).
     void teacherKeyTrouble(bool trouble);
 
 private:
