@@ -15,8 +15,8 @@
 //     key         option          value
 //     Number      --number NN     this computer's number, 01 to 30 (required)
 //     Master      --master NAME   the teacher's computer: a name or an IPv4 address (required)
-//     ChildPort   --port PORT     the port the pages and commands come to, 1 to 65535 (required)
-//     MasterPort  --master-port   the teacher's port that calls go to, 1 to 65535 (required)
+//     ChildPort   --port PORT     the port the pages and commands come to (required)
+//     MasterPort  --master-port   the teacher's port that calls go to (required)
 //     Bind        --bind ADDRESS  the local IPv4 address to listen on; empty: all (the default)
 //     ScreenMode  --window        FullScreen (the default) or WindowScreen; the option: WindowScreen
 //     AcceptAny   --accept-any    1: take datagrams from any computer; 0 (the default): the master's only
@@ -25,6 +25,9 @@
 //     TeacherKey  --teacher-key FILE  the teacher's public key (Quillharbour_Teacher.pub): the child
 //                                 then obeys only what that key signed; empty: none; left out: the
 //                                 system's /etc/quillharbour/Quillharbour_Teacher.pub when it exists
+//
+// Both ports are the presenter's ports, 1 to 32767 (isUsablePort): it can neither send to nor be
+// reached at any other, so a child set to one would wait in silence.
 namespace qh::child {
 
 using namespace Qt::StringLiterals;
