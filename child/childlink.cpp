@@ -37,6 +37,8 @@ ChildLink::ChildLink(const ChildSettings& settings, QObject* parent)
     connect(&m_showing, &QTimer::timeout, this, &ChildLink::sendShowing);
     m_showingSoon.setSingleShot(true);
     connect(&m_showingSoon, &QTimer::timeout, this, &ChildLink::sendShowing);
+    m_helloSoon.setSingleShot(true);
+    connect(&m_helloSoon, &QTimer::timeout, this, &ChildLink::sayHelloSoon);
 }
 
 bool ChildLink::bind()
@@ -96,8 +98,12 @@ void ChildLink::sayHelloAgain()
 
 void ChildLink::sayHelloSoon()
 {
-    if (m_lastHello && now() - *m_lastHello < kSignedHelloSpacing)
+    if (m_lastHello && now() - *m_lastHello < kSignedHelloSpacing) {
+        if (!m_helloSoon.isActive())
+            m_helloSoon.start(kSignedHelloSpacing - (now() - *m_lastHello));
         return;
+    }
+    m_helloSoon.stop();
     m_heard = false;
     sayHelloAgain();
     m_hello.start();
@@ -118,6 +124,7 @@ void ChildLink::received(const QByteArray& signedOrPlain)
             trace(u"run"_s, QString::fromLatin1(m_intake->run().toHex()));
         }
         showKeyTrouble(false);
+        m_helloSoon.stop(); // the presenter knows this child
         datagram = std::move(taken.inner);
     }
     if (m_loss.loses(datagram, now())) {

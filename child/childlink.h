@@ -24,9 +24,10 @@ namespace qh::child {
 inline constexpr std::chrono::milliseconds kHelloInterval{5000};
 // Once the master has sent a page, the child says this often which one it has.
 inline constexpr std::chrono::milliseconds kShowingInterval{3000};
-// A child that holds the teacher's key says Hello again at once when the presenter does not seem to
-// know it (it sends plain datagrams, or signs for a run the child does not follow), but not sooner
-// than this after its last Hello: the presenter answers a slot's Hello at most once in 2 seconds.
+// A child that holds the teacher's key says Hello again soon when the presenter does not seem to
+// know it (it sends plain datagrams, or signs for a run the child does not follow): at once, but not
+// sooner than this after its last Hello, since the presenter answers a slot's Hello at most once in
+// 2 seconds.
 inline constexpr std::chrono::milliseconds kSignedHelloSpacing{2500};
 
 // The child's one UDP socket: bound to the child port, it receives the presenter's datagrams and
@@ -85,7 +86,7 @@ signals:
 private:
     void received(const QByteArray& datagram);
     void refuse(SignedIntake::Verdict verdict, const QByteArray& datagram);
-    // Says Hello again now, unless the last one went out less than kSignedHelloSpacing ago.
+    // Says Hello again now, or kSignedHelloSpacing after the last one when that is later.
     void sayHelloSoon();
     void showKeyTrouble(bool trouble);
     void found(const QHostAddress& address);
@@ -108,6 +109,7 @@ private:
     QTimer m_hello;
     QTimer m_showing;
     QTimer m_showingSoon;
+    QTimer m_helloSoon; // the Hello that sayHelloSoon() could not say at once
     std::optional<std::chrono::milliseconds> m_lastShowing;
     QHostAddress m_masterAddress; // where the last Hello went
     bool m_heard = false;         // the master has sent something since the last Hello
