@@ -41,7 +41,13 @@ QByteArray helloDatagram(int computerNumber, QByteArrayView challenge, QByteArra
 
 QByteArray showingDatagram(int computerNumber, QByteArrayView address)
 {
-    return numberBytes(computerNumber) + datagramBytes(kShowingVerb) + address.toByteArray();
+    return numberBytes(computerNumber) + datagramBytes(kShowingVerb) +
+           address.first(std::min(address.size(), kLongestReportedAddressBytes)).toByteArray();
+}
+
+bool reportNamesPage(QByteArrayView reported, QByteArrayView page)
+{
+    return reported == page || (reported.size() == kLongestReportedAddressBytes && page.startsWith(reported));
 }
 
 std::optional<ChildReport> childReportOf(QByteArrayView datagram)

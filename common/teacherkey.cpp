@@ -13,6 +13,8 @@
 namespace qh {
 
 namespace {
+constexpr qint64 kLongestKeyFileBytes = 256;
+
 // libsodium must be set up once before its first use; it picks its fastest code then.
 void prepareSodium()
 {
@@ -55,16 +57,21 @@ KeyFileText readKeyFile(const QString& path, qsizetype expectedBytes, bool priva
     const QFileInfo info(path);
     if (!info.exists())
         return {KeyFileProblem::Missing, {}};
-    if (!info.isFile())
-        return {KeyFileProblem::Unreadable, {}};
-    if (privateKey && (info.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther)))
+    if (privateKey && info.isFile() && (info.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther)))
         return {KeyFileProblem::ReadableByOthers, {}};
-    // A key file is one short line: a large file is no key, and is not read whole.
-    if (info.size() > 256)
+    // A key file is one short line: a larger file is no key, and is not read whole.
+    const FileBytes file = readWholeFile(path, kLongestKeyFileBytes);
+    switch (file.status) {
+    case FileStatus::Ok:
+        break;
+    case FileStatus::Missing:
+        return {KeyFileProblem::Missing, {}};
+    case FileStatus::TooLarge:
         return {KeyFileProblem::NotAKey, {}};
-    const FileBytes file = readWholeFile(path);
-    if (file.status != FileStatus::Ok)
-        return {file.status == FileStatus::Missing ? KeyFileProblem::Missing : KeyFileProblem::Unreadable, {}};
+    case FileStatus::Unopenable:
+    case FileStatus::NotAFile:
+        return {KeyFileProblem::Unreadable, {}};
+    }
     const std::optional<QByteArray> bytes = keyFileBytes(file.bytes, expectedBytes);
     if (!bytes)
         return {KeyFileProblem::NotAKey, {}};

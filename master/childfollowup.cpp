@@ -6,6 +6,10 @@
 #include "master/childsender.h"
 #include "master/presentermessages.h"
 
+#include <QTimer>
+
+#include <chrono>
+
 using namespace Qt::StringLiterals;
 
 namespace qh::master {
@@ -68,8 +72,10 @@ void ChildFollowUp::handleReport(const ChildReport& report, const QHostAddress& 
 {
     const int index = report.computerNumber - 1;
     const bool hello = report.kind == ChildReport::Kind::Hello;
-    qCDebug(channelLog).noquote() << slotTitle(index) << "from" << sender.toString() << "reports"
-                                  << (hello ? kHelloVerb : kShowingVerb + readableAddress(report.address));
+    if (mayLog(channelLog, QtDebugMsg)) {
+        qCDebug(channelLog).noquote() << slotTitle(index) << "from" << sender.toString() << "reports"
+                                      << (hello ? kHelloVerb : kShowingVerb + readableAddress(report.address));
+    }
     const QString& name = m_settings.childSlots.at(std::size_t(index)).computerName;
     SlotComputer& computer = m_computers[index];
     std::optional<ComputerAddress> known = addressWithoutLookup(name);
@@ -96,8 +102,10 @@ void ChildFollowUp::believe(const ChildReport& report, const QHostAddress& sende
     const int index = report.computerNumber - 1;
     if (!report.challenge.isEmpty() && !m_sender.hasKey() && !m_toldNoKey) {
         m_toldNoKey = true;
-        qCInfo(channelLog).noquote() << slotTitle(index) << "asks for datagrams signed with the teacher's key;"
-                                     << "this presenter has none and sends them unsigned";
+        if (mayLog(channelLog)) {
+            qCInfo(channelLog).noquote() << slotTitle(index) << "asks for datagrams signed with the teacher's key;"
+                                         << "this presenter has none and does not answer it";
+        }
         showNotice(childAsksForKeyText(index + 1));
     }
     const ChildReports::Answering answering = !m_answering ? ChildReports::Answering::Nothing
@@ -127,7 +135,7 @@ void ChildFollowUp::refuseStranger(int slotIndex, const QHostAddress& sender, co
 {
     const qint64 now = m_clock.elapsed();
     std::optional<qint64>& logged = m_strangerLoggedMs[slotIndex];
-    if (logged && now - *logged < kStrangerLogIntervalMs)
+    if ((logged && now - *logged < kStrangerLogIntervalMs) || !mayLog(channelLog))
         return;
     logged = now;
     const QString where = computer.isFound() ? computer.address.toString() : unfoundReason(computer.outcome);
@@ -139,23 +147,45 @@ void ChildFollowUp::confirmCall(const QString& computerNumber)
 {
     const std::optional<int> index = slotOfCall(computerNumber);
     if (!m_answering) {
-        if (mayLogCall()) {
+        if (mayLog(callsLog)) {
             qCInfo(callsLog).noquote() << "call from" << computerNumber
                                        << "listed; not confirmed: the presentation is not running";
         }
     } else if (!index) {
-        if (mayLogCall())
+        if (mayLog(callsLog))
             qCInfo(callsLog).noquote() << "call from" << computerNumber << "listed; no slot to confirm it to";
     } else if (!m_reports.hasSpoken(*index)) {
-        if (mayLogCall()) {
+        if (mayLog(callsLog)) {
             qCInfo(callsLog).noquote() << "call from" << slotTitle(*index)
                                        << "listed; not confirmed: its child has not reported since the start";
         }
     } else {
-        if (mayLogCall())
-            qCInfo(callsLog).noquote() << "call from" << slotTitle(*index) << "listed; confirming it";
-        request(*index, Confirm);
+        const bool due = !m_confirmationHeld[*index] && m_reports.confirmationWait(*index, m_clock.elapsed()) == 0;
+        if (mayLog(callsLog)) {
+            qCInfo(callsLog).noquote() << "call from" << slotTitle(*index)
+                                       << (due ? "listed; confirming it"
+                                               : "listed; confirming it with the next confirmation, one in 2 s");
+        }
+        confirmWhenDue(*index);
     }
+}
+
+void ChildFollowUp::confirmWhenDue(int slotIndex)
+{
+    if (m_confirmationHeld[slotIndex])
+        return;
+    const qint64 nowMs = m_clock.elapsed();
+    if (const qint64 waitMs = m_reports.confirmationWait(slotIndex, nowMs); waitMs > 0) {
+        m_confirmationHeld[slotIndex] = true;
+        QTimer::singleShot(std::chrono::milliseconds(waitMs), Qt::PreciseTimer, this, [this, slotIndex] {
+            m_confirmationHeld[slotIndex] = false;
+            if (m_answering)
+                confirmWhenDue(slotIndex);
+        });
+        return;
+    }
+    m_reports.noteConfirmation(slotIndex, nowMs);
+    request(slotIndex, Confirm);
 }
 
 void ChildFollowUp::request(int slotIndex, unsigned sends)
@@ -211,7 +241,8 @@ void ChildFollowUp::sendPending(int slotIndex, const ComputerAddress& address)
     if (!sends || !m_answering)
         return;
     if (!address.isFound()) {
-        qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "not answered:" << unfoundReason(address.outcome);
+        if (mayLog(channelLog))
+            qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "not answered:" << unfoundReason(address.outcome);
         return;
     }
     const ChildSlot& slot = m_settings.childSlots.at(std::size_t(slotIndex));
@@ -232,22 +263,24 @@ void ChildFollowUp::sendPending(int slotIndex, const ComputerAddress& address)
         }
         // The report's sender is named too: a slot whose computer has several addresses may report
         // from another one than the answers go to.
-        if (catchUp) {
-            qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "caught up at" << destination.toString() << "with"
-                                         << readableAddress(m_currentPage) << "after its Hello from"
-                                         << m_reportSenders[slotIndex].toString();
-        } else {
-            qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "page healed at" << destination.toString() << "with"
-                                         << readableAddress(m_currentPage) << "after its report of"
-                                         << readableAddress(m_reports.lastAddress(slotIndex)) << "from"
-                                         << m_reportSenders[slotIndex].toString();
+        if (mayLog(channelLog)) {
+            if (catchUp) {
+                qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "caught up at" << destination.toString()
+                                             << "with" << readableAddress(m_currentPage) << "after its Hello from"
+                                             << m_reportSenders[slotIndex].toString();
+            } else {
+                qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "page healed at" << destination.toString()
+                                             << "with" << readableAddress(m_currentPage) << "after its report of"
+                                             << readableAddress(m_reports.lastAddress(slotIndex)) << "from"
+                                             << m_reportSenders[slotIndex].toString();
+            }
         }
     } else if ((sends & (Welcome | CatchUp)) && m_sender.asksSigned(slotIndex)) {
         sendTo(to, datagramBytes(commandText(kVerbWelcome)), true);
     }
     if (sends & Confirm) {
         sendTo(to, datagramBytes(commandText(kVerbCallReceived)));
-        if (mayLogCall())
+        if (mayLog(callsLog))
             qCInfo(callsLog).noquote() << "call of" << slotTitle(slotIndex) << "confirmed at" << destination.toString();
     }
 }
@@ -257,21 +290,23 @@ void ChildFollowUp::sendTo(const ChildRecipient& to, const QByteArray& datagram,
     const ChildSender::Prepared prepared =
         answer ? m_sender.prepareAnswer(datagram, to.slot) : m_sender.prepare(datagram, {to.slot});
     if (prepared.tooLongToSign()) {
-        qCInfo(channelLog).noquote() << "send to" << slotTitle(to.slot) << "at" << to.address.toString()
-                                     << "left out: too long to sign:" << readableAddress(datagram);
-    } else if (m_sender.send(prepared, to) != ChildChannel::SendResult::Sent) {
+        if (mayLog(channelLog)) {
+            qCInfo(channelLog).noquote() << "send to" << slotTitle(to.slot) << "at" << to.address.toString()
+                                         << "left out: too long to sign:" << readableAddress(datagram);
+        }
+    } else if (m_sender.send(prepared, to) != ChildChannel::SendResult::Sent && mayLog(channelLog)) {
         qCInfo(channelLog).noquote() << "send to" << slotTitle(to.slot) << "at" << to.address.toString()
                                      << "failed:" << readableAddress(datagram);
     }
 }
 
-bool ChildFollowUp::mayLogCall()
+bool ChildFollowUp::mayLog(const QLoggingCategory& (*category)(), QtMsgType type)
 {
-    if (!m_callLog.mayWrite(m_clock.elapsed()))
+    if (!category().isEnabled(type) || !m_log.mayWrite(m_clock.elapsed()))
         return false;
-    if (const qint64 heldBack = m_callLog.takeHeldBack()) {
-        qCInfo(callsLog).noquote() << heldBack << "lines on calls left out: more than" << kCallLinesPerSecond
-                                   << "a second";
+    if (const qint64 heldBack = m_log.takeHeldBack()) {
+        qCInfo(category).noquote() << heldBack << "lines on calls and reports left out: more than"
+                                   << kFollowUpLinesPerSecond << "a second";
     }
     return true;
 }

@@ -16,8 +16,9 @@
 
 namespace qh::master {
 
-// Lines on calls the log takes in a second; a flood of calls beyond it is counted, not written.
-inline constexpr int kCallLinesPerSecond = 20;
+// Lines the log takes in a second from the follow-up (calls, reports and the answers to them); a
+// flood beyond it is counted, not written.
+inline constexpr int kFollowUpLinesPerSecond = 20;
 
 class ChildSender;
 struct ChildRecipient;
@@ -32,7 +33,8 @@ struct ChildRecipient;
 //
 // These sends happen in the background: no one asked for them, so a computer name is looked up
 // without holding the presenter and a name that is not found is logged (qh.channel), not shown.
-// Rate limits per slot keep a flood of reports cheap.
+// Rate limits per slot keep a flood of reports or calls cheap, and every log line it writes goes
+// through one budget.
 class ChildFollowUp : public QObject
 {
     Q_OBJECT
@@ -71,15 +73,19 @@ private:
     void believe(const ChildReport& report, const QHostAddress& sender);
     void refuseStranger(int slotIndex, const QHostAddress& sender, const ComputerAddress& computer);
     void confirmCall(const QString& computerNumber);
+    // Confirms the slot's calls now, or once kConfirmIntervalMs has passed since the last
+    // confirmation: the confirmation then held back answers every call that came meanwhile.
+    void confirmWhenDue(int slotIndex);
     void request(int slotIndex, unsigned sends);
     void lookUp(int slotIndex);
     void nameAnswered(const QString& name, const ComputerAddress& address);
     void sendPending(int slotIndex, const ComputerAddress& address);
     // `answer`: signed as the answer to the slot's last Hello, for a child that asked.
     void sendTo(const ChildRecipient& to, const QByteArray& datagram, bool answer = false);
-    // Whether a line of the calls log fits in the log's budget; the line is only formatted then, so
-    // that a flood of calls costs no text. Names first the lines left out since the last one.
-    bool mayLogCall();
+    // Whether a line of the category at that level is written and fits in the log's budget; the
+    // line is only formatted then, so that a flood costs no text. Names first the lines left out
+    // since the last one.
+    bool mayLog(const QLoggingCategory& (*category)(), QtMsgType type = QtInfoMsg);
     // "07 PC07", how the log names a slot.
     QString slotTitle(int slotIndex) const;
 
@@ -92,11 +98,12 @@ private:
     std::array<unsigned, kSlotCount> m_pending{};         // Send flags waiting for the slot's name
     std::array<bool, kSlotCount> m_lookingUp{};           // the slot's name is being looked up
     std::array<QHostAddress, kSlotCount> m_reportSenders; // where the report now answered came from
+    std::array<bool, kSlotCount> m_confirmationHeld{};    // a confirmation waits for its interval
     std::array<SlotComputer, kSlotCount> m_computers;
     std::array<std::optional<qint64>, kSlotCount> m_strangerLoggedMs;
     bool m_toldNoKey = false; // a child asked for signed datagrams while the presenter has no key
     ComputerNameLookup m_lookup;
-    LogBudget m_callLog{kCallLinesPerSecond, 1000};
+    LogBudget m_log{kFollowUpLinesPerSecond, 1000};
 };
 
 } // namespace qh::master

@@ -41,7 +41,7 @@ ChildReports::Answer ChildReports::hear(const ChildReport& report, Answering ans
         slot.pageSentMs = nowMs;
         return Answer::CatchUp;
     }
-    if (answering != Answering::Everything || currentPage.isEmpty() || slot.address == currentPage)
+    if (answering != Answering::Everything || currentPage.isEmpty() || reportNamesPage(slot.address, currentPage))
         return Answer::None;
     if (!longAgo(slot.pageSentMs, nowMs, kHealGraceMs) || !longAgo(slot.healMs, nowMs, kHealIntervalMs))
         return Answer::None;
@@ -53,6 +53,12 @@ ChildReports::Answer ChildReports::hear(const ChildReport& report, Answering ans
 void ChildReports::notePageSent(int slotIndex, qint64 nowMs)
 {
     m_slots.at(std::size_t(slotIndex)).pageSentMs = nowMs;
+}
+
+qint64 ChildReports::confirmationWait(int slotIndex, qint64 nowMs) const
+{
+    const std::optional<qint64>& confirmMs = m_slots.at(std::size_t(slotIndex)).confirmMs;
+    return longAgo(confirmMs, nowMs, kConfirmIntervalMs) ? 0 : *confirmMs + kConfirmIntervalMs - nowMs;
 }
 
 SlotFollowing ChildReports::following(int slotIndex, bool inUse, QByteArrayView currentPage, qint64 nowMs) const
@@ -70,7 +76,7 @@ SlotFollowing ChildReports::following(int slotIndex, bool inUse, QByteArrayView 
     else if (following.ageMs > kReportFreshMs)
         following.state = FollowState::Silent;
     else
-        following.state = slot.address == currentPage ? FollowState::Following : FollowState::OtherPage;
+        following.state = reportNamesPage(slot.address, currentPage) ? FollowState::Following : FollowState::OtherPage;
     return following;
 }
 
