@@ -169,9 +169,10 @@ set(CPACK_DEBIAN_PAGES_PACKAGE_ARCHITECTURE all)
 # debconf, and its settings file ucf.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(QH_PAGES_DEPENDENCY "quillharbour-pages (= ${QH_PACKAGE_VERSION})")
-set(CPACK_DEBIAN_TEACHER_PACKAGE_DEPENDS "fonts-noto-cjk, ${QH_PAGES_DEPENDENCY}")
+# libsodium signs and checks the datagrams of the teacher's key; dpkg-shlibdeps finds it as well.
+set(CPACK_DEBIAN_TEACHER_PACKAGE_DEPENDS "fonts-noto-cjk, libsodium23, ${QH_PAGES_DEPENDENCY}")
 set(CPACK_DEBIAN_TEACHER_PACKAGE_RECOMMENDS "hardinfo, qt6-wayland")
-set(CPACK_DEBIAN_CHILD_PACKAGE_DEPENDS "fonts-noto-cjk, ${QH_PAGES_DEPENDENCY}, debconf (>= 0.5) | debconf-2.0, ucf")
+set(CPACK_DEBIAN_CHILD_PACKAGE_DEPENDS "fonts-noto-cjk, libsodium23, ${QH_PAGES_DEPENDENCY}, debconf (>= 0.5) | debconf-2.0, ucf")
 # Up to 1.1.0 one package quillharbour held everything: the child's files and the pages moved out of
 # it with 1.1.0+1.
 set(QH_SPLIT_FROM "quillharbour (<< 1.1.0+1)")

@@ -7,7 +7,7 @@
 set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
-    qt6-base-dev qt6-base-private-dev qt6-webengine-dev libgl-dev qt6-gtk-platformtheme
+    qt6-base-dev qt6-base-private-dev qt6-webengine-dev libgl-dev qt6-gtk-platformtheme libsodium-dev
     fonts-noto-cjk xvfb xauth x11-utils imagemagick procps xdotool
     hardinfo
 )
