@@ -15,7 +15,9 @@
 // unconfirmed), looking <master name>, master <address>, lookup-failed <master name>,
 // hello <address>, showing, send-failed <what>, lost <address>, picture <bytes> or picture hidden
 // (a picture sent), attention on <seconds> or attention on until-lifted, attention off <why>
-// (lifted, time, presenter-gone, hidden).
+// (lifted, time, presenter-gone, hidden); with the teacher's key, run <id> (the run of the
+// presenter followed from now on) and refused <why> <datagram> for a datagram not obeyed, why
+// being unsigned, bad-signature, replay, not-addressed or unknown-run.
 namespace qh::child {
 
 bool isTracing();

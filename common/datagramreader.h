@@ -31,8 +31,8 @@ public:
     bool isHeld() const { return m_held; }
 
 signals:
-    // One datagram read from the socket, with the address it came from.
-    void datagramRead(const QByteArray& datagram, const QHostAddress& sender);
+    // One datagram read from the socket, with the address and the port it came from.
+    void datagramRead(const QByteArray& datagram, const QHostAddress& sender, quint16 senderPort);
 
 private:
     void readPending();

@@ -5,8 +5,9 @@
 
 namespace qh::master {
 
-Classroom::Classroom(const PresenterSettings& settings, ChildChannel& channel, ChildFollowUp& followUp, QObject* parent)
-    : QObject(parent), m_channel(settings, channel, followUp), m_pictures(settings, m_channel),
+Classroom::Classroom(const PresenterSettings& settings, const ChildChannel& channel, ChildSender& sender,
+                     const ChildReports& reports, ChildFollowUp& followUp, QObject* parent)
+    : QObject(parent), m_channel(settings, channel, sender, reports), m_pictures(settings, m_channel),
       m_attention(settings, m_channel)
 {
     connect(&followUp, &ChildFollowUp::caughtUp, &m_attention, &Attention::coverAgain);

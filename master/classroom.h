@@ -12,6 +12,8 @@ namespace qh::master {
 
 class ChildChannel;
 class ChildFollowUp;
+class ChildReports;
+class ChildSender;
 
 // What the presenter does with its own children beyond the described presentation: the pictures
 // of the class view and attention, both spoken only with children that have reported
@@ -21,9 +23,9 @@ class Classroom : public QObject
 {
     Q_OBJECT
 public:
-    // The settings, the channel and the follow-up must outlive this object.
-    Classroom(const PresenterSettings& settings, ChildChannel& channel, ChildFollowUp& followUp,
-              QObject* parent = nullptr);
+    // The presenter's settings, channel, sender, reports and follow-up must outlive this object.
+    Classroom(const PresenterSettings& settings, const ChildChannel& channel, ChildSender& sender,
+              const ChildReports& reports, ChildFollowUp& followUp, QObject* parent = nullptr);
 
     ClassPictures& pictures() { return m_pictures; }
     const ClassPictures& pictures() const { return m_pictures; }

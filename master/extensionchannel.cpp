@@ -2,7 +2,8 @@
 
 #include "common/logcategories.h"
 #include "master/childchannel.h"
-#include "master/childfollowup.h"
+#include "master/childreports.h"
+#include "master/childsender.h"
 
 using namespace Qt::StringLiterals;
 
@@ -13,22 +14,23 @@ namespace {
 constexpr qsizetype kMostPending = 4;
 } // namespace
 
-ExtensionChannel::ExtensionChannel(const PresenterSettings& settings, ChildChannel& channel,
-                                   const ChildFollowUp& followUp, QObject* parent)
-    : QObject(parent), m_settings(settings), m_channel(channel), m_followUp(followUp)
+ExtensionChannel::ExtensionChannel(const PresenterSettings& settings, const ChildChannel& channel, ChildSender& sender,
+                                   const ChildReports& reports, QObject* parent)
+    : QObject(parent), m_settings(settings), m_channel(channel), m_sender(sender), m_reports(reports)
 {
     connect(&m_lookup, &ComputerNameLookup::answered, this, &ExtensionChannel::nameAnswered);
 }
 
 bool ExtensionChannel::maySend(int slotIndex) const
 {
-    return m_settings.childSlots.at(std::size_t(slotIndex)).isInUse() && m_followUp.hasReported(slotIndex);
+    return m_settings.childSlots.at(std::size_t(slotIndex)).isInUse() && m_reports.hasSpoken(slotIndex);
 }
 
 void ExtensionChannel::send(const QList<int>& slotIndexes, const QByteArray& datagram, Timing timing)
 {
     if (!m_open || (timing == Timing::NotWhileHeld && m_channel.isReadingHeld()))
         return;
+    QList<ChildRecipient> ready;
     QStringList toLookUp;
     for (const int index : slotIndexes) {
         if (!maySend(index))
@@ -38,12 +40,12 @@ void ExtensionChannel::send(const QList<int>& slotIndexes, const QByteArray& dat
         if (const std::optional<ComputerAddress> known = addressWithoutLookup(name)) {
             slot.address = *known;
             if (known->isFound())
-                deliver(index, {datagram, timing});
+                ready.append({index, known->address});
             continue;
         }
         const bool fresh = slot.sinceFound.isValid() && slot.sinceFound.elapsed() < kAddressReuseMs;
         if (fresh && !slot.lookingUp) {
-            deliver(index, {datagram, timing});
+            ready.append({index, slot.address.address});
             continue;
         }
         slot.pending.append({datagram, timing});
@@ -55,6 +57,9 @@ void ExtensionChannel::send(const QList<int>& slotIndexes, const QByteArray& dat
                 toLookUp.append(name);
         }
     }
+    // One signature for all the children ready now.
+    if (!ready.isEmpty())
+        m_sender.sendToAll(datagram, ready, PlainCopy::OurChildren);
     if (!toLookUp.isEmpty())
         m_lookup.start(toLookUp);
 }
@@ -71,12 +76,7 @@ void ExtensionChannel::setOpen(bool open)
 bool ExtensionChannel::isSlotComputer(int slotIndex, const QHostAddress& sender) const
 {
     const ComputerAddress& address = m_slots.at(std::size_t(slotIndex)).address;
-    if (!address.isFound())
-        return false;
-    // A datagram from 127.0.0.2 reads as ::ffff:127.0.0.2 on a socket that takes both families.
-    bool isIPv4 = false;
-    const QHostAddress ipv4(sender.toIPv4Address(&isIPv4));
-    return isIPv4 && address.addresses.contains(ipv4);
+    return address.isFound() && address.addresses.contains(plainIpv4(sender));
 }
 
 void ExtensionChannel::nameAnswered(const QString& name, const ComputerAddress& address)
@@ -100,17 +100,9 @@ void ExtensionChannel::nameAnswered(const QString& name, const ComputerAddress& 
             continue;
         }
         for (const Pending& each : pending) {
-            if (maySend(index) && !(each.timing == Timing::NotWhileHeld && m_channel.isReadingHeld()))
-                deliver(index, each);
+            if (m_open && maySend(index) && !(each.timing == Timing::NotWhileHeld && m_channel.isReadingHeld()))
+                m_sender.sendTo(each.datagram, {index, address.address}, PlainCopy::OurChildren);
         }
-    }
-}
-
-void ExtensionChannel::deliver(int slotIndex, const Pending& pending)
-{
-    if (m_channel.send(m_slots[std::size_t(slotIndex)].address.address, m_settings.childPort, pending.datagram) !=
-        ChildChannel::SendResult::Sent) {
-        qCDebug(channelLog).noquote() << "send of our command to slot" << slotIndex + 1 << "failed";
     }
 }
 

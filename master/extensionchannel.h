@@ -14,14 +14,16 @@
 namespace qh::master {
 
 class ChildChannel;
-class ChildFollowUp;
+class ChildReports;
+class ChildSender;
 
-// The one way our own commands beyond the described datagrams (common/classroomdatagrams.h) reach
-// the children: only to a slot in use whose child has reported since the presenter started, so
-// that a child that knows only the described datagrams never sees one. Always at the slot's
-// configured computer, in the background: a computer name is looked up without holding the
-// presenter, its address kept for kAddressReuseMs so that a request every few seconds does not
-// ask the name service every time; a name not found is logged, not shown.
+// How our own commands beyond the described datagrams (common/classroomdatagrams.h) reach the
+// children: only to a slot in use whose child has reported since the presenter started, so that a
+// child that knows only the described datagrams never sees one, and through the presenter's
+// sender (ChildSender), which signs them for a child that asked. Always at the slot's configured
+// computer, in the background: a computer name is looked up without holding the presenter, its
+// addresses kept for kAddressReuseMs so that a request every few seconds does not ask the name
+// service every time; a name not found is logged, not shown.
 class ExtensionChannel : public QObject
 {
     Q_OBJECT
@@ -36,17 +38,18 @@ public:
         NotWhileHeld,
     };
 
-    // The settings, the channel and the follow-up must outlive this object.
-    ExtensionChannel(const PresenterSettings& settings, ChildChannel& channel, const ChildFollowUp& followUp,
-                     QObject* parent = nullptr);
+    // The settings, the channel, the sender and the reports must outlive this object.
+    ExtensionChannel(const PresenterSettings& settings, const ChildChannel& channel, ChildSender& sender,
+                     const ChildReports& reports, QObject* parent = nullptr);
 
     // Sends the datagram to each of the slots (0-based) whose child may have it, while open.
     void send(const QList<int>& slotIndexes, const QByteArray& datagram, Timing timing = Timing::Any);
     // Sends from the start of the presentation until End; closing drops what waits for a name.
     void setOpen(bool open);
 
-    // Whether a datagram from `sender` can be from the slot's configured computer: one of the
-    // addresses its name gave when this channel last sent to it. False before the first send.
+    // Whether a datagram from `sender` comes from the slot's configured computer: one of the
+    // addresses its name gave when this channel last sent to it (as the follow-up believes a
+    // report only from the slot's computer). False before the first send.
     bool isSlotComputer(int slotIndex, const QHostAddress& sender) const;
 
 private:
@@ -63,11 +66,11 @@ private:
 
     bool maySend(int slotIndex) const;
     void nameAnswered(const QString& name, const ComputerAddress& address);
-    void deliver(int slotIndex, const Pending& pending);
 
     const PresenterSettings& m_settings;
-    ChildChannel& m_channel;
-    const ChildFollowUp& m_followUp;
+    const ChildChannel& m_channel;
+    ChildSender& m_sender;
+    const ChildReports& m_reports;
     std::array<Slot, kSlotCount> m_slots;
     ComputerNameLookup m_lookup;
     bool m_open = false;
