@@ -2,11 +2,13 @@
 // sockets play the children (127.0.0.2 and up) and whoever else sends to the master port.
 #include "common/classroomdatagrams.h"
 #include "common/datagrams.h"
+#include "common/teacherkey.h"
 #include "tests/support/childprocess.h"
 #include "tests/support/presenterfixture.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -218,11 +220,56 @@ private slots:
                                  to("127.0.0.2", "Command:VisibleFalse"), to("127.0.0.4", "Command:VisibleFalse"),
                                  to("127.0.0.5", "Command:VisibleFalse")}));
         QCOMPARE(changed.size(), 6);
-        QTest::qWait(1200); // the presenter has ended: its loop runs no more
+        QTest::qWait(1200);                    // the presenter has ended: its loop runs no more
         QCOMPARE(fixture.children.count(), 5); // after End, not even the lift's repeat
         // Ended: it cannot start again.
         classroom.startAttention(60);
         QVERIFY(!classroom.attention().isOn());
+    }
+
+    // With the teacher's key: a child that holds it takes attention and picture requests only
+    // signed, and gets them so; a child without a key gets them plain, as before. Forged plain ones
+    // sent as the teacher's computer are refused.
+    void keyedChildrenTakeOnlySignedCommands()
+    {
+        PresenterFixture fixture;
+        fixture.childPort = freeUdpPort(); // the children listen on their own addresses
+        QCOMPARE(writeTeacherKeyPair(fixture.folder.path()).status, KeyPairWrite::Status::Written);
+        const QString publicKey = fixture.folder.path(kTeacherPublicKeyFileName);
+        fixture.writeUrlList({kPageA});
+        fixture.writeSettings(
+            {{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s}, {3, u"1"_s, u"127.0.0.4"_s, u"WindowScreen"_s}});
+        ChildProcess keyed;
+        ChildProcess plain;
+        keyed.launchOnLoopback(1, fixture.childPort, fixture.masterPort,
+                               {u"--teacher-key"_s, publicKey, u"--window"_s});
+        plain.launchOnLoopback(3, fixture.childPort, fixture.masterPort, {u"--window"_s});
+        for (ChildProcess* child : {&keyed, &plain})
+            QVERIFY2(child->waitFor(u"ready %1"_s.arg(fixture.childPort)), qPrintable(child->otherOutput()));
+        QVERIFY(fixture.make().startUp());
+        QVERIFY(fixture.runLoop(nullptr, [&] {
+            return !keyed.events().filter(QRegularExpression(u"^run "_s)).isEmpty() &&
+                   fixture.presenter->slotFollowing(0).heard && fixture.presenter->slotFollowing(2).heard;
+        }));
+        Classroom& classroom = fixture.presenter->classroom();
+        classroom.startAttention(60);
+        classroom.setViewOpen(true);
+        QVERIFY(fixture.runLoop(nullptr, [&] {
+            return keyed.events().contains(u"attention on 60"_s) && plain.events().contains(u"attention on 60"_s) &&
+                   classroom.pictures().picture(0).receivedMs && classroom.pictures().picture(2).receivedMs;
+        }));
+        // Only the start-up announcement, plain while the child had not asked yet, was refused.
+        QCOMPARE(keyed.events().filter(QRegularExpression(u"^refused unsigned Command:(Attention|Picture)"_s)),
+                 QStringList{});
+
+        fixture.presenter.reset(); // the master port is free: send from it as the teacher's computer
+        const qsizetype mark = keyed.mark();
+        for (const QByteArray& forged : {QByteArray("Command:AttentionOff"), QByteArray("Command:Picture:0000aaaa")})
+            QVERIFY(sendDatagramFrom("127.0.0.1", "127.0.0.2", fixture.childPort, forged, fixture.masterPort));
+        QVERIFY(keyed.waitFor(u"refused unsigned Command:Picture:0000aaaa"_s, mark));
+        QCOMPARE(
+            keyed.events(mark).filter(QRegularExpression(u"^(refused|attention|picture)"_s)),
+            (QStringList{u"refused unsigned Command:AttentionOff"_s, u"refused unsigned Command:Picture:0000aaaa"_s}));
     }
 
     // No student computer stays covered when the teacher's has gone without a word: real children
