@@ -4,6 +4,7 @@
 #include "common/logcategories.h"
 #include "common/settingsfile.h"
 #include "master/childreports.h"
+#include "master/childsender.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -19,9 +20,6 @@ namespace qh::master {
 // Lines the log takes in a second from the follow-up (calls, reports and the answers to them); a
 // flood beyond it is counted, not written.
 inline constexpr int kFollowUpLinesPerSecond = 20;
-
-class ChildSender;
-struct ChildRecipient;
 
 // The presenter's answers to what its own children report on the master port: a child that has
 // (re)started gets "Command:VisibleTrue", its screen mode and the current page; a child that
@@ -85,7 +83,8 @@ private:
     void nameAnswered(const QString& name, const ComputerAddress& address);
     void sendPending(int slotIndex, const ComputerAddress& address);
     // `answer`: signed as the answer to the slot's last Hello, for a child that asked.
-    void sendTo(const ChildRecipient& to, const QByteArray& datagram, bool answer = false);
+    void sendTo(const ChildRecipient& to, const QByteArray& datagram, bool answer = false,
+                PlainCopy plain = PlainCopy::Everyone);
     // Whether a line of the category at that level is written and fits in the log's budget; the
     // line is only formatted then, so that a flood costs no text. Names first the lines left out
     // since the last one.

@@ -123,7 +123,13 @@ private:
     Destinations lookUpNames(const QList<int>& slotIndexes);
     // Sends one datagram to a slot's child, its bytes as prepared for the send (ChildSender); false
     // when its name was not found (the user was told).
-    bool sendToChild(int slot, const ChildSender::Prepared& datagram, const Destinations& destinations);
+    bool sendToChild(int slot, const ChildSender::Prepared& datagram, const Destinations& destinations,
+                     ChildSender::Copies copies = ChildSender::Copies::Both);
+    // A page's signed copies, to the slots before the first whose name was not found: a page change
+    // sends them all before the plain ones, so that a child that holds the key is not kept waiting
+    // behind the plain fan-out.
+    void sendSignedCopies(const QList<int>& slotIndexes, const ChildSender::Prepared& datagram,
+                          const Destinations& destinations);
     void waitWhileBusy();
     // Runs the events that neither the user's input nor the children's datagrams cause, waiting for
     // each, until done() holds or 10 s have passed: both wait in their queues until the presenter
