@@ -13,7 +13,9 @@
 // show, sent or followed in the page: why is data, scheme, file-outside, file-missing, ...),
 // dropped <sender>, reload <address>, call <result> (sent, failed, too-soon, confirmed,
 // unconfirmed), looking <master name>, master <address>, lookup-failed <master name>,
-// hello <address>, showing, send-failed <what>, lost <address>.
+// hello <address>, showing, send-failed <what>, lost <address>, and what the teacher's view makes
+// the page do: scrolled <x> <y> (the scroll position after a place), zoom <factor>, pointer <x> <y>
+// and pointer off (all in the page's CSS pixels).
 namespace qh::child {
 
 bool isTracing();
