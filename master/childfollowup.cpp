@@ -142,6 +142,8 @@ void ChildFollowUp::sendPending(int slotIndex, const ComputerAddress& address)
         if (!m_currentPage.isEmpty()) {
             sendTo(slotIndex, destination, m_currentPage);
             notePageSent(slotIndex);
+            for (const QByteArray& datagram : m_currentView)
+                sendTo(slotIndex, destination, datagram);
         }
         // The report's sender is named too: an answer to a report that did not come from the slot's
         // computer shows someone else speaking for it.

@@ -6,6 +6,7 @@
 #include "master/childreports.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
@@ -41,6 +42,10 @@ public:
     void setAnswering(bool answering);
     // The page the presenter has just sent to the children in use: what a catch-up or a heal sends.
     void setCurrentPage(const QByteArray& datagram) { m_currentPage = datagram; }
+    // What follows the page in a catch-up or a heal: where the teacher is on it (ViewFollower).
+    void setCurrentView(const QByteArrayList& datagrams) { m_currentView = datagrams; }
+    // The slot's child has reported since the presenter started: it speaks our extension.
+    bool hasReported(int slotIndex) const { return m_reports.hasSpoken(slotIndex); }
     // The presenter has sent the slot's child a page (0-based slot index).
     void notePageSent(int slotIndex) { m_reports.notePageSent(slotIndex, m_clock.elapsed()); }
 
@@ -70,6 +75,7 @@ private:
     ChildReports m_reports;
     QElapsedTimer m_clock;
     QByteArray m_currentPage;
+    QByteArrayList m_currentView;
     bool m_answering = false;
     std::array<unsigned, kSlotCount> m_pending{};         // Send flags waiting for the slot's name
     std::array<bool, kSlotCount> m_lookingUp{};           // the slot's name is being looked up

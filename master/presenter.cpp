@@ -30,6 +30,8 @@ Presenter::Presenter(PresenterOptions options, QObject* parent)
     if (m_options.urlListFileName.isEmpty())
         m_options.urlListFileName = kDefaultUrlListFileName;
     connect(&m_channel, &ChildChannel::datagramRead, this, &Presenter::handleDatagram);
+    connect(&m_view, &ViewFollower::datagramReady, this, &Presenter::sendToOurChildren);
+    connect(&m_view, &ViewFollower::currentViewChanged, &m_followUp, &ChildFollowUp::setCurrentView);
 }
 
 Presenter::~Presenter() = default;
@@ -63,6 +65,7 @@ void Presenter::handleDatagram(const QByteArray& datagram, const QHostAddress& s
 {
     emit datagramReceived(datagram);
     m_followUp.handleDatagram(datagram, sender);
+    updateListened();
 }
 
 bool Presenter::readFiles()
@@ -117,6 +120,7 @@ void Presenter::announceToChildren()
 void Presenter::openBrowser()
 {
     m_browser = m_options.createBrowser();
+    m_view.setBrowser(m_browser.get());
     m_browser->setToolBar(false);
     m_browser->setMenuBar(false);
     m_browser->setFullScreen(isFullScreen(m_state.settings.screenMode));
@@ -194,6 +198,8 @@ Presenter::Destinations Presenter::showPage(const QString& address, std::int16_t
     const Destinations destinations = knownForAll ? *std::move(known) : lookUpNames(inUse);
     const QByteArray datagram = datagramBytes(address); // the same bytes for every child
     m_followUp.setCurrentPage(datagram);
+    m_pageDestinations = destinations;
+    m_view.setCurrentPage(datagram);
     for (int slot : inUse) {
         m_followUp.notePageSent(slot);
         // Slots left out here are sent the page by the follow-up once their child reports another.
@@ -296,6 +302,7 @@ void Presenter::end()
     if (m_ended)
         return;
     m_followUp.setAnswering(false); // no catch-up may follow a child's VisibleFalse
+    m_view.setBrowser(nullptr);
     m_forwardDestinations.reset();
     const QList<int> inUse = slotsInUse();
     const Destinations destinations = lookUpNames(inUse);
@@ -325,11 +332,41 @@ void Presenter::sendToChild(int slot, const QStringList& texts)
 {
     m_forwardDestinations.reset();
     const Destinations destinations = lookUpNames({slot});
+    bool pageSent = false;
     for (const QString& text : texts) {
-        if (!text.startsWith(kCommandPrefix))
+        if (!text.startsWith(kCommandPrefix)) {
             m_followUp.notePageSent(slot);
+            pageSent = true;
+        }
         sendToChild(slot, datagramBytes(text), destinations);
     }
+    // A child switched on again shows the page where the teacher is, as one that catches up.
+    const bool found = destinations.value(m_state.settings.childSlots[slot].computerName).isFound();
+    if (pageSent && found && m_followUp.hasReported(slot)) {
+        for (const QByteArray& datagram : m_view.currentView())
+            sendToChild(slot, datagram, destinations);
+    }
+    updateListened();
+}
+
+void Presenter::sendToOurChildren(const QByteArray& datagram)
+{
+    for (int slot : slotsInUse()) {
+        if (!m_followUp.hasReported(slot))
+            continue;
+        const QString& name = m_state.settings.childSlots[slot].computerName;
+        const std::optional<ComputerAddress> address =
+            m_pageDestinations.contains(name) ? m_pageDestinations.value(name) : addressWithoutLookup(name);
+        if (address && address->isFound())
+            m_channel.send(address->address, m_state.settings.childPort, datagram);
+    }
+}
+
+void Presenter::updateListened()
+{
+    const QList<int> inUse = slotsInUse();
+    m_view.setListened(
+        std::any_of(inUse.cbegin(), inUse.cend(), [this](int slot) { return m_followUp.hasReported(slot); }));
 }
 
 bool Presenter::sendToChild(int slot, const QByteArray& datagram, const Destinations& destinations)
