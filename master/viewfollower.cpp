@@ -201,6 +201,7 @@ void ViewFollower::pointMeasured(const PageSpot& spot)
         return;
     m_lastPointer = datagram;
     m_pointerShown = true;
+    m_again[std::size_t(Again::PointerOff)] = false; // it shows again
     if (again)
         emit datagramReady(datagram);
     else
@@ -221,7 +222,6 @@ void ViewFollower::send(const QByteArray& datagram, Again again)
     emit datagramReady(datagram);
     if (again != Again::Nothing)
         m_again[std::size_t(again)] = true;
-    m_again[std::size_t(Again::PointerOff)] = again == Again::PointerOff; // a pointer shown since is not off
     m_stillTimer.start();
 }
 
