@@ -145,7 +145,8 @@ if (TARGET) {
 }
 if (top === null)
     top = DY / W * scroller.scrollHeight;
-window.scrollTo({left: DX / W * scroller.scrollWidth, top: top, behavior: 'instant'});
+// Whole pixels: the browser would cut a place a hair above one off to the pixel above.
+window.scrollTo({left: Math.round(DX / W * scroller.scrollWidth), top: Math.round(top), behavior: 'instant'});
 return Math.round(scroller.scrollLeft) + ' ' + Math.round(scroller.scrollTop);)"_s);
 }
 
