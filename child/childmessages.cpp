@@ -1,5 +1,7 @@
 #include "child/childmessages.h"
 
+#include "common/messagetexts.h"
+
 #include <QStringList>
 
 namespace qh::child {
@@ -95,7 +97,9 @@ QString badNumberText(const QString& where, const QString& name, const QString& 
 
 QString badPortText(const QString& where, const QString& name, const QString& value)
 {
-    return valueText(where, name, value, u"は1～65535のポート番号ではありません"_s);
+    return valueText(where, name, value,
+                     u"は"_s + usablePortRangeText() +
+                         u"のポート番号ではありません（先生のPCのプログラムはこの範囲のポートしか使えません）"_s);
 }
 
 QString badMasterText(const QString& where, const QString& name, const QString& value)

@@ -184,7 +184,7 @@ void checkValues(const Values& values, ChildSettings& settings, QStringList& err
             break;
         case ChildPort:
         case MasterPort:
-            if (const std::optional<int> port = wholeNumber(text, 5, 1, 65535))
+            if (const std::optional<int> port = wholeNumber(text, 5, kLowestUsablePort, kHighestUsablePort))
                 (i == ChildPort ? settings.childPort : settings.masterPort) = quint16(*port);
             else
                 errors.append(badPortText(given->where, given->name, text));

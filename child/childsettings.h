@@ -15,13 +15,16 @@
 //     key         option          value
 //     Number      --number NN     this computer's number, 01 to 30 (required)
 //     Master      --master NAME   the teacher's computer: a name or an IPv4 address (required)
-//     ChildPort   --port PORT     the port the pages and commands come to, 1 to 65535 (required)
-//     MasterPort  --master-port   the teacher's port that calls go to, 1 to 65535 (required)
+//     ChildPort   --port PORT     the port the pages and commands come to (required)
+//     MasterPort  --master-port   the teacher's port that calls go to (required)
 //     Bind        --bind ADDRESS  the local IPv4 address to listen on; empty: all (the default)
 //     ScreenMode  --window        FullScreen (the default) or WindowScreen; the option: WindowScreen
 //     AcceptAny   --accept-any    1: take datagrams from any computer; 0 (the default): the master's only
 //     LocalFolders --local-folders FOLDERS  the folders whose files the child shows, absolute, separated
 //                                 by ";"; empty: none; the default: the installed demo pages
+//
+// Both ports are the presenter's ports, 1 to 32767 (isUsablePort): it can neither send to nor be
+// reached at any other, so a child set to one would wait in silence.
 namespace qh::child {
 
 using namespace Qt::StringLiterals;

@@ -1,6 +1,7 @@
 #include "child/pagewindow.h"
 
 #include "common/browseraddress.h"
+#include "common/pageprofile.h"
 #include "common/untrustedpage.h"
 
 #include <QContextMenuEvent>
@@ -48,8 +49,9 @@ bool sameAddress(const QUrl& left, const QUrl& right)
 }
 } // namespace
 
-PageWindow::PageWindow(PageRule rule) : m_rule(std::move(rule))
+PageWindow::PageWindow(PageRule rule) : BrowserWindow(std::make_unique<PageProfile>(rule)), m_rule(std::move(rule))
 {
+    connect(pageProfile(), &PageProfile::requestRefused, this, &PageWindow::navigationRefused);
     m_navigate.setSingleShot(true);
     m_navigate.setInterval(0);
     connect(&m_navigate, &QTimer::timeout, this, &PageWindow::navigate);
@@ -91,10 +93,10 @@ bool PageWindow::showsTarget() const
 
 void PageWindow::navigationRequested(QWebEngineNavigationRequest& request)
 {
-    // A frame within the page may show what pages use inside (blank, data, blob frames), but no
-    // local file the rule does not allow.
+    // A frame within the page may show what pages use inside (blank, data, blob frames); a local
+    // file in it, like every request of the page, meets the rule in the profile.
     const QUrl target = request.url();
-    const Refusal refusal = request.isMainFrame() || target.isLocalFile() ? m_rule.refusalOf(target) : Refusal::None;
+    const Refusal refusal = request.isMainFrame() ? m_rule.refusalOf(target) : Refusal::None;
     if (refusal != Refusal::None) {
         request.reject();
         emit navigationRefused(target, refusal);

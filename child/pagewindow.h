@@ -14,8 +14,9 @@ namespace qh::child {
 
 // The child's one page window: it shows each page the presenter sends, in place, and keeps it
 // shown through a crash of its renderer, which reloads the page by itself. Within the page, too,
-// it goes only where its page rule allows; its page's dialogs are never shown, and its context
-// menu offers nothing that leaves the page.
+// it goes only where its page rule allows, and every request the page makes meets the rule (its
+// profile, pageprofile.h); its page's dialogs are never shown, and its context menu offers
+// nothing that leaves the page.
 class PageWindow : public BrowserWindow
 {
     Q_OBJECT
@@ -46,7 +47,9 @@ signals:
     void settled();
     // The renderer ended while showing the page; the page is loaded anew.
     void reloadingAfterCrash(const QUrl& page);
-    // The page went, or a link in it led, to an address the rule does not show; it stays where it is.
+    // The page went, or a link in it led, to an address the rule does not show, and it stays where
+    // it is; or the page asked for a local file the rule does not show (a picture, a frame, a
+    // script's request), which it does not get.
     void navigationRefused(const QUrl& page, qh::child::Refusal refusal);
 
 protected:

@@ -25,6 +25,7 @@ function(qh_add_library name)
     add_library(${name} STATIC ${ARG_UNPARSED_ARGUMENTS})
     target_include_directories(${name} PUBLIC ${QH_SOURCE_ROOT})
     target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE qh_options)
+    set_property(GLOBAL APPEND PROPERTY QH_LIBRARIES ${name})
 endfunction()
 
 # Whether a target links, directly or through any library it links, one of the `forbidden` targets
@@ -65,13 +66,66 @@ function(qh_links_any target forbidden result)
     set(${result} "${found}" PARENT_SCOPE)
 endfunction()
 
+# The layers of the project's libraries, checked once every library exists: a library of a program's
+# folder (every folder but common/ and tests/) links, directly or through others, only libraries of
+# common/ and of its own folder, never another program's. A breach stops the configuration;
+# `cmake --log-level=VERBOSE` also lists which folder's libraries use which.
+function(qh_check_layers)
+    get_property(libraries GLOBAL PROPERTY QH_LIBRARIES)
+    set(folders)
+    foreach(library ${libraries})
+        get_target_property(source_dir ${library} SOURCE_DIR)
+        file(RELATIVE_PATH folder ${QH_SOURCE_ROOT} ${source_dir})
+        set(folder_of_${library} ${folder})
+        list(APPEND folders ${folder})
+    endforeach()
+    list(REMOVE_DUPLICATES folders)
+    list(SORT folders)
+    foreach(library ${libraries})
+        set(folder ${folder_of_${library}})
+        get_target_property(links ${library} LINK_LIBRARIES)
+        foreach(link ${links})
+            if(DEFINED folder_of_${link} AND NOT folder_of_${link} STREQUAL folder)
+                list(APPEND uses_${folder} ${folder_of_${link}})
+            endif()
+        endforeach()
+        if(folder STREQUAL "common" OR folder MATCHES "^tests/")
+            continue()
+        endif()
+        set(forbidden)
+        foreach(other ${libraries})
+            if(NOT folder_of_${other} STREQUAL "common" AND NOT folder_of_${other} STREQUAL folder)
+                list(APPEND forbidden ${other})
+            endif()
+        endforeach()
+        list(JOIN forbidden "|" forbidden)
+        qh_links_any(${library} "^(${forbidden})$" breach)
+        if(breach)
+            message(FATAL_ERROR "${library} (${folder}/) links ${breach} (${folder_of_${breach}}/): a program's "
+                                "libraries use only common/ and their own folder")
+        endif()
+    endforeach()
+    foreach(folder ${folders})
+        set(used ${uses_${folder}})
+        list(REMOVE_DUPLICATES used)
+        list(SORT used)
+        list(JOIN used ", " used)
+        if(NOT used)
+            set(used "no other folder")
+        endif()
+        message(VERBOSE "layers: ${folder}/ uses ${used}")
+    endforeach()
+endfunction()
+
 # Registers one QTest program with CTest, with the environment every test needs: no display,
 # Qt WebEngine allowed to run as root and without a GPU. The test links what it names and nothing
 # else; where QH_WINDOWLESS_TESTS is set (tests/core), a test that reaches Qt Widgets or Qt WebEngine
-# through what it names stops the configuration.
-#   qh_add_test(name SOURCES files... LIBS libraries... [ARGS arguments...] [TIMEOUT seconds])
+# through what it names stops the configuration. Its CTest label is `core` there, `windows`
+# elsewhere, unless LABEL names another (`replay` for the fuzz corpora): `ctest -L core` runs the
+# tests without windows alone.
+#   qh_add_test(name SOURCES files... LIBS libraries... [ARGS arguments...] [TIMEOUT seconds] [LABEL label])
 function(qh_add_test name)
-    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ARGS" ${ARGN})
+    cmake_parse_arguments(ARG "" "TIMEOUT;LABEL" "SOURCES;LIBS;ARGS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test qh_options)
     if(QH_WINDOWLESS_TESTS)
@@ -84,9 +138,17 @@ function(qh_add_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
+    if(NOT ARG_LABEL)
+        if(QH_WINDOWLESS_TESTS)
+            set(ARG_LABEL core)
+        else()
+            set(ARG_LABEL windows)
+        endif()
+    endif()
     set_tests_properties(${name} PROPERTIES
         TIMEOUT ${ARG_TIMEOUT}
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu;QH_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;LANG=C.UTF-8")
+        LABELS ${ARG_LABEL}
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu;QH_TEST_DATA=${QH_SOURCE_ROOT}/tests/data;LANG=C.UTF-8")
 endfunction()
 
 # The corpus folder of a fuzz target (fuzz/corpus/<folder>): the one given, else the target's name

@@ -1,5 +1,6 @@
 #include "common/browserwindow.h"
 
+#include "common/pageprofile.h"
 #include "common/untrustedpage.h"
 
 #include <QCloseEvent>
@@ -10,13 +11,19 @@
 
 namespace qh {
 
-BrowserWindow::BrowserWindow(QWidget* parent) : QWebEngineView(parent), m_page(new UntrustedPage(this))
+BrowserWindow::BrowserWindow(QWidget* parent) : BrowserWindow(std::make_unique<PageProfile>(), parent) {}
+
+BrowserWindow::BrowserWindow(std::unique_ptr<PageProfile> profile, QWidget* parent)
+    : QWebEngineView(parent), m_profile(std::move(profile)),
+      m_page(std::make_unique<UntrustedPage>(PagePolicy{m_profile.get()}, nullptr))
 {
-    setPage(m_page);
+    setPage(m_page.get());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         resize(screen->availableGeometry().size() * 3 / 4);
     connect(this, &QWebEngineView::titleChanged, this, &QWidget::setWindowTitle);
 }
+
+BrowserWindow::~BrowserWindow() = default;
 
 void BrowserWindow::setFullScreenMode(bool fullScreen)
 {

@@ -4,9 +4,9 @@
 #include <QStringList>
 
 // The files that come with the programs (the help file, the registry stand-in, the templates of a
-// class folder) lie next to each program in the build tree, and in <prefix>/share/quillharbour once
-// installed. The installed place is found from the program's own folder (<prefix>/bin), so the
-// programs work under any install prefix.
+// class folder) lie next to the programs in the build tree (bin/), and in
+// <prefix>/share/quillharbour once installed. The installed place is found from the program's own
+// folder (<prefix>/bin), so the programs work under any install prefix.
 namespace qh {
 
 // The folders that may hold such a file, in the order they are searched: the program's own folder,

@@ -1,5 +1,7 @@
 #include "common/untrustedpage.h"
 
+#include "common/pageprofile.h"
+
 #include <QCoreApplication>
 #include <QWebEngineClientCertificateSelection>
 #include <QWebEngineDownloadRequest>
@@ -47,12 +49,18 @@ bool mayOpenFrom(const QUrl& page, const QUrl& target)
 }
 } // namespace
 
-UntrustedPage::UntrustedPage(QObject* parent) : QWebEnginePage(parent), m_probeState(std::make_shared<ProbeState>())
+UntrustedPage::UntrustedPage(const PagePolicy& policy, QObject* parent)
+    : QWebEnginePage(policy.profile, parent), m_newWindows(policy.newWindows),
+      m_probeState(std::make_shared<ProbeState>())
 {
     QWebEngineSettings* own = settings();
     own->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
     own->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     own->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
+    // Left on: off, Qt WebEngine gives a local page no local file at all, not even the pictures of
+    // its own folder. With it on a local page could read any file the program may read; the
+    // profile's rule (pageprofile.h) keeps every such request to the files the page may have.
+    own->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
 
     connect(this, &QWebEnginePage::featurePermissionRequested, this, [this](const QUrl& origin, Feature feature) {
         setFeaturePermission(origin, feature, PermissionDeniedByUser);
@@ -120,8 +128,8 @@ void UntrustedPage::refuseDownload(QWebEngineDownloadRequest* download)
 
 void UntrustedPage::openNewWindowHere(QWebEngineNewWindowRequest& request)
 {
-    if (!request.isUserInitiated())
-        return; // opened by a script on its own: dropped
+    if (!request.isUserInitiated() || m_newWindows == PagePolicy::NewWindows::Drop)
+        return; // opened by a script on its own, or no new window at all: dropped
     const QUrl target = request.requestedUrl();
     if (!mayOpenFrom(url(), target))
         return;

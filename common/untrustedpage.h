@@ -10,11 +10,23 @@
 class QWebEngineDownloadRequest;
 class QWebEngineLoadingInfo;
 class QWebEngineNewWindowRequest;
-
 namespace qh {
 
-// The page in which the presenter and the child show what they are sent: someone else's code,
-// which must neither hold the program nor reach beyond the page.
+class PageProfile;
+
+// Where the lesson check's hidden pages differ from the pages the presenter and the child show.
+struct PagePolicy {
+    PageProfile* profile = nullptr; // the profile the page is in, with its rule for local files
+    enum class NewWindows {
+        OpenClickedHere, // a window a click asks for opens its address in this page, as a followed link
+        Drop,            // every new window is dropped: the page goes only where it is sent
+    };
+    NewWindows newWindows = NewWindows::OpenClickedHere;
+};
+
+// The page in which the presenter and the child show what they are sent, and in which the lesson
+// check loads them: someone else's code, which must neither hold the program nor reach beyond the
+// page. Every program's pages are locked down here, and only here.
 //
 // - Script dialogs never wait for a user: alert, confirm and prompt are announced
 //   (dialogRequested) and answered at once, confirm with no and prompt with nothing; "leave this
@@ -22,9 +34,11 @@ namespace qh {
 // - Nothing leaves the page: addresses of schemes the browser cannot show itself (mailto:, any
 //   other program's scheme) are refused rather than handed to the desktop; downloads, file
 //   choosers, permissions, full screen, protocol handlers, file system access and client
-//   certificates are refused.
-// - A new window asked for by a click opens its address in this page, as a followed link; one that
-//   a script opens by itself is dropped.
+//   certificates are refused. Which local files a page may load or read is its profile's rule
+//   (pageprofile.h). A refused download is told (downloadRefused): the presenter
+//   tells the teacher, the check names it in its row.
+// - A new window asked for by a click opens its address in this page, as a followed link (unless
+//   the policy drops them all); one that a script opens by itself is dropped.
 // - A renderer that no longer answers (a script that never returns) while a navigation waits on
 //   it is ended, and the navigation is made again in a new one. renderProcessTerminated() and the
 //   end of the held load come meanwhile; isRestartingLoad() tells them from a crash.
@@ -32,7 +46,7 @@ class UntrustedPage : public QWebEnginePage
 {
     Q_OBJECT
 public:
-    explicit UntrustedPage(QObject* parent = nullptr);
+    UntrustedPage(const PagePolicy& policy, QObject* parent);
 
     // From the end of a renderer that held a navigation until that navigation has started again.
     bool isRestartingLoad() const { return m_restart != Restart::None; }
@@ -72,6 +86,7 @@ private:
     void endUnansweringRenderer();
     void restartLoad();
 
+    const PagePolicy::NewWindows m_newWindows;
     // The navigation being watched: its address, and the document shown when it started.
     QUrl m_navigation;
     DocumentStamp m_documentBefore;

@@ -1,12 +1,11 @@
 #include "lesson/webprobe.h"
 
 #include "common/browseraddress.h"
+#include "common/pageprofile.h"
+#include "common/untrustedpage.h"
 
 #include <QTimer>
-#include <QWebEngineDownloadRequest>
-#include <QWebEngineFullScreenRequest>
 #include <QWebEngineLoadingInfo>
-#include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
@@ -20,37 +19,28 @@ namespace {
 constexpr std::chrono::milliseconds kDownloadGrace{1000};
 } // namespace
 
-// A hidden page that nothing it asks for reaches the user: no dialog, file chooser, window,
-// permission or full screen, and no sound. It goes only where the probe sends it (and where the
+// A hidden page, locked down as every page is (untrustedpage.h), in the check's own profile, that
+// opens no new window and plays no sound. It goes only where the probe sends it (and where the
 // server redirects that): a page that moves on by itself, perhaps while the next address is
 // already on its way, would otherwise answer for that address with its own title.
-class HiddenPage : public QWebEnginePage
+class HiddenPage : public UntrustedPage
 {
 public:
-    HiddenPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent)
+    HiddenPage(PageProfile* profile, QObject* parent)
+        : UntrustedPage(PagePolicy{profile, PagePolicy::NewWindows::Drop}, parent)
     {
         setAudioMuted(true);
-        connect(this, &QWebEnginePage::featurePermissionRequested, this, [this](const QUrl& origin, Feature feature) {
-            setFeaturePermission(origin, feature, PermissionDeniedByUser);
-        });
-        connect(this, &QWebEnginePage::fullScreenRequested, this,
-                [](QWebEngineFullScreenRequest request) { request.reject(); });
     }
 
 protected:
-    void javaScriptAlert(const QUrl&, const QString&) override {}
-    bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
-    bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
-    QStringList chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) override { return {}; }
-    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
     bool acceptNavigationRequest(const QUrl&, NavigationType type, bool isMainFrame) override
     {
         return !isMainFrame || type == NavigationTypeTyped || type == NavigationTypeRedirect;
     }
 };
 
-WebPageProbe::WebPageProbe(QWebEngineProfile& profile, QObject* parent) : PageProbe(parent), m_profile(profile) {}
+WebPageProbe::WebPageProbe(PageProfile& profile, QObject* parent) : PageProbe(parent), m_profile(profile) {}
 
 WebPageProbe::~WebPageProbe() = default; // the pages are children, gone before the profile
 
@@ -63,7 +53,17 @@ void WebPageProbe::load(const QUrl& url)
     if (!m_page) {
         m_page = new HiddenPage(&m_profile, this);
         connect(m_page, &QWebEnginePage::loadingChanged, this, &WebPageProbe::loadingChanged);
+        connect(m_page, &UntrustedPage::downloadRefused, this, [this] {
+            if (!m_busy)
+                return;
+            PageOutcome outcome;
+            outcome.kind = PageOutcome::Kind::Download;
+            finish(outcome);
+        });
         connect(m_page, &QWebEnginePage::renderProcessTerminated, this, [this] {
+            // Ended because the page shown before held this load: the page makes the load again.
+            if (m_page->isRestartingLoad())
+                return;
             PageOutcome outcome;
             outcome.kind = PageOutcome::Kind::Crashed;
             finish(outcome);
@@ -83,20 +83,12 @@ void WebPageProbe::stop()
     discardPage();
 }
 
-void WebPageProbe::downloadRequested(QWebEngineDownloadRequest* download)
-{
-    if (!m_busy || download->page() != m_page)
-        return;
-    PageOutcome outcome;
-    outcome.kind = PageOutcome::Kind::Download;
-    finish(outcome);
-}
-
 void WebPageProbe::loadingChanged(const QWebEngineLoadingInfo& info)
 {
     // Only the end of the load of this address counts, also where a redirect ended it on another
-    // address: the page shown before may still report the end of something it began itself.
-    if (!m_busy || info.status() == QWebEngineLoadingInfo::LoadStartedStatus ||
+    // address: the page shown before may still report the end of something it began itself. The end
+    // of a load whose renderer the page ended does not count either: the load is made again.
+    if (!m_busy || m_page->isRestartingLoad() || info.status() == QWebEngineLoadingInfo::LoadStartedStatus ||
         !(isSameAddress(info.url(), m_target) || isSameAddress(info.url(), m_page->url())))
         return;
     PageOutcome outcome;
@@ -151,24 +143,16 @@ void WebPageProbe::discardPage()
     m_page = nullptr;
 }
 
-HiddenBrowser::HiddenBrowser() : m_profile(std::make_unique<QWebEngineProfile>())
+HiddenBrowser::HiddenBrowser() : m_profile(std::make_unique<PageProfile>())
 {
+    // What the check needs no more of than a page's title: pictures, plug-ins, sound, the screen.
     QWebEngineSettings* settings = m_profile->settings();
     settings->setAttribute(QWebEngineSettings::AutoLoadImages, false);
-    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
     settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, true);
-    settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
     settings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
-    settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
     for (int i = 0; i < kPagesAtOnce; ++i)
         m_probes.push_back(std::make_unique<WebPageProbe>(*m_profile));
-    QObject::connect(m_profile.get(), &QWebEngineProfile::downloadRequested, m_profile.get(),
-                     [this](QWebEngineDownloadRequest* download) {
-                         for (const auto& probe : m_probes)
-                             probe->downloadRequested(download);
-                         download->cancel();
-                     });
 }
 
 HiddenBrowser::~HiddenBrowser() = default;

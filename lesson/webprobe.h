@@ -8,10 +8,11 @@
 #include <memory>
 #include <vector>
 
-class QWebEngineDownloadRequest;
 class QWebEngineLoadingInfo;
-class QWebEnginePage;
-class QWebEngineProfile;
+
+namespace qh {
+class PageProfile;
+}
 
 namespace qh::lesson {
 
@@ -25,29 +26,26 @@ class WebPageProbe : public PageProbe
 {
     Q_OBJECT
 public:
-    explicit WebPageProbe(QWebEngineProfile& profile, QObject* parent = nullptr);
+    explicit WebPageProbe(PageProfile& profile, QObject* parent = nullptr);
     ~WebPageProbe() override;
 
     void load(const QUrl& url) override;
     void stop() override;
-
-    // A download some page asked for: when it is this probe's page, its load ends as a download.
-    void downloadRequested(QWebEngineDownloadRequest* download);
 
 private:
     void loadingChanged(const QWebEngineLoadingInfo& info);
     void finish(const PageOutcome& outcome);
     void discardPage();
 
-    QWebEngineProfile& m_profile;
+    PageProfile& m_profile;
     QPointer<HiddenPage> m_page;
     quint64 m_load = 0;  // counts loads and their ends, so that a late timer of an ended one is dropped
     bool m_busy = false; // between load() and the end it reports
     QUrl m_target;
 };
 
-// The check's browser: an off-the-record profile, without pictures, sound, pop-ups, dialogs,
-// permissions or downloads, and a few probes that load in it side by side.
+// The check's browser: an off-the-record profile of its own, the teacher's pages' (pageprofile.h),
+// without pictures or sound, and a few probes that load in it side by side.
 class HiddenBrowser
 {
 public:
@@ -61,7 +59,7 @@ public:
     std::vector<PageProbe*> probes() const;
 
 private:
-    std::unique_ptr<QWebEngineProfile> m_profile;
+    std::unique_ptr<PageProfile> m_profile;
     std::vector<std::unique_ptr<WebPageProbe>> m_probes; // before the profile goes, their pages go
 };
 

@@ -20,8 +20,8 @@ trap 'rm -f "$log"' EXIT
 run() { "$@" 2>/dev/null | tee -a "$log"; }
 load_before="$(cut -d' ' -f1-3 /proc/loadavg)"
 run "$build/bench/bench_fanout"
-run "$build/bench/bench_process" "$build/master/Quillharbour_Master"
-run "$build/bench/bench_reports" "$build/master/Quillharbour_Master"
+run "$build/bench/bench_process" "$build/bin/Quillharbour_Master"
+run "$build/bench/bench_reports" "$build/bin/Quillharbour_Master"
 run "$build/bench/bench_calls"
 run "$build/bench/bench_calls" --paced
 run "$build/bench/bench_names"

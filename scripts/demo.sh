@@ -26,8 +26,8 @@ sed "s|@DEMO_DIR@|$demo|" weblist.txt.in | iconv -f UTF-8 -t CP932 | sed 's/$/\r
 # The children log what they do (build/demo/child0N.log); the demo waits on those lines.
 export QH_CHILD_TRACE=1
 
-presenter="$root/build/master/Quillharbour_Master"
-child="$root/build/child/Quillharbour_Child"
+presenter="$root/build/bin/Quillharbour_Master"
+child="$root/build/bin/Quillharbour_Child"
 pids=()
 stop_all() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done

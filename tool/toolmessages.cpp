@@ -1,6 +1,6 @@
 #include "tool/toolmessages.h"
 
-#include "common/settingsfile.h"
+#include "common/messagetexts.h"
 
 namespace qh::tool {
 
@@ -46,16 +46,12 @@ QString sameAddressWarning(const QStringList& otherSlotNumbers)
 
 QString portMissingWarning(const QString& caption)
 {
-    return u"%1がありません（%2～%3の数を入れてください）"_s.arg(caption)
-        .arg(kLowestUsablePort)
-        .arg(kHighestUsablePort);
+    return u"%1がありません（%2の数を入れてください）"_s.arg(caption, usablePortRangeText());
 }
 
 QString portUnusableWarning(const QString& caption, const QString& typed)
 {
-    return u"%1「%2」は使えません（%3～%4の数を入れてください）"_s.arg(caption, typed)
-        .arg(kLowestUsablePort)
-        .arg(kHighestUsablePort);
+    return u"%1「%2」は使えません（%3の数を入れてください）"_s.arg(caption, typed, usablePortRangeText());
 }
 
 QString portReadAsWarning(const QString& caption, const QString& typed, int port)

@@ -1,5 +1,7 @@
-// The rules for answering the children's reports and for telling how each child follows, on
-// explicit times of the monotonic clock.
+// How the presenter reads what a child sends (its calls and reports), the rules for answering the
+// children's reports and for telling how each child follows, on explicit times of the monotonic clock.
+#include "common/datagrams.h"
+#include "master/callentry.h"
 #include "master/childreports.h"
 #include "master/presentermessages.h"
 
@@ -29,6 +31,45 @@ class TestChildReports : public QObject
 {
     Q_OBJECT
 private slots:
+    // The presenter's reading of a call takes each child's call as that child's.
+    void callIsReadByThePresenter()
+    {
+        for (const int number : {1, 7, 30}) {
+            const std::optional<QString> read = master::callNumberOfDatagram(datagramBytes(callText(number)));
+            QCOMPARE(read.value_or(u"none"_s).toInt(), number);
+            QCOMPARE(datagramBytes(callText(number)).size(), 6);
+        }
+    }
+
+    // A child's reports reach our presenter as they were sent, and are never taken for a call.
+    void reportsAreReadByThePresenter_data()
+    {
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("hello") << helloDatagram(7) << u"hello 7"_s;
+        QTest::newRow("showing") << showingDatagram(30, "http://a/\x82\xa0") << u"showing 30 http://a/\x82\xa0"_s;
+        QTest::newRow("showing nothing") << showingDatagram(1, {}) << u"showing 1 "_s;
+        QTest::newRow("slot 00") << QByteArray("00Hello") << u"none"_s;
+        QTest::newRow("slot 31") << QByteArray("31Showing:x") << u"none"_s;
+        QTest::newRow("one digit") << QByteArray("7Hello") << u"none"_s;
+        QTest::newRow("blank digit") << QByteArray(" 7Hello") << u"none"_s;
+        QTest::newRow("hello and more") << QByteArray("07Hello\r\n") << u"none"_s;
+        QTest::newRow("lower case") << QByteArray("07showing:x") << u"none"_s;
+        QTest::newRow("a call") << datagramBytes(callText(7)) << u"none"_s;
+    }
+    void reportsAreReadByThePresenter()
+    {
+        QFETCH(QByteArray, datagram);
+        QFETCH(QString, report);
+        const std::optional<ChildReport> read = childReportOf(datagram);
+        const QString summary = !read ? u"none"_s
+                                : read->kind == ChildReport::Kind::Hello
+                                    ? u"hello %1"_s.arg(read->computerNumber)
+                                    : u"showing %1 "_s.arg(read->computerNumber) + QString::fromLatin1(read->address);
+        QCOMPARE(summary, report);
+        QVERIFY(!master::callNumberOfDatagram(datagram) || datagram == datagramBytes(callText(7)));
+    }
+
     // Each step is "<ms> page" (slot 07 sent a page), "<ms> hello <answer>" or
     // "<ms> <reported address> <answer>"; the answer is None, CatchUp or Heal.
     void answersKeepTheirLimits_data()

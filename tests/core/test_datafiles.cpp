@@ -3,6 +3,7 @@
 #include "tests/support/testfiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,6 +52,21 @@ private slots:
         QCOMPARE(path.isEmpty(), found.isEmpty());
         if (!path.isEmpty())
             QVERIFY2(QDir::isAbsolutePath(path) && !path.contains(u"/../"), qPrintable(path));
+    }
+
+    // The build puts the programs in one folder, with the files they look for beside themselves,
+    // so that from the build the settings tool finds the help viewer and the lesson editor, and
+    // the launcher the programs it starts, as they do installed.
+    void programsOfTheBuildLieTogether()
+    {
+        const QStringList programs = QStringLiteral(QH_BUILT_PROGRAMS).split(u'|');
+        QVERIFY(programs.size() >= 5);
+        const QString folder = QFileInfo(programs.first()).absolutePath();
+        for (const QString& program : programs)
+            QCOMPARE(QFileInfo(program).absolutePath(), folder);
+        for (const QString& name : {u"Quillharbour_Registry.txt"_s, u"Quillharbour_Master.hlp"_s,
+                                    u"Quillharbour_Master.ini"_s, u"weblist.txt"_s})
+            QCOMPARE(findDataFile(name, folder), QDir(folder).filePath(name));
     }
 
     // A program's lock lies in the user's runtime folder; where there is none, in the temp folder

@@ -12,6 +12,17 @@ using namespace Qt::StringLiterals;
 
 namespace qh::test {
 
+namespace {
+// A session that cannot set its folder up ends the test program at once: a test that went on
+// would fail later for another reason, or pass for the wrong one.
+bool writeSetupFile(const WorkingFolder& folder, const QString& name, const QByteArray& bytes)
+{
+    if (!folder.isValid() || !folder.write(name, bytes))
+        qFatal("The settings tool's session cannot write %s", qPrintable(folder.path(name)));
+    return true;
+}
+} // namespace
+
 OpenWindow::OpenWindow() : m_window(new tool::SettingsWindow) {}
 
 OpenWindow::~OpenWindow()
@@ -46,7 +57,7 @@ QByteArray exampleBytes()
 }
 
 ToolSession::ToolSession(const QByteArray& settings)
-    : m_written(settings.isNull() || folder.write(kSettingsFileName, settings))
+    : m_written(settings.isNull() || writeSetupFile(folder, kSettingsFileName, settings))
 {}
 
 } // namespace qh::test

@@ -3,6 +3,7 @@
 #include "child/childmessages.h"
 #include "child/childprogram.h"
 #include "tests/support/childprocess.h"
+#include "tests/support/filereadingpage.h"
 #include "tests/support/loopback.h"
 #include "tests/support/pageserver.h"
 #include "tests/support/testfiles.h"
@@ -208,6 +209,26 @@ private slots:
         QCOMPARE(window.url(), m_pages.url(u"B"_s));
         QCOMPARE(window.title(), u"B"_s);
         QCOMPARE(server.requestCount(u"/slow.html"_s), 1);
+    }
+
+    // A local page in the child's folders reaches no file outside them, whatever way it tries: a
+    // script's fetch or XMLHttpRequest, a picture, a frame; each request is told. Its own files in
+    // the folders it keeps.
+    void localPageReachesNoFileOutsideTheFolders()
+    {
+        const FileReadingPage reader;
+        QVERIFY(reader.isValid());
+        PageWindow window(PageRule({reader.pagesFolder()}));
+        QSet<QString> refused;
+        connect(&window, &PageWindow::navigationRefused, &window, [&refused](const QUrl& url, Refusal refusal) {
+            refused.insert(url.fileName() + u' ' + refusalName(refusal));
+        });
+        window.open(reader.url());
+        QTRY_VERIFY_WITH_TIMEOUT(window.title().startsWith(u"fetch-"_s), kLoadTimeoutMs);
+        QCOMPARE(window.title(), u"fetch-own=own fetch-out=blocked xhr-own=own xhr-out=blocked img-own=loaded "
+                                 u"img-out=blocked frame-own=ran frame-out=blocked"_s);
+        QCOMPARE(refused, (QSet<QString>{u"secret.txt file-outside"_s, u"secret.png file-outside"_s,
+                                         u"secret.html file-outside"_s}));
     }
 
     // A renderer that dies reloads the last page by itself.

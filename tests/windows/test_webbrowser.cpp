@@ -1,4 +1,5 @@
 #include "master/webbrowser.h"
+#include "tests/support/filereadingpage.h"
 #include "tests/support/pageserver.h"
 #include "tests/support/presenterwindowsfixture.h"
 
@@ -67,6 +68,19 @@ private slots:
         browser.navigate(address.contains(u"%1") ? address.arg(base) : address);
         QTRY_VERIFY_WITH_TIMEOUT(!browser.isBusy(), kLoadTimeoutMs);
         QCOMPARE(browser.locationUrl(), location.contains(u"%1") ? location.arg(base) : location);
+    }
+
+    // A worksheet on the teacher's disk keeps its own folder's files, but reaches none of the
+    // teacher's other files (which its script could send out), whatever way it tries.
+    void localPageReachesOnlyItsOwnFolder()
+    {
+        const FileReadingPage reader;
+        QVERIFY(reader.isValid());
+        WebBrowser browser;
+        browser.navigate(reader.url().toString());
+        QTRY_VERIFY_WITH_TIMEOUT(browser.view()->title().startsWith(u"fetch-"_s), kLoadTimeoutMs);
+        QCOMPARE(browser.view()->title(), u"fetch-own=own fetch-out=blocked xhr-own=own xhr-out=blocked "
+                                          u"img-own=loaded img-out=blocked frame-own=ran frame-out=blocked"_s);
     }
 
     // Full screen covers the screen, also where no window manager does it; the window then gets
