@@ -20,6 +20,7 @@
 #include "master/presenter.h"
 #include "master/webbrowser.h"
 #include "tests/support/childprocess.h"
+#include "tests/support/pagescript.h"
 #include "tests/support/presenterwindowsfixture.h"
 
 #include <QApplication>
@@ -72,19 +73,6 @@ double cpuPercentWhileRunning(master::Presenter& presenter, int milliseconds)
     return 100.0 * double(cpuTicks(pid) - before) / double(sysconf(_SC_CLK_TCK)) / seconds;
 }
 
-// The script's result in the teacher's page; an invalid value when none came within 10 s.
-QVariant evaluate(QWebEnginePage* page, const QString& script)
-{
-    bool answered = false;
-    QVariant result;
-    page->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        answered = true;
-    });
-    waitUntil([&] { return answered; }, 10000);
-    return result;
-}
-
 double bareClassChange()
 {
     BareClass bare(kChildren);
@@ -123,19 +111,12 @@ int main(int argc, char* argv[])
     for (int slot = 1; slot <= kChildren; ++slot)
         slotLines.append({slot, u"1"_s, u"127.0.0.%1"_s.arg(slot + 1), u"WindowScreen"_s});
     fixture.writeSettings(slotLines);
-    master::WebBrowser* teacher = nullptr;
-    master::PresenterOptions options;
-    options.createBrowser = [&teacher] {
-        auto made = std::make_unique<master::WebBrowser>();
-        teacher = made.get();
-        return made;
-    };
-    master::Presenter& presenter = fixture.make(std::move(options));
+    master::Presenter& presenter = fixture.makeWithWebBrowser();
     if (!presenter.startUp()) {
         std::fprintf(stderr, "the presenter did not start\n");
         return 1;
     }
-    QWebEnginePage* teacherPage = teacher->view()->page();
+    QWebEnginePage* teacherPage = fixture.webBrowser->view()->page();
     runPresenter(presenter, 500);
 
     // Scrolling without pause: 7 pixels every 16 ms, down and up again.
@@ -205,7 +186,7 @@ int main(int argc, char* argv[])
                 }
             }
         }
-        const double lastScrollMs = evaluate(teacherPage, u"window.lastScroll"_s).toDouble();
+        const double lastScrollMs = evaluateInPage(teacherPage, u"window.lastScroll"_s, 10000).toDouble();
         if (lastScrollMs == 0) {
             std::fprintf(stderr, "scroll %d: the page did not tell when it scrolled last\n", scroll + 1);
             return 1;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "master/presenterwindows.h"
+#include "master/webbrowser.h"
 #include "tests/support/presenterfixture.h"
 
+#include <QPointer>
 #include <QStringList>
 
 #include <memory>
@@ -21,8 +23,12 @@ public:
     ~PresenterWindowsFixture() override;
 
     master::Presenter& make(master::PresenterOptions options = {}) override;
+    // The presenter with the real Qt WebEngine browser, which webBrowser names until End releases it.
+    master::Presenter& makeWithWebBrowser();
     master::PresenterWindows& windows() { return *m_windows; }
     master::PresenterBar& bar() { return m_windows->bar(); }
+
+    QPointer<master::WebBrowser> webBrowser;
 
 private:
     std::unique_ptr<master::PresenterWindows> m_windows;

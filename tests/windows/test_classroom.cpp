@@ -65,9 +65,7 @@ private slots:
             return secondPage.isVisible() && secondPage.title() == title;
         };
 
-        PresenterOptions options;
-        options.createBrowser = [] { return std::make_unique<WebBrowser>(); };
-        Presenter& presenter = fixture.make(std::move(options));
+        Presenter& presenter = fixture.makeWithWebBrowser();
 
         // The start-up announcement shows the first page on the children in use, each in its mode.
         QVERIFY(presenter.startUp());
@@ -141,9 +139,7 @@ private slots:
         QVERIFY(caller.start());
         for (ChildProcess* child : {&forgetful, &searching})
             QVERIFY(child->waitFor(u"ready %1"_s.arg(port)));
-        PresenterOptions options;
-        options.createBrowser = [] { return std::make_unique<WebBrowser>(); };
-        Presenter& presenter = fixture.make(std::move(options));
+        Presenter& presenter = fixture.makeWithWebBrowser();
         QVERIFY(presenter.startUp());
         QVERIFY(fixture.runLoop(nullptr, [&] { return forgetful.events().contains(u"title P1"_s); }));
 

@@ -8,6 +8,7 @@
 #include "master/panelwindow.h"
 #include "master/webbrowser.h"
 #include "tests/support/childprocess.h"
+#include "tests/support/pagescript.h"
 #include "tests/support/presenterwindowsfixture.h"
 #include "tests/support/userinput.h"
 
@@ -58,16 +59,6 @@ QString writeBusyPage(const QString& folder)
              "<html><head><title>Busy</title></head><body style='margin:0'><div style='height:6000px'>busy</div>"
              "<script>setInterval(function () { scrollTo(0, (scrollY + 37) % 3000); }, 10);</script></body></html>");
     return QUrl::fromLocalFile(path).toString();
-}
-
-// The script's result in the page's own world; an invalid value when it gave none in time.
-QVariant evaluate(QWebEnginePage* page, const QString& script)
-{
-    auto result = std::make_shared<std::optional<QVariant>>();
-    page->runJavaScript(script, [result](const QVariant& value) { *result = value; });
-    if (!QTest::qWaitFor([&] { return result->has_value(); }, 20000))
-        return {};
-    return result->value_or(QVariant());
 }
 
 // The last event of the child that starts so ("scrolled"), without its name; empty when none.
@@ -127,17 +118,10 @@ private slots:
         PlainChild counting(5, port);
         QVERIFY(full.waitFor(u"ready %1"_s.arg(port)));
 
-        WebBrowser* teacher = nullptr;
-        PresenterOptions options;
-        options.createBrowser = [&teacher] {
-            auto made = std::make_unique<WebBrowser>();
-            teacher = made.get();
-            return made;
-        };
-        Presenter& presenter = fixture.make(std::move(options));
+        Presenter& presenter = fixture.makeWithWebBrowser();
         QVERIFY(presenter.startUp());
-        QWebEnginePage* teacherPage = teacher->view()->page();
-        QWidget* teacherInput = teacher->view()->focusProxy();
+        QWebEnginePage* teacherPage = fixture.webBrowser->view()->page();
+        QWidget* teacherInput = fixture.webBrowser->view()->focusProxy();
         QVERIFY(teacherInput);
         child::PageWindow& narrowPage = narrow.pageWindow();
         const auto narrowY = [&narrowPage] { return qRound(narrowPage.page()->scrollPosition().y()); };
@@ -179,7 +163,7 @@ private slots:
         QVERIFY(qAbs(dotCentre().y() - 100) <= 2);
         QCOMPARE(narrowPage.childAt(dotCentre()), narrowPage.focusProxy());
         userClick(&narrowPage, dotCentre());
-        QTRY_COMPARE(evaluate(narrowPage.page(), u"clicks"_s).toInt(), 1);
+        QTRY_COMPARE(evaluateInPage(narrowPage.page(), u"clicks"_s).toInt(), 1);
         // Off when the mouse leaves the page, on again as it comes back, off from the panel's menu.
         QVERIFY(fixture.runLoop(
             [&] {
@@ -205,7 +189,7 @@ private slots:
         QCOMPARE(teacherPage->zoomFactor(), 1.25);
 
         // A late child gets the page, the zoom and the place together.
-        const int placeY = evaluate(teacherPage, u"scrollY"_s).toInt();
+        const int placeY = evaluateInPage(teacherPage, u"scrollY"_s).toInt();
         ChildProcess late;
         QVERIFY(fixture.runLoop([&] { late.launchOnLoopback(3, port, fixture.masterPort); },
                                 [&] { return last(late, u"scrolled"_s) == u"0 %1"_s.arg(placeY); }, 30000));

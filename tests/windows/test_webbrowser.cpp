@@ -158,14 +158,8 @@ private slots:
         PresenterWindowsFixture fixture;
         fixture.writeUrlList({page(u"a"_s), page(u"b"_s)});
         fixture.writeSettings({{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s}});
-        WebBrowser* web = nullptr;
-        PresenterOptions options;
-        options.createBrowser = [&web] {
-            auto made = std::make_unique<WebBrowser>();
-            web = made.get();
-            return made;
-        };
-        QVERIFY(fixture.make(std::move(options)).startUp());
+        QVERIFY(fixture.makeWithWebBrowser().startUp());
+        WebBrowser* web = fixture.webBrowser;
         fixture.children.clear();
 
         PresenterBar& bar = fixture.bar();
@@ -205,15 +199,9 @@ private slots:
         fixture.writeUrlList({a, b});
         fixture.writeSettings(
             {{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s}, {3, u"1"_s, u"127.0.0.4"_s, u"FullScreen"_s}});
-        QPointer<WebBrowser> web;
-        PresenterOptions options;
-        options.createBrowser = [&web] {
-            auto made = std::make_unique<WebBrowser>();
-            web = made.get();
-            return made;
-        };
-        Presenter& presenter = fixture.make(std::move(options));
+        Presenter& presenter = fixture.makeWithWebBrowser();
         QVERIFY(presenter.startUp());
+        const QPointer<WebBrowser> web = fixture.webBrowser;
         QCOMPARE(fixture.children.received(),
                  (QByteArrayList{"127.0.0.2 Command:VisibleTrue", "127.0.0.2 Command:WindowScreen",
                                  "127.0.0.4 Command:VisibleTrue", "127.0.0.4 Command:FullScreen",
