@@ -26,8 +26,12 @@ void ViewFollower::setBrowser(Browser* browser)
     m_place.timer.stop();
     m_pointer.timer.stop();
     m_mouseOver = false;
-    if (!browser)
+    if (!browser) {
+        // The presentation has ended: nothing may follow the children's VisibleFalse.
+        m_stillTimer.stop();
+        m_again = {};
         return;
+    }
     m_zoom = browser->zoomPercent();
     connect(browser, &Browser::scrolled, this, &ViewFollower::scrolled);
     connect(browser, &Browser::placeMeasured, this, &ViewFollower::placeMeasured);

@@ -46,7 +46,7 @@ private:
 
 private slots:
     // Only the children that report get the view; one that catches up or is switched on again gets
-    // it after its page, and a new page leaves the place behind.
+    // it after its page, a new page leaves the place behind, and End ends it.
     void viewGoesWithThePage()
     {
         PresenterFixture fixture;
@@ -75,6 +75,14 @@ private slots:
         QCOMPARE(fixture.children.received(),
                  (QByteArrayList{to("127.0.0.4", "Command:VisibleTrue"), to("127.0.0.4", "Command:FullScreen"),
                                  to("127.0.0.4", kPageB), to("127.0.0.4", zoom)}));
+
+        // Nothing follows End, not even the zoom's second send once the view is still.
+        fixture.children.clear();
+        fixture.presenter->end();
+        QTest::qWait(int(kStillDelay.count()) + 300);
+        QCOMPARE(fixture.children.received(),
+                 (QByteArrayList{to("127.0.0.2", "Command:VisibleFalse"), to("127.0.0.4", "Command:VisibleFalse"),
+                                 to("127.0.0.5", "Command:VisibleFalse")}));
     }
 
     // A page that scrolls without pause: at most one place per interval, the last one always; once
