@@ -116,7 +116,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "the presenter did not start\n");
         return 1;
     }
-    QWebEnginePage* teacherPage = fixture.webBrowser->view()->page();
+    QWebEnginePage* teacherPage = fixture.webBrowser()->view()->page();
     runPresenter(presenter, 500);
 
     // Scrolling without pause: 7 pixels every 16 ms, down and up again.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "child/callstate.h"
+#include "common/textfile.h"
 
 #include <QString>
 #include <QStringList>
@@ -33,8 +34,8 @@ QString unknownArgumentText(const QString& argument);
 QString optionValueMissingText(const QString& option);
 QString optionTakesNoValueText(const QString& option);
 
-QString settingsFileMissingText(const QString& file);
-QString settingsFileUnreadableText(const QString& file);
+// Why the settings file was not read: missing, no regular file, too large, or unreadable.
+QString settingsFileProblemText(const QString& file, FileStatus status);
 QString notKeyValueLineText(const QString& file, int line, const QString& text);
 QString unknownKeyText(const QString& file, int line, const QString& key);
 QString repeatedKeyText(const QString& file, int line, const QString& key, int firstLine);

@@ -267,10 +267,9 @@ ChildSettingsResult readChildSettings(const QStringList& arguments, const QStrin
     Values values;
     if (!file.isEmpty()) {
         file = QFileInfo(file).absoluteFilePath();
-        const FileBytes bytes = readWholeFile(file);
+        const FileBytes bytes = readWholeFile(file, kMaxSmallFileBytes);
         if (bytes.status != FileStatus::Ok) {
-            result.errors.append(bytes.status == FileStatus::Missing ? settingsFileMissingText(file)
-                                                                     : settingsFileUnreadableText(file));
+            result.errors.append(settingsFileProblemText(file, bytes.status));
             return result;
         }
         values = parseSettingsFile(bytes.bytes, file, result.errors);

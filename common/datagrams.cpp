@@ -2,6 +2,7 @@
 
 #include "common/cp932text.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace qh {
@@ -35,7 +36,13 @@ QByteArray helloDatagram(int computerNumber)
 
 QByteArray showingDatagram(int computerNumber, QByteArrayView address)
 {
-    return numberBytes(computerNumber) + datagramBytes(kShowingVerb) + address.toByteArray();
+    return numberBytes(computerNumber) + datagramBytes(kShowingVerb) +
+           address.first(std::min(address.size(), kLongestReportedAddressBytes)).toByteArray();
+}
+
+bool reportNamesPage(QByteArrayView reported, QByteArrayView page)
+{
+    return reported == page || (reported.size() == kLongestReportedAddressBytes && page.startsWith(reported));
 }
 
 std::optional<ChildReport> childReportOf(QByteArrayView datagram)

@@ -42,8 +42,15 @@ inline const QString kHelloVerb = u"Hello"_s;
 inline const QString kShowingVerb = u"Showing:"_s;
 inline const QString kVerbCallReceived = u"CallReceived"_s;
 
+// A page address longer than this does not fit whole in a Showing report ("07Showing:" first): the
+// child reports its first bytes, and a report of that length names every page that starts so.
+inline constexpr qsizetype kLongestReportedAddressBytes = kLargestDatagramBytes - 10;
+
 QByteArray helloDatagram(int computerNumber);
+// The address shortened to kLongestReportedAddressBytes when it is longer, so that the report goes out.
 QByteArray showingDatagram(int computerNumber, QByteArrayView address);
+// Whether a Showing report's address names the page: the same bytes, or the page shortened to fit.
+bool reportNamesPage(QByteArrayView reported, QByteArrayView page);
 
 // A child's report as the presenter reads it: exactly two digits 01 to 30, then "Hello" and nothing
 // more, or "Showing:" and the address's bytes (possibly none).

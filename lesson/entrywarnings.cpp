@@ -25,6 +25,11 @@ bool childRefuses(const QByteArray& datagram)
 }
 } // namespace
 
+bool isTooLongForChildren(QByteArrayView datagram)
+{
+    return datagram.size() > kLargestDatagramBytes;
+}
+
 bool presenterLoads(const QString& entry)
 {
     return openableUrl(entry).has_value();
@@ -42,7 +47,7 @@ QStringList entryWarnings(const QString& entry)
         warnings.append(kPresenterRefusesText);
     // The presenter sends the entry as it is to the children, which apply their own rules to it.
     const QByteArray datagram = datagramBytes(entry);
-    if (datagram.size() > kLargestDatagramBytes)
+    if (isTooLongForChildren(datagram))
         warnings.append(tooLongForChildrenText(datagram.size()));
     else if (childRefuses(datagram))
         warnings.append(kChildRefusesText);

@@ -31,7 +31,8 @@ public:
     virtual bool isFullScreen() const = 0;
     virtual void setFullScreen(bool fullScreen) = 0;
 
-    // The address shown now, as the browser writes it.
+    // The address shown now, as the browser writes it; one that code page 932 cannot hold unchanged
+    // in its fully encoded form (sendableAddress()), since this is what the children are sent.
     virtual QString locationUrl() const = 0;
 
     // Where the teacher is on the page. Each measure is answered once, later, by its signal, and

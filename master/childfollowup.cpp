@@ -4,6 +4,10 @@
 #include "master/callentry.h"
 #include "master/childchannel.h"
 
+#include <QTimer>
+
+#include <chrono>
+
 using namespace Qt::StringLiterals;
 
 namespace qh::master {
@@ -54,8 +58,10 @@ void ChildFollowUp::handleReport(const ChildReport& report, const QHostAddress& 
 {
     const int index = report.computerNumber - 1;
     const bool hello = report.kind == ChildReport::Kind::Hello;
-    qCDebug(channelLog).noquote() << slotTitle(index) << "from" << sender.toString() << "reports"
-                                  << (hello ? kHelloVerb : kShowingVerb + readableAddress(report.address));
+    if (mayLog(channelLog, QtDebugMsg)) {
+        qCDebug(channelLog).noquote() << slotTitle(index) << "from" << sender.toString() << "reports"
+                                      << (hello ? kHelloVerb : kShowingVerb + readableAddress(report.address));
+    }
     const bool mayAnswer = m_answering && m_settings.childSlots.at(std::size_t(index)).isInUse();
     switch (m_reports.hear(report, mayAnswer, m_currentPage, m_clock.elapsed())) {
     case ChildReports::Answer::CatchUp:
@@ -75,23 +81,45 @@ void ChildFollowUp::confirmCall(const QString& computerNumber)
 {
     const std::optional<int> index = slotOfCall(computerNumber);
     if (!m_answering) {
-        if (mayLogCall()) {
+        if (mayLog(callsLog)) {
             qCInfo(callsLog).noquote() << "call from" << computerNumber
                                        << "listed; not confirmed: the presentation is not running";
         }
     } else if (!index) {
-        if (mayLogCall())
+        if (mayLog(callsLog))
             qCInfo(callsLog).noquote() << "call from" << computerNumber << "listed; no slot to confirm it to";
     } else if (!m_reports.hasSpoken(*index)) {
-        if (mayLogCall()) {
+        if (mayLog(callsLog)) {
             qCInfo(callsLog).noquote() << "call from" << slotTitle(*index)
                                        << "listed; not confirmed: its child has not reported since the start";
         }
     } else {
-        if (mayLogCall())
-            qCInfo(callsLog).noquote() << "call from" << slotTitle(*index) << "listed; confirming it";
-        request(*index, Confirm);
+        const bool due = !m_confirmationHeld[*index] && m_reports.confirmationWait(*index, m_clock.elapsed()) == 0;
+        if (mayLog(callsLog)) {
+            qCInfo(callsLog).noquote() << "call from" << slotTitle(*index)
+                                       << (due ? "listed; confirming it"
+                                               : "listed; confirming it with the next confirmation, one in 2 s");
+        }
+        confirmWhenDue(*index);
     }
+}
+
+void ChildFollowUp::confirmWhenDue(int slotIndex)
+{
+    if (m_confirmationHeld[slotIndex])
+        return;
+    const qint64 nowMs = m_clock.elapsed();
+    if (const qint64 waitMs = m_reports.confirmationWait(slotIndex, nowMs); waitMs > 0) {
+        m_confirmationHeld[slotIndex] = true;
+        QTimer::singleShot(std::chrono::milliseconds(waitMs), Qt::PreciseTimer, this, [this, slotIndex] {
+            m_confirmationHeld[slotIndex] = false;
+            if (m_answering)
+                confirmWhenDue(slotIndex);
+        });
+        return;
+    }
+    m_reports.noteConfirmation(slotIndex, nowMs);
+    request(slotIndex, Confirm);
 }
 
 void ChildFollowUp::request(int slotIndex, unsigned sends)
@@ -128,7 +156,8 @@ void ChildFollowUp::sendPending(int slotIndex, const ComputerAddress& address)
     if (!sends || !m_answering)
         return;
     if (!address.isFound()) {
-        qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "not answered:" << unfoundReason(address.outcome);
+        if (mayLog(channelLog))
+            qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "not answered:" << unfoundReason(address.outcome);
         return;
     }
     const ChildSlot& slot = m_settings.childSlots.at(std::size_t(slotIndex));
@@ -147,39 +176,42 @@ void ChildFollowUp::sendPending(int slotIndex, const ComputerAddress& address)
         }
         // The report's sender is named too: an answer to a report that did not come from the slot's
         // computer shows someone else speaking for it.
-        if (sends & CatchUp) {
-            qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "caught up at" << destination.toString() << "with"
-                                         << readableAddress(m_currentPage) << "after its Hello from"
-                                         << m_reportSenders[slotIndex].toString();
-        } else {
-            qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "page healed at" << destination.toString() << "with"
-                                         << readableAddress(m_currentPage) << "after its report of"
-                                         << readableAddress(m_reports.lastAddress(slotIndex)) << "from"
-                                         << m_reportSenders[slotIndex].toString();
+        if (mayLog(channelLog)) {
+            if (sends & CatchUp) {
+                qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "caught up at" << destination.toString()
+                                             << "with" << readableAddress(m_currentPage) << "after its Hello from"
+                                             << m_reportSenders[slotIndex].toString();
+            } else {
+                qCInfo(channelLog).noquote() << slotTitle(slotIndex) << "page healed at" << destination.toString()
+                                             << "with" << readableAddress(m_currentPage) << "after its report of"
+                                             << readableAddress(m_reports.lastAddress(slotIndex)) << "from"
+                                             << m_reportSenders[slotIndex].toString();
+            }
         }
     }
     if (sends & Confirm) {
         sendTo(slotIndex, destination, datagramBytes(commandText(kVerbCallReceived)));
-        if (mayLogCall())
+        if (mayLog(callsLog))
             qCInfo(callsLog).noquote() << "call of" << slotTitle(slotIndex) << "confirmed at" << destination.toString();
     }
 }
 
 void ChildFollowUp::sendTo(int slotIndex, const QHostAddress& destination, const QByteArray& datagram)
 {
-    if (m_channel.send(destination, m_settings.childPort, datagram) != ChildChannel::SendResult::Sent) {
+    if (m_channel.send(destination, m_settings.childPort, datagram) != ChildChannel::SendResult::Sent &&
+        mayLog(channelLog)) {
         qCInfo(channelLog).noquote() << "send to" << slotTitle(slotIndex) << "at" << destination.toString()
                                      << "failed:" << readableAddress(datagram);
     }
 }
 
-bool ChildFollowUp::mayLogCall()
+bool ChildFollowUp::mayLog(const QLoggingCategory& (*category)(), QtMsgType type)
 {
-    if (!m_callLog.mayWrite(m_clock.elapsed()))
+    if (!category().isEnabled(type) || !m_log.mayWrite(m_clock.elapsed()))
         return false;
-    if (const qint64 heldBack = m_callLog.takeHeldBack()) {
-        qCInfo(callsLog).noquote() << heldBack << "lines on calls left out: more than" << kCallLinesPerSecond
-                                   << "a second";
+    if (const qint64 heldBack = m_log.takeHeldBack()) {
+        qCInfo(category).noquote() << heldBack << "lines on calls and reports left out: more than"
+                                   << kFollowUpLinesPerSecond << "a second";
     }
     return true;
 }

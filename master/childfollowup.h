@@ -15,8 +15,9 @@
 
 namespace qh::master {
 
-// Lines on calls the log takes in a second; a flood of calls beyond it is counted, not written.
-inline constexpr int kCallLinesPerSecond = 20;
+// Lines the log takes in a second from the follow-up (calls, reports and the answers to them); a
+// flood beyond it is counted, not written.
+inline constexpr int kFollowUpLinesPerSecond = 20;
 
 class ChildChannel;
 
@@ -28,7 +29,8 @@ class ChildChannel;
 //
 // These sends happen in the background: no one asked for them, so a computer name is looked up
 // without holding the presenter and a name that is not found is logged (qh.channel), not shown.
-// Rate limits per slot keep a flood of reports cheap.
+// Rate limits per slot keep a flood of reports or calls cheap, and every log line it writes goes
+// through one budget.
 class ChildFollowUp : public QObject
 {
     Q_OBJECT
@@ -60,13 +62,17 @@ private:
 
     void handleReport(const ChildReport& report, const QHostAddress& sender);
     void confirmCall(const QString& computerNumber);
+    // Confirms the slot's calls now, or once kConfirmIntervalMs has passed since the last
+    // confirmation: the confirmation then held back answers every call that came meanwhile.
+    void confirmWhenDue(int slotIndex);
     void request(int slotIndex, unsigned sends);
     void nameAnswered(const QString& name, const ComputerAddress& address);
     void sendPending(int slotIndex, const ComputerAddress& address);
     void sendTo(int slotIndex, const QHostAddress& destination, const QByteArray& datagram);
-    // Whether a line of the calls log fits in the log's budget; the line is only formatted then, so
-    // that a flood of calls costs no text. Names first the lines left out since the last one.
-    bool mayLogCall();
+    // Whether a line of the category at that level is written and fits in the log's budget; the
+    // line is only formatted then, so that a flood costs no text. Names first the lines left out
+    // since the last one.
+    bool mayLog(const QLoggingCategory& (*category)(), QtMsgType type = QtInfoMsg);
     // "07 PC07", how the log names a slot.
     QString slotTitle(int slotIndex) const;
 
@@ -80,8 +86,9 @@ private:
     std::array<unsigned, kSlotCount> m_pending{};         // Send flags waiting for the slot's name
     std::array<bool, kSlotCount> m_lookingUp{};           // the slot's name is being looked up
     std::array<QHostAddress, kSlotCount> m_reportSenders; // where the report now answered came from
+    std::array<bool, kSlotCount> m_confirmationHeld{};    // a confirmation waits for its interval
     ComputerNameLookup m_lookup;
-    LogBudget m_callLog{kCallLinesPerSecond, 1000};
+    LogBudget m_log{kFollowUpLinesPerSecond, 1000};
 };
 
 } // namespace qh::master

@@ -32,7 +32,7 @@ ChildReports::Answer ChildReports::hear(const ChildReport& report, bool mayAnswe
         slot.pageSentMs = nowMs;
         return Answer::CatchUp;
     }
-    if (currentPage.isEmpty() || slot.address == currentPage)
+    if (currentPage.isEmpty() || reportNamesPage(slot.address, currentPage))
         return Answer::None;
     if (!longAgo(slot.pageSentMs, nowMs, kHealGraceMs) || !longAgo(slot.healMs, nowMs, kHealIntervalMs))
         return Answer::None;
@@ -44,6 +44,12 @@ ChildReports::Answer ChildReports::hear(const ChildReport& report, bool mayAnswe
 void ChildReports::notePageSent(int slotIndex, qint64 nowMs)
 {
     m_slots.at(std::size_t(slotIndex)).pageSentMs = nowMs;
+}
+
+qint64 ChildReports::confirmationWait(int slotIndex, qint64 nowMs) const
+{
+    const std::optional<qint64>& confirmMs = m_slots.at(std::size_t(slotIndex)).confirmMs;
+    return longAgo(confirmMs, nowMs, kConfirmIntervalMs) ? 0 : *confirmMs + kConfirmIntervalMs - nowMs;
 }
 
 SlotFollowing ChildReports::following(int slotIndex, bool inUse, QByteArrayView currentPage, qint64 nowMs) const
@@ -61,7 +67,7 @@ SlotFollowing ChildReports::following(int slotIndex, bool inUse, QByteArrayView 
     else if (following.ageMs > kReportFreshMs)
         following.state = FollowState::Silent;
     else
-        following.state = slot.address == currentPage ? FollowState::Following : FollowState::OtherPage;
+        following.state = reportNamesPage(slot.address, currentPage) ? FollowState::Following : FollowState::OtherPage;
     return following;
 }
 

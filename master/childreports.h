@@ -39,6 +39,9 @@ inline constexpr qint64 kCatchUpIntervalMs = 2000;
 inline constexpr qint64 kHealGraceMs = 1000;
 // At most one page sent again to a slot in this time.
 inline constexpr qint64 kHealIntervalMs = 3000;
+// At most one confirmation of a slot's calls in this time. A child calls at most once in as long
+// (its call gate), so a flood of calls under its number costs one confirmation in that time.
+inline constexpr qint64 kConfirmIntervalMs = 2000;
 
 // The children's reports, one record per slot and nothing more, so a flood of reports costs no
 // memory: when each slot was last heard from and what it said, when it was last sent a page, and
@@ -58,6 +61,9 @@ public:
     Answer hear(const ChildReport& report, bool mayAnswer, QByteArrayView currentPage, qint64 nowMs);
     // The slot's child was sent a page (0-based slot index).
     void notePageSent(int slotIndex, qint64 nowMs);
+    // How long a confirmation of the slot's calls must still wait; 0 when it may go out now.
+    qint64 confirmationWait(int slotIndex, qint64 nowMs) const;
+    void noteConfirmation(int slotIndex, qint64 nowMs) { m_slots.at(std::size_t(slotIndex)).confirmMs = nowMs; }
     // The slot's child has reported since the presenter started.
     bool hasSpoken(int slotIndex) const { return m_slots.at(std::size_t(slotIndex)).reportMs.has_value(); }
     // The page the slot's last report named (none for a Hello).
@@ -72,6 +78,7 @@ private:
         std::optional<qint64> pageSentMs;
         std::optional<qint64> catchUpMs;
         std::optional<qint64> healMs;
+        std::optional<qint64> confirmMs;
     };
     std::array<Slot, kSlotCount> m_slots;
 };

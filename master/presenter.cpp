@@ -19,6 +19,9 @@ namespace {
 // No wait of the presenter lasts longer: a page still loading then counts as loaded and a name
 // without an answer as not found, so that neither a page nor the name service can hold End.
 constexpr std::chrono::milliseconds kLongestWait{10000};
+// At most one address the browser moved to by itself is forwarded in this time: a page that
+// changes its address in a loop (history.pushState) would make every child load a page each time.
+constexpr std::chrono::milliseconds kForwardInterval{500};
 } // namespace
 
 Presenter::Presenter(PresenterOptions options, QObject* parent)
@@ -72,12 +75,12 @@ bool Presenter::readFiles()
 {
     const QString& listName = m_options.urlListFileName;
     const UrlListReadResult list = readUrlListFile(listName);
-    if (list.status == FileStatus::Missing) {
-        showMessage(urlListMissingText(listName), kOwnMessageTitle);
+    if (list.status != FileStatus::Ok) {
+        // A file that exists but cannot be opened abandons the start-up without a message, as always.
+        if (const QString text = urlListProblemText(listName, list.status); !text.isEmpty())
+            showMessage(text, kOwnMessageTitle);
         return false;
     }
-    if (list.status == FileStatus::Unopenable)
-        return false; // exists but cannot be read: abandoned without a message, as always
 
     m_state.urlList = list.list.entries;
     m_state.lastPageIndex = std::int16_t(m_state.urlList.size() - 1);
@@ -85,12 +88,11 @@ bool Presenter::readFiles()
         showMessage(urlListTruncatedText(listName, kMaxUrlListEntries), kOwnMessageTitle);
 
     const SettingsReadResult settings = readSettingsFile(kSettingsFileName);
-    if (settings.status == FileStatus::Missing) {
-        showMessage(kSettingsMissingText, kOwnMessageTitle);
+    if (settings.status != FileStatus::Ok) {
+        if (const QString text = settingsFileProblemText(settings.status); !text.isEmpty())
+            showMessage(text, kOwnMessageTitle);
         return false;
     }
-    if (settings.status == FileStatus::Unopenable)
-        return false;
 
     m_state.settings = settings.settings;
     return true;
@@ -143,6 +145,12 @@ void Presenter::followBrowser()
     m_stopFollowing = false;
     QString seenAddress = browserLocation();
     bool forwardPending = false;
+    // A forward that comes too soon after the last waits for this timer, whose event ends the wait
+    // of the pass; the address then forwarded is the one the browser shows by that time.
+    QTimer forwardDue;
+    forwardDue.setSingleShot(true);
+    forwardDue.setTimerType(Qt::PreciseTimer);
+    QDeadlineTimer nextForward(0);
     while (!m_stopFollowing && !m_ended) {
         m_state.presenterNavigated = false;
         // Block until something happens, unless a page held back in the last pass is still due.
@@ -159,8 +167,14 @@ void Presenter::followBrowser()
             forwardPending = true; // the button just showed it; forward it in the next pass
             continue;
         }
+        if (!nextForward.hasExpired()) {
+            if (!forwardDue.isActive())
+                forwardDue.start(std::chrono::milliseconds(nextForward.remainingTime()));
+            continue;
+        }
         seenAddress = m_browser->locationUrl();
         showPage(seenAddress, m_state.pageIndex, std::exchange(m_forwardDestinations, std::nullopt), ShownPage::Keep);
+        nextForward.setRemainingTime(kForwardInterval, Qt::PreciseTimer);
         if (m_browser)
             m_browser->setVisible(true);
     }

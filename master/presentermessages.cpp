@@ -1,5 +1,7 @@
 #include "master/presentermessages.h"
 
+#include "common/urllist.h"
+
 using namespace Qt::StringLiterals;
 
 namespace qh::master {
@@ -7,6 +9,23 @@ namespace qh::master {
 QString urlListMissingText(const QString& fileName)
 {
     return fileName + u"ｗｅｂアドレスリストのファイルがありません。"_s;
+}
+
+QString urlListProblemText(const QString& fileName, FileStatus status)
+{
+    switch (status) {
+    case FileStatus::Missing:
+        return urlListMissingText(fileName);
+    case FileStatus::NotAFile:
+        return fileName + u"ｗｅｂアドレスリストのファイルが通常のファイルではないため読めません。"_s;
+    case FileStatus::TooLarge:
+        return fileName + u"ｗｅｂアドレスリストのファイルが大きすぎるため読めません（%1MBまで）。"_s.arg(
+                              kMaxUrlListFileBytes / (1024 * 1024));
+    case FileStatus::Ok:
+    case FileStatus::Unopenable:
+        break;
+    }
+    return {};
 }
 
 QString computerNotFoundText(const QString& computerName)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/textfile.h"
 #include "master/childreports.h"
 
 #include <QString>
@@ -20,6 +21,9 @@ inline const QString kSecondInstanceTitle = u"警告"_s;
 inline const QString kPresenterLockName = u"Quillharbour_Master.lock"_s;
 
 QString urlListMissingText(const QString& fileName);
+// Why the URL list was not read: missing, no regular file or too large; empty for Ok and for a file
+// that exists but cannot be opened, of which nothing is said.
+QString urlListProblemText(const QString& fileName, FileStatus status);
 QString computerNotFoundText(const QString& computerName);
 
 QString urlListTruncatedText(const QString& fileName, int keptEntries);

@@ -216,8 +216,8 @@ void SettingsWindow::load()
     // The lists got their two items when they were built; the window starts on the first tab.
     m_shownFrame = std::max(m_slotTabs->currentIndex(), 0);
     const SettingsReadResult read = readSettingsFile(kSettingsFileName);
-    if (read.status == FileStatus::Missing)
-        showMessage(kSettingsMissingText, kOwnMessageTitle);
+    if (const QString problem = settingsFileProblemText(read.status); !problem.isEmpty())
+        showMessage(problem, kOwnMessageTitle);
     if (read.status != FileStatus::Ok)
         return;
     showEntries(entriesFromSettings(read.settings));

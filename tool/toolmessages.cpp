@@ -33,6 +33,13 @@ QString tempNotOwnText(const QString& tempName, const QString& settingsName)
            u"%2 は変更されていません。"_s.arg(tempName, settingsName);
 }
 
+QString tempOtherUsersText(const QString& tempName, const QString& settingsName)
+{
+    return u"%1 が他のユーザーのファイルのため、設定を保存できませんでした。%1 "
+           u"を削除してから保存してください。\n"
+           u"%2 は変更されていません。"_s.arg(tempName, settingsName);
+}
+
 QString replaceFailedText(const QString& settingsName, const QString& tempName)
 {
     return u"%1 を置き換えられないため、設定を保存できませんでした。\n%1 は元のままです。"

@@ -22,6 +22,7 @@ QString unstorableNameText(int slotIndex);
 QString settingsReadOnlyText(const QString& settingsName);
 QString tempNotWrittenText(const QString& tempName, const QString& settingsName);
 QString tempNotOwnText(const QString& tempName, const QString& settingsName);
+QString tempOtherUsersText(const QString& tempName, const QString& settingsName);
 QString replaceFailedText(const QString& settingsName, const QString& tempName);
 
 // The connection check's destinations: none, not answered yet, and why a name gives none.

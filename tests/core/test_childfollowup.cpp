@@ -5,6 +5,7 @@
 #include "tests/support/presenterfixture.h"
 
 #include <QElapsedTimer>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -153,11 +154,48 @@ private slots:
         QVERIFY(fixture.handleIncoming({{"127.0.0.9", callText(2).toLatin1()}}));
         qint64 accounted = log.linesWith({u"qh.calls: call from"_s}).size();
         QVERIFY2(accounted < kCalls / 2, qPrintable(QString::number(accounted)));
-        const QStringList leftOut = log.linesWith({u"lines on calls left out"_s});
+        const QStringList leftOut = log.linesWith({u"lines on calls and reports left out"_s});
         QVERIFY(!leftOut.isEmpty());
         for (const QString& line : leftOut)
             accounted += line.section(u' ', 1, 1).toLongLong();
         QCOMPARE(accounted, kCalls + 1);
+    }
+
+    // One report, then a flood of calls under its number: its child is sent at most one
+    // confirmation in 2 s, the last call confirmed as well, and every line the flood causes goes
+    // through the log's budget, also when no confirmation can be sent (child port 0).
+    void floodOfCallsAfterAReportIsBounded_data()
+    {
+        QTest::addColumn<bool>("sendsFail");
+        QTest::newRow("confirmations go out") << false;
+        QTest::newRow("confirmations cannot be sent") << true;
+    }
+
+    void floodOfCallsAfterAReportIsBounded()
+    {
+        QFETCH(bool, sendsFail);
+        PresenterFixture fixture;
+        if (sendsFail)
+            fixture.childPort = 0;
+        LogCapture log;
+        QVERIFY(fixture.start({kPageA}, fourSlots()));
+        QVERIFY(fixture.handleIncoming({{"127.0.0.5", showing(4, kPageA)}}));
+        fixture.children.clear();
+        log.lines.clear();
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QVERIFY(fixture.handleIncoming(QList<PresenterFixture::Incoming>(200, {"127.0.0.9", "04Call"})));
+        if (!sendsFail) {
+            // The confirmation held back goes out once 2 s have passed since the first.
+            QVERIFY(fixture.runLoop(nullptr, [&] { return fixture.children.receivedBy("127.0.0.5").size() >= 2; }));
+            fixture.runFor(nullptr, 100);
+            const QByteArrayList sent = fixture.children.receivedBy("127.0.0.5");
+            QVERIFY2(sent.size() <= 1 + elapsed.elapsed() / kConfirmIntervalMs,
+                     qPrintable(QString::number(sent.size())));
+            QCOMPARE(QSet<QByteArray>(sent.cbegin(), sent.cend()), QSet<QByteArray>{"Command:CallReceived"});
+        }
+        const qint64 mostLines = 2 * kFollowUpLinesPerSecond * (elapsed.elapsed() / 1000 + 1);
+        QVERIFY2(log.lines.size() <= mostLines, qPrintable(log.lines.join(u'\n')));
     }
 
     // Anyone can send reports as fast as the network takes them: the presenter reads them a share

@@ -3,6 +3,7 @@
 #include "child/childlink.h"
 #include "child/mastersource.h"
 #include "common/cp932text.h"
+#include "common/datagrams.h"
 #include "tests/slownames/slownames.h"
 #include "tests/support/actionsummary.h"
 #include "tests/support/childprocess.h"
@@ -131,6 +132,10 @@ private slots:
         QTest::newRow("a classmate's page") << QByteArrayList{"http://example.com/a", "@20 http://example.com/x"}
                                             << true << QByteArray("07Showing:http://example.com/a");
         QTest::newRow("no page yet") << QByteArrayList{"Command:VisibleTrue"} << true << QByteArray();
+        // The longest address a datagram brings, reported by as many bytes as a report carries.
+        const QByteArray longest = "javascript:" + QByteArray(kLargestDatagramBytes - 11, 'x');
+        QTest::newRow("too long to report whole")
+            << QByteArrayList{longest} << false << "07Showing:" + longest.first(kLargestDatagramBytes - 10);
     }
     void showingNamesTheLastAddressExactly()
     {

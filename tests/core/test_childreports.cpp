@@ -1,6 +1,7 @@
 // How the presenter reads what a child sends (its calls and reports), the rules for answering the
 // children's reports and for telling how each child follows, on explicit times of the monotonic clock.
 #include "common/datagrams.h"
+#include "common/tooltiptext.h"
 #include "master/callentry.h"
 #include "master/childreports.h"
 #include "master/presentermessages.h"
@@ -127,6 +128,35 @@ private slots:
         QCOMPARE(reports.hear(hello(8), true, current, 100000), ChildReports::Answer::CatchUp);
     }
 
+    // A page too long to report whole is reported by its first bytes, which name it; a report of
+    // other first bytes, or of fewer, names another page.
+    void shortenedReportNamesItsPage_data()
+    {
+        QTest::addColumn<int>("change"); // -1: the report as the child shortens it; else a byte changed or cut
+        QTest::addColumn<int>("state");  // FollowState
+        QTest::newRow("shortened to fit") << -1 << int(FollowState::Following);
+        QTest::newRow("other bytes") << 20 << int(FollowState::OtherPage);
+        QTest::newRow("shorter still") << 0 << int(FollowState::OtherPage);
+    }
+
+    void shortenedReportNamesItsPage()
+    {
+        QFETCH(int, change);
+        QFETCH(int, state);
+        const QByteArray page = "http://class/" + QByteArray(kLargestDatagramBytes - 13, 'x');
+        QByteArray reported = showingDatagram(7, page).sliced(showingDatagram(7, {}).size());
+        QCOMPARE(reported.size(), kLongestReportedAddressBytes);
+        if (change == 0)
+            reported.chop(1);
+        else if (change > 0)
+            reported[change] = 'y';
+        ChildReports reports;
+        const bool following = state == int(FollowState::Following);
+        QCOMPARE(reports.hear(showing(7, reported), true, page, 5000),
+                 following ? ChildReports::Answer::None : ChildReports::Answer::Heal);
+        QCOMPARE(int(reports.following(6, true, page, 5000).state), state);
+    }
+
     void followingStates_data()
     {
         QTest::addColumn<bool>("inUse");
@@ -201,6 +231,30 @@ private slots:
         QCOMPARE(toolTip.count(u'\n'), 1);
         QVERIFY(!Qt::mightBeRichText(toolTip));
         QVERIFY(toolTip.endsWith(u"（0秒前）"_s));
+    }
+
+    // A computer name from the file with markup, or a report with it, reaches the panel's tooltip
+    // as the text it is, both lines and their blanks.
+    void markupInTheToolTipIsShownAsText_data()
+    {
+        QTest::addColumn<QString>("computerName");
+        QTest::addColumn<QByteArray>("address");
+        QTest::newRow("name with a tag") << u"<b>PC07</b>"_s << QByteArray("http://class/a.html");
+        QTest::newRow("name with an entity") << u"PC&lt;07"_s << QByteArray("http://class/a.html");
+        QTest::newRow("address with a tag") << u"PC07"_s << QByteArray("<img src='file:///x.png'>  &");
+    }
+
+    void markupInTheToolTipIsShownAsText()
+    {
+        QFETCH(QString, computerName);
+        QFETCH(QByteArray, address);
+        ChildReports reports;
+        reports.hear(showing(7, address), true, kCurrent, 0);
+        const QString text = followingToolTip(7, computerName, reports.following(6, true, kCurrent, 0));
+        const QString toolTip = toolTipText(text);
+        QTextDocument shown; // what a tooltip shows of a text it takes for markup
+        shown.setHtml(toolTip);
+        QCOMPARE(Qt::mightBeRichText(toolTip) ? shown.toPlainText() : toolTip, text);
     }
 };
 

@@ -35,7 +35,7 @@ master::Presenter& PresenterWindowsFixture::makeWithWebBrowser()
     master::PresenterOptions options;
     options.createBrowser = [this] {
         auto made = std::make_unique<master::WebBrowser>();
-        webBrowser = made.get();
+        m_webBrowser = made.get();
         return made;
     };
     return make(std::move(options));

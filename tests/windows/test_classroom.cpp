@@ -8,12 +8,14 @@
 #include "master/webbrowser.h"
 #include "tests/slownames/slownames.h"
 #include "tests/support/childprocess.h"
+#include "tests/support/pageserver.h"
 #include "tests/support/presenterwindowsfixture.h"
 
 #include <QApplication>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QWebEnginePage>
 
 #include <csignal>
 
@@ -108,6 +110,35 @@ private slots:
         QVERIFY(third.isRunning());
         QCOMPARE(third.events().filter(QRegularExpression(u"^(shown|open|title)"_s)), QStringList{});
         QVERIFY(fixture.messages.messages.isEmpty());
+    }
+
+    // Links whose addresses code page 932 cannot hold reach the child as the pages the teacher
+    // follows: "é" in a path, and a host name in another script, which the slow name service gives
+    // the page server's address.
+    void followedLinksKeepTheirMeaning()
+    {
+        SlowNameAddresses names;
+        QVERIFY(names.set("xn--bcher-kva.jp 127.0.0.1\n"));
+        PageServer server;
+        const QString idnPage = u"http://bücher.jp:%1/idn.html"_s.arg(server.url(u"/"_s).port());
+        server.serve(u"/start.html"_s, answer(htmlPage(u"start"_s, u"<a id='go' href='/Café.html'>é</a>"_s)));
+        server.serve(u"/Café.html"_s, answer(htmlPage(u"café"_s, u"<a id='go' href='%1'>idn</a>"_s.arg(idnPage))));
+        server.serve(u"/idn.html"_s, answer(htmlPage(u"bücher"_s)));
+        PresenterWindowsFixture fixture;
+        fixture.childPort = freeUdpPort();
+        fixture.writeUrlList({server.url(u"/start.html"_s).toString()});
+        fixture.writeSettings({{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s}});
+        ChildProcess child;
+        QVERIFY(child.startOnLoopback(1, fixture.childPort, fixture.masterPort));
+        QVERIFY(fixture.makeWithWebBrowser().startUp());
+        WebBrowser* web = fixture.webBrowser();
+        QVERIFY(fixture.runLoop(nullptr, [&] { return child.events().contains(u"title start"_s); }));
+        for (const QString& title : {u"café"_s, u"bücher"_s}) {
+            QVERIFY2(
+                fixture.runLoop([&] { web->view()->page()->runJavaScript(u"document.getElementById('go').click()"_s); },
+                                [&] { return child.events().contains(u"title "_s + title); }),
+                qPrintable(child.events().join(u'\n')));
+        }
     }
 
     // No child is left behind: 01 (127.0.0.2, in a window) starts in the middle of the lesson, is

@@ -120,8 +120,8 @@ private slots:
 
         Presenter& presenter = fixture.makeWithWebBrowser();
         QVERIFY(presenter.startUp());
-        QWebEnginePage* teacherPage = fixture.webBrowser->view()->page();
-        QWidget* teacherInput = fixture.webBrowser->view()->focusProxy();
+        QWebEnginePage* teacherPage = fixture.webBrowser()->view()->page();
+        QWidget* teacherInput = fixture.webBrowser()->view()->focusProxy();
         QVERIFY(teacherInput);
         child::PageWindow& narrowPage = narrow.pageWindow();
         const auto narrowY = [&narrowPage] { return qRound(narrowPage.page()->scrollPosition().y()); };

@@ -184,7 +184,8 @@ private slots:
         QTest::addColumn<bool>("missing");
         QTest::addColumn<QStringList>("messages");
         QTest::newRow("missing") << true << QStringList{u"INIファイルがありません"_s};
-        QTest::newRow("folder in its place") << false << QStringList{};
+        QTest::newRow("folder in its place")
+            << false << QStringList{u"INIファイルが通常のファイルではないため読めません"_s};
     }
     void unreadableFileGivesAnEmptyWindow()
     {
