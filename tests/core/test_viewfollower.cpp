@@ -45,6 +45,29 @@ private:
     }
 
 private slots:
+    // The zoom goes along the browsers' steps, from wherever it is, and stops at the ends.
+    void zoomSteps_data()
+    {
+        QTest::addColumn<int>("percent");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("after");
+        QTest::newRow("in from 100") << 100 << 1 << 110;
+        QTest::newRow("out from 100") << 100 << -1 << 90;
+        QTest::newRow("in from between steps") << 105 << 1 << 110;
+        QTest::newRow("out from between steps") << 105 << -1 << 100;
+        QTest::newRow("out from a third") << 33 << -1 << 25;
+        QTest::newRow("not below the smallest") << 25 << -1 << 25;
+        QTest::newRow("not above the largest") << 500 << 1 << 500;
+        QTest::newRow("back to 100") << 250 << 0 << 100;
+    }
+    void zoomSteps()
+    {
+        QFETCH(int, percent);
+        QFETCH(int, step);
+        QFETCH(int, after);
+        QCOMPARE(zoomPercentAfter(percent, step), after);
+    }
+
     // Only the children that report get the view; one that catches up or is switched on again gets
     // it after its page, a new page leaves the place behind, and End ends it.
     void viewGoesWithThePage()

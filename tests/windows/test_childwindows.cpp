@@ -163,6 +163,8 @@ private slots:
         if (followLink) {
             evaluateInPage(window.page(), u"document.getElementById('next').click()"_s);
             QTRY_COMPARE_WITH_TIMEOUT(window.title(), u"B"_s, kLoadTimeoutMs);
+            // The title can come before the load's end, which is not the one counted below.
+            QTRY_VERIFY_WITH_TIMEOUT(!window.isSettling(), kLoadTimeoutMs);
         }
         QSignalSpy ends(&window, &PageWindow::loadEnded);
         QList<QUrl> started;

@@ -17,12 +17,14 @@
 #include <QNetworkDatagram>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 #include <QUdpSocket>
 #include <QWebEnginePage>
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <csignal>
 #include <optional>
 
 using namespace qh;
@@ -139,7 +141,9 @@ private slots:
             [&] { teacherPage->runJavaScript(u"scrollTo(0, %1)"_s.arg(scriptY)); },
             [&] { return last(full, u"scrolled"_s) == u"0 %1"_s.arg(scriptY) && narrowY() == scriptY; }));
 
-        // Scrolled by real keys, in the teacher's window.
+        // Scrolled by real keys, in the teacher's window: the student who scrolled away to read is
+        // brought back too.
+        evaluateInPage(narrowPage.page(), u"scrollTo(0, 100)"_s);
         QVERIFY(fixture.runLoop(
             [&] {
                 QTest::keyClick(teacherInput, Qt::Key_PageDown);
@@ -149,6 +153,15 @@ private slots:
                 const int y = teacherY();
                 return y > scriptY + 100 && last(full, u"scrolled"_s) == u"0 %1"_s.arg(y) && narrowY() == y;
             }));
+
+        // A child whose renderer crashes shows its page again at the place (the child applies it
+        // again, and the presenter sends it once more when the view has been still for a second).
+        const int keysY = teacherY();
+        QSignalSpy reloaded(&narrowPage, &child::PageWindow::loadEnded);
+        QVERIFY(::kill(pid_t(narrowPage.page()->renderProcessPid()), SIGKILL) == 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!reloaded.isEmpty(), 20000);
+        // Asked of the page itself: the view's scroll position may still be the crashed page's.
+        QTRY_COMPARE(evaluateInPage(narrowPage.page(), u"scrollY"_s).toInt(), keysY);
 
         // The pointer, switched on by its key: the dot shows over the same place of the same section.
         // It takes no click: the page beneath it gets it.
