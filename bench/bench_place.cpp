@@ -11,10 +11,11 @@
 //   at most 10) and the presenter's CPU (this process, all its threads, the presenter's browser
 //   included) against 5 s idle (goal: at most 5 % of a core above it), and against the same scrolling
 //   before any child listens, which is what the browser's drawing of the scrolling page costs (goal:
-//   following it costs at most 5 % of a core more).
+//   following it costs at most 5 % of a core more), like a bare Qt WebEngine view's of the same page.
 //
 //     bench_place [scrolls, default 20]
 #include "bench/bareclass.h"
+#include "bench/bareview.h"
 #include "bench/benchutil.h"
 #include "bench/childevents.h"
 #include "master/presenter.h"
@@ -26,9 +27,11 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineView>
 
 #include <unistd.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -61,16 +64,40 @@ void runPresenter(master::Presenter& presenter, int milliseconds)
     presenter.followBrowser();
 }
 
-// The share of a core this process used while the presenter ran for a phase.
-double cpuPercentWhileRunning(master::Presenter& presenter, int milliseconds)
+// Scrolling without pause: 7 pixels every 16 ms, down and up again.
+const QString kScrollWithoutPause = u"window.step = 7; window.scrolling = setInterval(function () {"
+                                    u" const bottom = document.documentElement.scrollHeight - innerHeight;"
+                                    u" const y = scrollY + step; if (y <= 0 || y >= bottom) step = -step;"
+                                    u" scrollTo(0, y); }, 16);"_s;
+const QString kStopScrolling = u"clearInterval(window.scrolling)"_s;
+
+// The share of a core this process used while it ran (all its threads, the browsers' included).
+double cpuPercentWhile(const std::function<void()>& run)
 {
     const qint64 pid = QCoreApplication::applicationPid();
     const qint64 before = cpuTicks(pid);
     QElapsedTimer elapsed;
     elapsed.start();
-    runPresenter(presenter, milliseconds);
+    run();
     const double seconds = double(elapsed.elapsed()) / 1000;
     return 100.0 * double(cpuTicks(pid) - before) / double(sysconf(_SC_CLK_TCK)) / seconds;
+}
+
+// A bare Qt WebEngine view of our windows' size scrolling the same page: what the drawing costs.
+double bareViewScrolling(const QString& page)
+{
+    QWebEngineView view;
+    sizeLikeOurWindows(view);
+    view.show();
+    bool loaded = false;
+    QObject::connect(&view, &QWebEngineView::loadFinished, &view, [&loaded] { loaded = true; });
+    view.setUrl(QUrl(page));
+    if (!waitUntil([&loaded] { return loaded; }, 30000, 10))
+        return -1;
+    view.page()->runJavaScript(kScrollWithoutPause);
+    const double percent = cpuPercentWhile([] { waitUntil([] { return false; }, kPhaseMs, kPhaseMs); });
+    view.page()->runJavaScript(kStopScrolling);
+    return percent;
 }
 
 double bareClassChange()
@@ -106,6 +133,11 @@ int main(int argc, char* argv[])
     PresenterWindowsFixture fixture;
     fixture.childPort = freeUdpPort();
     const QString page = writeLongPage(fixture.folder.path());
+    const double bareScrolling = bareViewScrolling(page);
+    if (bareScrolling < 0) {
+        std::fprintf(stderr, "the bare view did not load the page\n");
+        return 1;
+    }
     fixture.writeUrlList({page});
     QList<SlotLine> slotLines;
     for (int slot = 1; slot <= kChildren; ++slot)
@@ -119,16 +151,10 @@ int main(int argc, char* argv[])
     QWebEnginePage* teacherPage = fixture.webBrowser()->view()->page();
     runPresenter(presenter, 500);
 
-    // Scrolling without pause: 7 pixels every 16 ms, down and up again.
-    const QString scrollWithoutPause =
-        u"window.step = 7; window.scrolling = setInterval(function () {"
-        u" const bottom = document.documentElement.scrollHeight - innerHeight; const y = scrollY + step;"
-        u" if (y <= 0 || y >= bottom) step = -step; scrollTo(0, y); }, 16);"_s;
-    const QString stopScrolling = u"clearInterval(window.scrolling)"_s;
-    const double idle = cpuPercentWhileRunning(presenter, kPhaseMs);
-    teacherPage->runJavaScript(scrollWithoutPause);
-    const double scrollingAlone = cpuPercentWhileRunning(presenter, kPhaseMs);
-    teacherPage->runJavaScript(stopScrolling);
+    const double idle = cpuPercentWhile([&presenter] { runPresenter(presenter, kPhaseMs); });
+    teacherPage->runJavaScript(kScrollWithoutPause);
+    const double scrollingAlone = cpuPercentWhile([&presenter] { runPresenter(presenter, kPhaseMs); });
+    teacherPage->runJavaScript(kStopScrolling);
 
     std::vector<std::unique_ptr<ChildProcess>> children;
     for (int number = 1; number <= kChildren; ++number) {
@@ -149,12 +175,19 @@ int main(int argc, char* argv[])
     }
     runPresenter(presenter, 500);
 
-    qint64 sent = 0;
-    QObject::connect(&presenter.view(), &master::ViewFollower::datagramReady, &presenter, [&sent] { ++sent; });
-    teacherPage->runJavaScript(scrollWithoutPause);
-    const double scrollingFollowed = cpuPercentWhileRunning(presenter, kPhaseMs);
-    teacherPage->runJavaScript(stopScrolling);
-    const double perChildPerSecond = double(sent) * 1000 / kPhaseMs;
+    // The pace of the sends while the scrolling goes on: from the first to the last of them.
+    QList<qint64> sendsNs;
+    const QMetaObject::Connection timing = QObject::connect(&presenter.view(), &master::ViewFollower::datagramReady,
+                                                            &presenter, [&sendsNs] { sendsNs.append(nowNs()); });
+    teacherPage->runJavaScript(kScrollWithoutPause);
+    const double scrollingFollowed = cpuPercentWhile([&presenter] { runPresenter(presenter, kPhaseMs); });
+    teacherPage->runJavaScript(kStopScrolling);
+    if (sendsNs.size() < 2) {
+        std::fprintf(stderr, "the scrolling page sent the children nothing\n");
+        return 1;
+    }
+    const double perChildPerSecond = double(sendsNs.size() - 1) * 1e9 / double(sendsNs.last() - sendsNs.first());
+    QObject::disconnect(timing);
     runPresenter(presenter, 1500); // past the once-more send of the still view
 
     QList<double> latencies;
@@ -201,8 +234,9 @@ int main(int argc, char* argv[])
                 "change of the bare class (%d bare children): %.1f ms\n",
                 kChildren, scrolls, latency, kChildren, bareChange);
     std::printf("while the page scrolls without pause for %d s: %.1f datagrams to each child a second; the presenter "
-                "used %.1f %% of a core (%.1f %% before any child listened, %.1f %% idle)\n",
-                kPhaseMs / 1000, perChildPerSecond, scrollingFollowed, scrollingAlone, idle);
+                "used %.1f %% of a core (%.1f %% before any child listened, %.1f %% idle; a bare view scrolling "
+                "the same page %.1f %%)\n",
+                kPhaseMs / 1000, perChildPerSecond, scrollingFollowed, scrollingAlone, idle, bareScrolling);
     printGoal("teacher's last scroll to the last child scrolled, median", latency, 150, " ms");
     printGoal("that against one page change of the bare class", latency / bareChange, 1, "x");
     printGoal("datagrams to each child a second while scrolling", perChildPerSecond, 10);

@@ -2,12 +2,14 @@
 
 #include "master/browser.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace qh::master {
 
 ViewFollower::ViewFollower(QObject* parent) : QObject(parent)
 {
+    m_clock.start();
     for (Paced* paced : {&m_place, &m_pointer}) {
         paced->timer.setSingleShot(true);
         paced->timer.setTimerType(Qt::PreciseTimer); // a coarse timer may fire 5 % late, past the last place's due time
@@ -100,18 +102,20 @@ QByteArrayList ViewFollower::currentView() const
 
 void ViewFollower::request(Paced& paced)
 {
-    if (paced.timer.isActive())
-        return; // the run already due takes this request too
-    const auto since = std::chrono::milliseconds(paced.last.isValid() ? paced.last.elapsed() : paced.interval.count());
-    if (since >= paced.interval)
+    const qint64 now = m_clock.elapsed();
+    if (now >= paced.dueMs) {
+        paced.timer.stop();
         run(paced);
-    else
-        paced.timer.start(paced.interval - since);
+        return;
+    }
+    // Each request moves the run to its quiet time after it, but never past the interval's end.
+    const qint64 runAt = std::min(paced.dueMs, std::max(now + kQuietMs, paced.dueMs - paced.interval / 2));
+    paced.timer.start(int(runAt - now));
 }
 
 void ViewFollower::run(Paced& paced)
 {
-    paced.last.start();
+    paced.dueMs = std::max(paced.dueMs, m_clock.elapsed()) + paced.interval;
     if (&paced == &m_place)
         measurePlace();
     else

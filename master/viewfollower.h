@@ -20,10 +20,13 @@ class Browser;
 // The key in the browser window that switches the pointer on and off (also the panel's item).
 inline constexpr QKeyCombination kPointerKey{Qt::ControlModifier, Qt::Key_L};
 
-// At most one place in this time while the page scrolls, and the last one at the end of it.
+// One place in this time while the page scrolls, and the last one when it stops.
 inline constexpr std::chrono::milliseconds kPlaceInterval{100};
 // At most one pointer move in this time.
 inline constexpr std::chrono::milliseconds kPointerInterval{50};
+// No scroll or move for this long: the teacher has stopped, and the last place or move may go out
+// a little early.
+inline constexpr qint64 kQuietMs = 20;
 // Once the view has been still this long, what was sent last is sent once more (the place and the
 // pointer measured anew), so that one lost datagram does not leave a child at another place or
 // zoom, or with a pointer that is off.
@@ -64,13 +67,16 @@ signals:
     void pointerSwitched(bool on);
 
 private:
-    // An action run at most once per interval: at once when the last run was long enough ago, else
-    // when the interval ends; requests meanwhile are one run.
+    // An action run at most once per interval on average: at once when it has not run for an
+    // interval; while requests keep coming, once the interval is over; and once they have stopped
+    // for kQuietMs, as soon as half the interval is over, so that the last one comes sooner. Each
+    // run moves the next one's time an interval on, also an early one, which a later one makes up
+    // for: within any time, one run per interval, and the first and the last.
     struct Paced {
-        explicit Paced(std::chrono::milliseconds gap) : interval(gap) {}
+        explicit Paced(std::chrono::milliseconds gap) : interval(gap.count()) {}
         QTimer timer;
-        QElapsedTimer last;
-        std::chrono::milliseconds interval;
+        qint64 dueMs = 0; // on m_clock: from here on a run may come at once
+        qint64 interval;
     };
     void request(Paced& paced);
     void run(Paced& paced);
@@ -101,6 +107,7 @@ private:
     quint64 m_pageGeneration = 0; // one more for each new page
     quint64 m_placeAsked = 0;     // the page generation of the last place measure asked for
     quint64 m_pointAsked = 0;
+    QElapsedTimer m_clock;
     Paced m_place{kPlaceInterval};
     Paced m_pointer{kPointerInterval};
     QByteArray m_lastPlace; // the last place sent for this page; none yet: the top
