@@ -134,6 +134,11 @@ QString relativeFolderText(const QString& where, const QString& name, const QStr
     return valueText(where, name, value, u"は / で始まるフォルダではありません"_s);
 }
 
+QString badTeacherKeyText(const QString& where, const QString& name, const QString& problem)
+{
+    return where + u"の"_s + name + u": "_s + problem;
+}
+
 QString portUnusableText(const QString& address, quint16 port)
 {
     return address +

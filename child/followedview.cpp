@@ -9,8 +9,7 @@
 namespace qh::child {
 
 FollowedView::FollowedView(PageWindow& window)
-    : m_window(window), m_dot(new PointerDot(window)), m_placeQuery(*window.page()),
-      m_pointQuery(*window.page())
+    : m_window(window), m_dot(new PointerDot(window)), m_placeQuery(*window.page()), m_pointQuery(*window.page())
 {
     connect(&window, &PageWindow::settled, this, &FollowedView::applyDue);
     connect(&window, &PageWindow::reloadingAfterCrash, this, [this] {

@@ -3,6 +3,7 @@
 #include "common/browseraddress.h"
 #include "common/childaction.h"
 #include "common/datagrams.h"
+#include "common/signeddatagram.h"
 #include "common/urllist.h"
 #include "lesson/lessonmessages.h"
 
@@ -27,7 +28,8 @@ bool childRefuses(const QByteArray& datagram)
 
 bool isTooLongForChildren(QByteArrayView datagram)
 {
-    return datagram.size() > kLargestDatagramBytes;
+    // A child that holds the teacher's key needs room in the datagram for the signature too.
+    return datagram.size() > kLargestSignedInnerBytes;
 }
 
 bool presenterLoads(const QString& entry)

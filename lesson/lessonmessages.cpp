@@ -1,6 +1,7 @@
 #include "lesson/lessonmessages.h"
 
 #include "common/datagrams.h"
+#include "common/signeddatagram.h"
 
 namespace qh::lesson {
 
@@ -48,7 +49,7 @@ QString tooLongForChildrenText(qsizetype bytes)
 QString tooLongRefusedText(qsizetype count)
 {
     return u"%1件のアドレスは長すぎて子機に送れないため追加しませんでした（%2バイトまで）。"_s.arg(count).arg(
-        kLargestDatagramBytes);
+        kLargestSignedInnerBytes);
 }
 
 QString refusalText(const UrlListWrite& write)

@@ -1,6 +1,7 @@
 #include "master/presenter.h"
 
 #include "common/datagrams.h"
+#include "common/keytexts.h"
 #include "common/messages.h"
 #include "common/messagetexts.h"
 #include "common/urllist.h"
@@ -28,7 +29,8 @@ Presenter::Presenter(PresenterOptions options, QObject* parent)
     : QObject(parent), m_options(std::move(options)),
       m_singleInstance(m_options.lockFilePath.isEmpty() ? SingleInstance::userLockFilePath(kPresenterLockName)
                                                         : m_options.lockFilePath),
-      m_channel(this), m_followUp(m_state.settings, m_channel)
+      m_channel(this), m_sender(m_state.settings, m_channel, m_reports),
+      m_followUp(m_state.settings, m_reports, m_sender)
 {
     if (m_options.urlListFileName.isEmpty())
         m_options.urlListFileName = kDefaultUrlListFileName;
@@ -57,6 +59,7 @@ bool Presenter::startUp()
     emit barNeeded();
     if (!readFiles())
         return false; // abandoned: the bar stays, End ends the program
+    readKey();
     bindSocket();
     announceToChildren();
     emit panelPreparing();
@@ -98,6 +101,16 @@ bool Presenter::readFiles()
     return true;
 }
 
+void Presenter::readKey()
+{
+    const SigningKeyFile read = readSigningKeyFile(kTeacherKeyFileName);
+    // No key file at all is a class without keys, as ever; a key that is there and unusable is a
+    // mistake to show, since the children that hold the teacher's key will not follow.
+    if (read.problem != KeyFileProblem::None && read.problem != KeyFileProblem::Missing)
+        showMessage(keyNotUsedText(keyFileProblemText(kTeacherKeyFileName, read.problem)), kOwnMessageTitle);
+    m_sender.setKey(read.key);
+}
+
 void Presenter::bindSocket()
 {
     const std::int16_t port = m_state.settings.masterPort;
@@ -113,9 +126,11 @@ void Presenter::announceToChildren()
     m_forwardDestinations.reset();
     const QList<int> inUse = slotsInUse();
     const Destinations destinations = lookUpNames(inUse);
+    const ChildSender::Prepared visible = m_sender.prepare(datagramBytes(commandText(kVerbVisibleTrue)), inUse);
     for (int slot : inUse) {
-        sendToChild(slot, datagramBytes(commandText(kVerbVisibleTrue)), destinations);
-        sendToChild(slot, datagramBytes(commandText(m_state.settings.childSlots[slot].screenMode)), destinations);
+        sendToChild(slot, visible, destinations);
+        const QByteArray mode = datagramBytes(commandText(m_state.settings.childSlots[slot].screenMode));
+        sendToChild(slot, m_sender.prepare(mode, {slot}), destinations);
     }
 }
 
@@ -214,10 +229,14 @@ Presenter::Destinations Presenter::showPage(const QString& address, std::int16_t
     m_followUp.setCurrentPage(datagram);
     m_pageDestinations = destinations;
     m_view.setCurrentPage(datagram);
+    // Signed once for all the children that asked, also those that a name not found leaves out.
+    const ChildSender::Prepared page = m_sender.prepare(datagram, inUse);
+    if (page.tooLongToSign() && std::exchange(m_tooLongToSignAddress, address) != address)
+        showMessage(addressTooLongToSignText(datagram.size()), kOwnMessageTitle);
     for (int slot : inUse) {
         m_followUp.notePageSent(slot);
         // Slots left out here are sent the page by the follow-up once their child reports another.
-        if (!sendToChild(slot, datagram, destinations))
+        if (!sendToChild(slot, page, destinations))
             break; // the first name not found ends this page's sends
     }
     return destinations;
@@ -320,9 +339,9 @@ void Presenter::end()
     m_forwardDestinations.reset();
     const QList<int> inUse = slotsInUse();
     const Destinations destinations = lookUpNames(inUse);
-    const QByteArray datagram = datagramBytes(commandText(kVerbVisibleFalse));
+    const ChildSender::Prepared hide = m_sender.prepare(datagramBytes(commandText(kVerbVisibleFalse)), inUse);
     for (int slot : inUse)
-        sendToChild(slot, datagram, destinations);
+        sendToChild(slot, hide, destinations);
     if (m_browser) {
         m_browser->setVisible(false);
         m_browser.reset();
@@ -352,42 +371,43 @@ void Presenter::sendToChild(int slot, const QStringList& texts)
             m_followUp.notePageSent(slot);
             pageSent = true;
         }
-        sendToChild(slot, datagramBytes(text), destinations);
+        sendToChild(slot, m_sender.prepare(datagramBytes(text), {slot}), destinations);
     }
     // A child switched on again shows the page where the teacher is, as one that catches up.
     const bool found = destinations.value(m_state.settings.childSlots[slot].computerName).isFound();
-    if (pageSent && found && m_followUp.hasReported(slot)) {
+    if (pageSent && found && m_reports.hasSpoken(slot)) {
         for (const QByteArray& datagram : m_view.currentView())
-            sendToChild(slot, datagram, destinations);
+            sendToChild(slot, m_sender.prepare(datagram, {slot}, PlainCopy::OurChildren), destinations);
     }
     updateListened();
 }
 
 void Presenter::sendToOurChildren(const QByteArray& datagram)
 {
+    QList<ChildRecipient> recipients;
     for (int slot : slotsInUse()) {
-        if (!m_followUp.hasReported(slot))
-            continue;
         const QString& name = m_state.settings.childSlots[slot].computerName;
         const std::optional<ComputerAddress> address =
             m_pageDestinations.contains(name) ? m_pageDestinations.value(name) : addressWithoutLookup(name);
         if (address && address->isFound())
-            m_channel.send(address->address, m_state.settings.childPort, datagram);
+            recipients.append({slot, address->address});
     }
+    // Only the children that have reported get it, signed for those that asked.
+    m_sender.sendToAll(datagram, recipients, PlainCopy::OurChildren);
 }
 
 void Presenter::updateListened()
 {
     const QList<int> inUse = slotsInUse();
     m_view.setListened(
-        std::any_of(inUse.cbegin(), inUse.cend(), [this](int slot) { return m_followUp.hasReported(slot); }));
+        std::any_of(inUse.cbegin(), inUse.cend(), [this](int slot) { return m_reports.hasSpoken(slot); }));
 }
 
-bool Presenter::sendToChild(int slot, const QByteArray& datagram, const Destinations& destinations)
+bool Presenter::sendToChild(int slot, const ChildSender::Prepared& datagram, const Destinations& destinations)
 {
     const ChildSlot& child = m_state.settings.childSlots.at(std::size_t(slot));
     const QHostAddress destination = destinations.value(child.computerName).address;
-    const ChildChannel::SendResult result = m_channel.send(destination, m_state.settings.childPort, datagram);
+    const ChildChannel::SendResult result = m_sender.send(datagram, {slot, destination});
     if (result == ChildChannel::SendResult::NameNotFound) {
         showMessage(computerNotFoundText(child.computerName), kOwnMessageTitle);
         return false;

@@ -5,6 +5,8 @@
 #include "master/browser.h"
 #include "master/childchannel.h"
 #include "master/childfollowup.h"
+#include "master/childreports.h"
+#include "master/childsender.h"
 #include "master/presenterservices.h"
 #include "master/presenterstate.h"
 #include "master/viewfollower.h"
@@ -104,6 +106,8 @@ private:
     // listed calls are answered.
     void handleDatagram(const QByteArray& datagram, const QHostAddress& sender);
     bool readFiles();
+    // The teacher's key from the working folder; without a usable one the presenter signs nothing.
+    void readKey();
     void bindSocket();
     void announceToChildren();
     void openBrowser();
@@ -119,12 +123,13 @@ private:
     // Looks up the computer names of the slots, all at once, and waits for the answers; a name not
     // answered within the wait's bound is missing from the result, as one not found.
     Destinations lookUpNames(const QList<int>& slotIndexes);
-    // Sends one datagram to a slot's child; false when its name was not found (the user was told).
-    bool sendToChild(int slot, const QByteArray& datagram, const Destinations& destinations);
-    // One datagram of the teacher's view to each child in use that speaks our extension, at the
-    // address of the last page change (or the one its computer name is written as): such a datagram
-    // comes up to ten times a second, too often to look names up. A slot whose name was not found
-    // then gets its view with its next page.
+    // Sends one datagram to a slot's child, its bytes as prepared for the send (ChildSender); false
+    // when its name was not found (the user was told).
+    bool sendToChild(int slot, const ChildSender::Prepared& datagram, const Destinations& destinations);
+    // One datagram of the teacher's view to each child in use that speaks our extension (ChildSender's
+    // PlainCopy::OurChildren), at the address of the last page change (or the one its computer name
+    // is written as): such a datagram comes up to ten times a second, too often to look names up. A
+    // slot whose name was not found then gets its view with its next page.
     void sendToOurChildren(const QByteArray& datagram);
     // Tells the view whether some child in use speaks our extension.
     void updateListened();
@@ -138,10 +143,13 @@ private:
     PresenterState m_state;
     SingleInstance m_singleInstance;
     ChildChannel m_channel;
+    ChildReports m_reports;
+    ChildSender m_sender;
     ChildFollowUp m_followUp;
     ViewFollower m_view;
     std::unique_ptr<Browser> m_browser;
     QString m_lastShownAddress;
+    QString m_tooLongToSignAddress; // the page last said to be too long to sign, said once
     // The destinations of the page >> or << just sent; its forward in the follow loop's next pass
     // sends to them instead of waiting for the same names again. Any other step drops them.
     std::optional<Destinations> m_forwardDestinations;

@@ -33,6 +33,13 @@ QString pageDialogTitle(const QUrl& origin);
 // A download a page started, which the presenter does not make.
 QString downloadRefusedText(const QUrl& address);
 QString masterPortUnusableText(std::int16_t port);
+
+// The teacher's key cannot be used (`problem` says why): the presenter sends unsigned datagrams.
+QString keyNotUsedText(const QString& problem);
+// A child asks for datagrams signed with the teacher's key, and the presenter has none.
+QString childAsksForKeyText(int childNumber);
+// A page address that does not fit one datagram once signed.
+QString addressTooLongToSignText(qsizetype addressBytes);
 QString childPortUnusableText(std::int16_t port);
 
 // The control panel's menu of the teacher's pointer, and its item that switches it on and off.

@@ -49,4 +49,15 @@ QString samePortsWarning();
 QString checkingStatusText(qsizetype answered, qsizetype lookups);
 QString checkDoneText(qsizetype warnings);
 
+// The teacher's key (keysetup.h).
+inline const QString kMakeKeyAnswer = u"作る"_s;
+inline const QString kCancelKeyAnswer = u"キャンセル"_s;
+inline const QString kCloseKeyAnswer = u"閉じる"_s;
+inline const QString kRemakeKeyAnswer = u"新しい鍵を作る"_s;
+QString noKeyText();
+// The key there and its fingerprint, or what is wrong with it, and what a new one means.
+QString keyStateText(const QString& state);
+QString publicKeyMismatchText(const QString& publicKeyFile);
+QString keyMadeText(const QString& fingerprint);
+
 } // namespace qh::tool

@@ -1,4 +1,5 @@
 #include "common/datagrams.h"
+#include "common/signeddatagram.h"
 #include "common/urllist.h"
 #include "lesson/entrywarnings.h"
 #include "lesson/lessondocument.h"
@@ -180,13 +181,13 @@ private slots:
         QCOMPARE(problems.front().front().toStringList(), QStringList{listFullText()});
     }
 
-    // An address no datagram can carry to the children is left out of a drop, from addresses and
-    // from text alike; the longest one that fits is added.
+    // An address no datagram can carry to the children, signed for those with the teacher's key, is
+    // left out of a drop, from addresses and from text alike; the longest one that fits is added.
     void importsLeaveOutAddressesTooLongForChildren()
     {
         LessonModel model;
         QSignalSpy problems(&model, &LessonModel::importProblems);
-        const QString longest = u"http://a/"_s.leftJustified(kLargestDatagramBytes, u'x');
+        const QString longest = u"http://a/"_s.leftJustified(kLargestSignedInnerBytes, u'x');
         const QString tooLong = longest + u'x';
         QMimeData urls;
         urls.setUrls({QUrl(tooLong), QUrl(longest)});
@@ -227,6 +228,9 @@ private slots:
         QTest::newRow("not in code page 932") << u"http://café/"_s << QStringList{unsavableText(accent)};
         const QString huge = u"data:text/html,"_s + QString(70000, u'x');
         QTest::newRow("too long for a datagram") << huge << QStringList{tooLongForChildrenText(huge.size())};
+        const QString longest = u"http://a/"_s + QString(kLargestSignedInnerBytes - 9, u'x');
+        QTest::newRow("longest that can be signed") << longest << QStringList{};
+        QTest::newRow("too long to sign") << longest + u'x' << QStringList{tooLongForChildrenText(longest.size() + 1)};
     }
     void entriesAreWarnedAboutByTheRulesThatRefuseThem()
     {
