@@ -8,6 +8,8 @@
 #include <QWheelEvent>
 #include <QWidget>
 
+#include <optional>
+
 namespace qh::master {
 
 namespace {

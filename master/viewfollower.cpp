@@ -12,7 +12,8 @@ ViewFollower::ViewFollower(QObject* parent) : QObject(parent)
     m_clock.start();
     for (Paced* paced : {&m_place, &m_pointer}) {
         paced->timer.setSingleShot(true);
-        paced->timer.setTimerType(Qt::PreciseTimer); // a coarse timer may fire 5 % late, past the last place's due time
+        // A coarse timer may fire 5 % late, past the time the last place is due.
+        paced->timer.setTimerType(Qt::PreciseTimer);
         connect(&paced->timer, &QTimer::timeout, this, [this, paced] { run(*paced); });
     }
     m_stillTimer.setSingleShot(true);

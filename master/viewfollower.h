@@ -22,7 +22,7 @@ inline constexpr QKeyCombination kPointerKey{Qt::ControlModifier, Qt::Key_L};
 
 // One place in this time while the page scrolls, and the last one when it stops.
 inline constexpr std::chrono::milliseconds kPlaceInterval{100};
-// At most one pointer move in this time.
+// One pointer move in this time while the mouse moves, and the last one when it stops.
 inline constexpr std::chrono::milliseconds kPointerInterval{50};
 // No scroll or move for this long: the teacher has stopped, and the last place or move may go out
 // a little early.
@@ -38,8 +38,9 @@ inline constexpr std::chrono::milliseconds kStillDelay{1000};
 // class of children that know only the described datagrams costs nothing, and an idle browser
 // costs nothing at all: there is no polling, only timers that a scroll or a move starts.
 //
-// A new page starts at the top on every child, as the page itself does: the place follows from the
-// teacher's next scroll. A measure that comes back after the page has changed is dropped.
+// A new page starts at the top on every child, as the page itself does; a place goes out for it only
+// when the teacher's view is elsewhere (a link to a part of the page, a place the browser restored).
+// A measure that comes back after the page has changed is dropped.
 class ViewFollower : public QObject
 {
     Q_OBJECT
