@@ -43,7 +43,8 @@ public:
     virtual int zoomPercent() const = 0;
 
 signals:
-    // The document has scrolled, by the teacher or by the page itself.
+    // The document has scrolled, by the teacher or by the page itself, or the window changed its
+    // size: the place at the top of the view may be another one.
     void scrolled();
     void placeMeasured(const qh::PageSpot& place);
     void pointMeasured(const qh::PageSpot& spot);

@@ -56,6 +56,10 @@ bool TeacherInput::eventFilter(QObject* watched, QEvent* event)
         if (watched == &m_view)
             watch(static_cast<QChildEvent*>(event)->child());
         return false;
+    case QEvent::Resize:
+        if (watched == &m_view)
+            emit resized();
+        return false;
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->keyCombination() == kPointerKey) {

@@ -10,7 +10,8 @@ namespace qh::master {
 // The teacher's input over the page that belongs to the presentation, not to the page: Ctrl and
 // the wheel, Ctrl and + - 0 (also Ctrl and ; where a Japanese keyboard has its +) zoom, the
 // pointer's key switches the pointer; these never reach the page, so that no page can take them.
-// The mouse's moves over the page and its leaving are told as well (and reach the page too).
+// The mouse's moves over the page and its leaving are told as well (and reach the page too), and
+// the view's changes of size.
 //
 // It watches the widgets Qt WebEngine shows the page in, each as the view makes it.
 class TeacherInput : public QObject
@@ -26,6 +27,8 @@ signals:
     // In the view's coordinates.
     void mouseMoved(QPoint at);
     void mouseLeft();
+    // The view changed its size (full screen, a window): other text may be at its top now.
+    void resized();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -35,6 +35,7 @@ WebBrowser::WebBrowser()
     connect(input, &TeacherInput::pointerKeyPressed, this, &Browser::pointerKeyPressed);
     connect(input, &TeacherInput::mouseMoved, this, &Browser::mouseMoved);
     connect(input, &TeacherInput::mouseLeft, this, &Browser::mouseLeft);
+    connect(input, &TeacherInput::resized, this, &Browser::scrolled);
     connect(&m_placeQuery, &PageQuery::answered, this, &WebBrowser::placeAnswered);
     connect(&m_pointQuery, &PageQuery::answered, this, &WebBrowser::pointAnswered);
     for (QTimer* wait : {&m_placeWait, &m_pointWait}) {
