@@ -16,6 +16,10 @@ constexpr std::chrono::milliseconds kFailureLogInterval{60000};
 // Reports that a load or a refused address makes due are at least this far apart: a page that
 // reloads itself, or a flood of addresses, must not turn the child into a flood to the teacher.
 constexpr std::chrono::milliseconds kShowingSpacing{250};
+// The presenter sends the described plain copy right after each signed datagram (a page change all
+// signed ones first, then the plain ones): it comes within this time of its signed twin.
+constexpr std::chrono::milliseconds kPlainCopyWindow{1000};
+constexpr qsizetype kRememberedSignedCount = 4;
 
 } // namespace
 
@@ -114,10 +118,17 @@ void ChildLink::received(const QByteArray& signedOrPlain)
     QByteArray datagram = signedOrPlain;
     if (m_intake) {
         SignedIntake::Result taken = m_intake->take(signedOrPlain);
+        if (taken.verdict == SignedIntake::Verdict::Unsigned && takePlainCopy(signedOrPlain)) {
+            trace(u"ignored"_s, u"plain-copy "_s + QString::fromLatin1(signedOrPlain.left(120)));
+            return;
+        }
         if (taken.verdict != SignedIntake::Verdict::Accepted) {
             refuse(taken.verdict, signedOrPlain);
             return;
         }
+        m_lastSigned.append({taken.inner, now()});
+        if (m_lastSigned.size() > kRememberedSignedCount)
+            m_lastSigned.removeFirst();
         if (taken.newRun) {
             qCInfo(childLog, "following the teacher's presenter %s, signed by the teacher's key",
                    m_intake->run().toHex().constData());
@@ -170,6 +181,18 @@ void ChildLink::refuse(SignedIntake::Verdict verdict, const QByteArray& datagram
     }
     if (verdict == Verdict::Unsigned || verdict == Verdict::UnknownRun)
         sayHelloSoon(); // a presenter that does not know this child: it learns from the Hello
+}
+
+bool ChildLink::takePlainCopy(const QByteArray& datagram)
+{
+    // Each signed datagram has one plain copy: a second one is no copy but somebody else's.
+    const auto twin = std::find_if(m_lastSigned.cbegin(), m_lastSigned.cend(), [&](const auto& taken) {
+        return taken.first == datagram && now() - taken.second <= kPlainCopyWindow;
+    });
+    if (twin == m_lastSigned.cend())
+        return false;
+    m_lastSigned.erase(twin);
+    return true;
 }
 
 void ChildLink::showKeyTrouble(bool trouble)

@@ -87,6 +87,8 @@ signals:
 private:
     void received(const QByteArray& datagram);
     void refuse(SignedIntake::Verdict verdict, const QByteArray& datagram);
+    // The plain copy of a signed datagram just taken, taken once.
+    bool takePlainCopy(const QByteArray& datagram);
     // Says Hello again now, or kSignedHelloSpacing after the last one when that is later.
     void sayHelloSoon();
     void showKeyTrouble(bool trouble);
@@ -116,6 +118,9 @@ private:
     bool m_heard = false;         // the master has sent something since the last Hello
     bool m_keyTrouble = false;
     std::optional<std::chrono::milliseconds> m_lastHello;
+    // The inner bytes of the last signed datagrams taken, and when: the described plain copy that
+    // the presenter sends beside each is no sign of a presenter that does not know this child.
+    QList<std::pair<QByteArray, std::chrono::milliseconds>> m_lastSigned;
     std::array<std::optional<std::chrono::milliseconds>, 2> m_keyLogAt; // unsigned, bad signature
     bool m_saidHello = false;
     bool m_answered = false;

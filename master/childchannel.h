@@ -30,6 +30,10 @@ public:
     // 1..32767 or cannot be bound; sending still works then, from a port the system picks.
     bool bind(std::int16_t port);
 
+    // Whether a datagram can go to the address: an IPv4 address of a computer, not null (a name
+    // that gave no address) and not the any-address.
+    static bool isUsableDestination(const QHostAddress& destination);
+
     // A null destination (the name gave no address) is NameNotFound, like an address no datagram
     // can go to.
     SendResult send(const QHostAddress& destination, std::int16_t childPort, const QByteArray& datagram);

@@ -278,10 +278,10 @@ void ChildFollowUp::sendPending(int slotIndex, const ComputerAddress& address)
             }
         }
     } else if ((sends & (Welcome | CatchUp)) && m_sender.asksSigned(slotIndex)) {
-        sendTo(to, datagramBytes(commandText(kVerbWelcome)), true);
+        sendTo(to, datagramBytes(commandText(kVerbWelcome)), true, PlainCopy::OurChildren);
     }
     if (sends & Confirm) {
-        sendTo(to, datagramBytes(commandText(kVerbCallReceived)));
+        sendTo(to, datagramBytes(commandText(kVerbCallReceived)), false, PlainCopy::OurChildren);
         if (mayLog(callsLog))
             qCInfo(callsLog).noquote() << "call of" << slotTitle(slotIndex) << "confirmed at" << destination.toString();
     }
@@ -291,12 +291,11 @@ void ChildFollowUp::sendTo(const ChildRecipient& to, const QByteArray& datagram,
 {
     const ChildSender::Prepared prepared =
         answer ? m_sender.prepareAnswer(datagram, to.slot, plain) : m_sender.prepare(datagram, {to.slot}, plain);
-    if (prepared.tooLongToSign()) {
-        if (mayLog(channelLog)) {
-            qCInfo(channelLog).noquote() << "send to" << slotTitle(to.slot) << "at" << to.address.toString()
-                                         << "left out: too long to sign:" << readableAddress(datagram);
-        }
-    } else if (m_sender.send(prepared, to) != ChildChannel::SendResult::Sent && mayLog(channelLog)) {
+    if (prepared.tooLongToSign() && mayLog(channelLog)) {
+        qCInfo(channelLog).noquote() << "signed send to" << slotTitle(to.slot) << "at" << to.address.toString()
+                                     << "left out: too long to sign:" << readableAddress(datagram);
+    }
+    if (m_sender.send(prepared, to) != ChildChannel::SendResult::Sent && mayLog(channelLog)) {
         qCInfo(channelLog).noquote() << "send to" << slotTitle(to.slot) << "at" << to.address.toString()
                                      << "failed:" << readableAddress(datagram);
     }

@@ -233,10 +233,11 @@ Presenter::Destinations Presenter::showPage(const QString& address, std::int16_t
     const ChildSender::Prepared page = m_sender.prepare(datagram, inUse);
     if (page.tooLongToSign() && std::exchange(m_tooLongToSignAddress, address) != address)
         showMessage(addressTooLongToSignText(datagram.size()), kOwnMessageTitle);
+    sendSignedCopies(inUse, page, destinations);
     for (int slot : inUse) {
         m_followUp.notePageSent(slot);
         // Slots left out here are sent the page by the follow-up once their child reports another.
-        if (!sendToChild(slot, page, destinations))
+        if (!sendToChild(slot, page, destinations, ChildSender::Copies::Plain))
             break; // the first name not found ends this page's sends
     }
     return destinations;
@@ -403,11 +404,24 @@ void Presenter::updateListened()
         std::any_of(inUse.cbegin(), inUse.cend(), [this](int slot) { return m_reports.hasSpoken(slot); }));
 }
 
-bool Presenter::sendToChild(int slot, const ChildSender::Prepared& datagram, const Destinations& destinations)
+void Presenter::sendSignedCopies(const QList<int>& slotIndexes, const ChildSender::Prepared& datagram,
+                                 const Destinations& destinations)
+{
+    for (int slot : slotIndexes) {
+        const QHostAddress destination =
+            destinations.value(m_state.settings.childSlots.at(std::size_t(slot)).computerName).address;
+        if (!ChildChannel::isUsableDestination(destination))
+            return;
+        m_sender.send(datagram, {slot, destination}, ChildSender::Copies::Signed);
+    }
+}
+
+bool Presenter::sendToChild(int slot, const ChildSender::Prepared& datagram, const Destinations& destinations,
+                            ChildSender::Copies copies)
 {
     const ChildSlot& child = m_state.settings.childSlots.at(std::size_t(slot));
     const QHostAddress destination = destinations.value(child.computerName).address;
-    const ChildChannel::SendResult result = m_sender.send(datagram, {slot, destination});
+    const ChildChannel::SendResult result = m_sender.send(datagram, {slot, destination}, copies);
     if (result == ChildChannel::SendResult::NameNotFound) {
         showMessage(computerNotFoundText(child.computerName), kOwnMessageTitle);
         return false;

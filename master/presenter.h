@@ -125,7 +125,13 @@ private:
     Destinations lookUpNames(const QList<int>& slotIndexes);
     // Sends one datagram to a slot's child, its bytes as prepared for the send (ChildSender); false
     // when its name was not found (the user was told).
-    bool sendToChild(int slot, const ChildSender::Prepared& datagram, const Destinations& destinations);
+    bool sendToChild(int slot, const ChildSender::Prepared& datagram, const Destinations& destinations,
+                     ChildSender::Copies copies = ChildSender::Copies::Both);
+    // A page's signed copies, to the slots before the first whose name was not found: a page change
+    // sends them all before the plain ones, so that a child that holds the key is not kept waiting
+    // behind the plain fan-out.
+    void sendSignedCopies(const QList<int>& slotIndexes, const ChildSender::Prepared& datagram,
+                          const Destinations& destinations);
     // One datagram of the teacher's view to each child in use that speaks our extension (ChildSender's
     // PlainCopy::OurChildren), at the address of the last page change (or the one its computer name
     // is written as): such a datagram comes up to ten times a second, too often to look names up. A
