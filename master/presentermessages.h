@@ -42,6 +42,10 @@ QString childAsksForKeyText(int childNumber);
 QString addressTooLongToSignText(qsizetype addressBytes);
 QString childPortUnusableText(std::int16_t port);
 
+// The control panel's menu of the teacher's pointer, and its item that switches it on and off.
+inline const QString kPointerMenuTitle = u"ポインター"_s;
+inline const QString kPointerItemText = u"ポインターを表示"_s;
+
 // 追従中, 別のページ, 応答なし, 不明 or 停止中.
 QString followStateText(FollowState state);
 // A slot label's tooltip: "07 PC07: 追従中", and on a second line what the child last reported and

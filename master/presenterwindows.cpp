@@ -22,6 +22,7 @@ PresenterWindows::PresenterWindows(Presenter& presenter) : m_panel(presenter)
     QObject::connect(&presenter, &Presenter::panelPreparing, &m_panel, &ControlPanel::prepare);
     QObject::connect(&presenter, &Presenter::panelToggled, &m_panel, &ControlPanel::toggle);
     QObject::connect(&presenter, &Presenter::datagramReceived, &m_calls, &CallReception::handleDatagram);
+    QObject::connect(&presenter.view(), &ViewFollower::pointerSwitched, &m_panel, &ControlPanel::showPointerOn);
 }
 
 } // namespace qh::master
