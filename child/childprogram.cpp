@@ -58,6 +58,13 @@ ChildProgram::ChildProgram(const ChildSettings& settings, QObject* parent)
     connect(&m_page, &PageWindow::navigationRefused, this, [](const QUrl& page, Refusal refusal) {
         trace(u"refused"_s, refusalName(refusal) + u' ' + page.toString());
     });
+    connect(&m_view, &FollowedView::placed, this,
+            [](QPointF scroll) { trace(u"scrolled"_s, u"%1 %2"_s.arg(scroll.x()).arg(scroll.y())); });
+    connect(&m_view, &FollowedView::zoomed, this,
+            [](int percent) { trace(u"zoom"_s, QString::number(percent / 100.0)); });
+    connect(&m_view, &FollowedView::pointed, this,
+            [](QPointF at) { trace(u"pointer"_s, u"%1 %2"_s.arg(at.x()).arg(at.y())); });
+    connect(&m_view, &FollowedView::pointerHidden, this, [] { trace(u"pointer"_s, u"off"_s); });
     // After the trace of the load, so that the trace tells things in their order.
     connect(&m_page, &PageWindow::loadEnded, &m_link, &ChildLink::pageSettled);
 }
@@ -122,8 +129,21 @@ void ChildProgram::act(const ChildAction& action)
     case Kind::CallReceived:
         callConfirmed();
         return;
+    case Kind::Place:
+        m_view.place(action.spot);
+        return;
+    case Kind::Pointer:
+        m_view.point(action.spot);
+        return;
+    case Kind::PointerOff:
+        m_view.pointerOff();
+        return;
+    case Kind::Zoom:
+        m_view.zoom(action.zoomPercent);
+        return;
     case Kind::Open:
         trace(u"open"_s, action.page.toString());
+        m_view.pageSent(action.page);
         m_page.open(action.page);
         return;
     }

@@ -6,6 +6,7 @@
 #include "child/childbar.h"
 #include "child/childlink.h"
 #include "child/childsettings.h"
+#include "child/followedview.h"
 #include "child/pagewindow.h"
 
 #include <QObject>
@@ -47,6 +48,7 @@ private:
     const ChildSettings m_settings;
     ChildLink m_link;
     PageWindow m_page;
+    FollowedView m_view{m_page};
     ChildBar m_bar;
     CallState m_call;
     AttentionClock m_attention;

@@ -260,6 +260,8 @@ void ChildFollowUp::sendPending(int slotIndex, const ComputerAddress& address)
         if (!m_currentPage.isEmpty()) {
             sendTo(to, m_currentPage, catchUp);
             notePageSent(slotIndex);
+            for (const QByteArray& datagram : m_currentView)
+                sendTo(to, datagram, false, PlainCopy::OurChildren);
         }
         // The report's sender is named too: a slot whose computer has several addresses may report
         // from another one than the answers go to.

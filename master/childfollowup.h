@@ -7,6 +7,7 @@
 #include "master/childsender.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
@@ -47,6 +48,8 @@ public:
     void setAnswering(bool answering);
     // The page the presenter has just sent to the children in use: what a catch-up or a heal sends.
     void setCurrentPage(const QByteArray& datagram) { m_currentPage = datagram; }
+    // What follows the page in a catch-up or a heal: where the teacher is on it (ViewFollower).
+    void setCurrentView(const QByteArrayList& datagrams) { m_currentView = datagrams; }
     // The presenter has sent the slot's child a page (0-based slot index).
     void notePageSent(int slotIndex) { m_reports.notePageSent(slotIndex, m_clock.elapsed()); }
 
@@ -82,7 +85,8 @@ private:
     void lookUp(int slotIndex);
     void nameAnswered(const QString& name, const ComputerAddress& address);
     void sendPending(int slotIndex, const ComputerAddress& address);
-    // `answer`: signed as the answer to the slot's last Hello, for a child that asked.
+    // `answer`: signed as the answer to the slot's last Hello, for a child that asked; `plain`: who
+    // gets the plain copy (ChildSender).
     void sendTo(const ChildRecipient& to, const QByteArray& datagram, bool answer = false,
                 PlainCopy plain = PlainCopy::Everyone);
     // Whether a line of the category at that level is written and fits in the log's budget; the
@@ -97,6 +101,7 @@ private:
     ChildSender& m_sender;
     QElapsedTimer m_clock;
     QByteArray m_currentPage;
+    QByteArrayList m_currentView;
     bool m_answering = false;
     std::array<unsigned, kSlotCount> m_pending{};         // Send flags waiting for the slot's name
     std::array<bool, kSlotCount> m_lookingUp{};           // the slot's name is being looked up

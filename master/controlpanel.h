@@ -36,6 +36,9 @@ public:
     // without a computer stays as it is.
     void switchChild(int index);
 
+    // The pointer was switched on or off (also by its key in the browser window).
+    void showPointerOn(bool on);
+
     // True while the window has been shown through PANEL and not hidden or closed since.
     bool isShown() const { return m_shown; }
 

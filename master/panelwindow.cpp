@@ -6,6 +6,7 @@
 #include "common/twips.h"
 #include "master/clicklabel.h"
 #include "master/followstyle.h"
+#include "master/pointermenu.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
@@ -56,6 +57,9 @@ PanelWindow::PanelWindow(QWidget* parent) : QMainWindow(parent)
     // A command on the bar itself, with no items under it.
     m_aboutAction = menuBar()->addAction(u"About..."_s, this, &showAboutBox);
     m_aboutAction->setObjectName(u"Menu01"_s);
+    // Our own menus follow the described ones, each built in a home of its own.
+    m_pointerAction = addPointerMenu(*menuBar());
+    connect(m_pointerAction, &QAction::triggered, this, &PanelWindow::pointerChosen);
 
     resize(twips::sizeToPixels(3750, 1185) + QSize(0, menuBar()->sizeHint().height()));
 }
@@ -86,6 +90,11 @@ void PanelWindow::setScreenModeChecks(bool fullScreen)
 {
     m_fullScreenAction->setChecked(fullScreen);
     m_windowAction->setChecked(!fullScreen);
+}
+
+void PanelWindow::setPointerCheck(bool on)
+{
+    m_pointerAction->setChecked(on);
 }
 
 void PanelWindow::closeEvent(QCloseEvent* event)

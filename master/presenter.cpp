@@ -36,6 +36,8 @@ Presenter::Presenter(PresenterOptions options, QObject* parent)
     if (m_options.urlListFileName.isEmpty())
         m_options.urlListFileName = kDefaultUrlListFileName;
     connect(&m_channel, &ChildChannel::datagramRead, this, &Presenter::handleDatagram);
+    connect(&m_view, &ViewFollower::datagramReady, this, &Presenter::sendToOurChildren);
+    connect(&m_view, &ViewFollower::currentViewChanged, &m_followUp, &ChildFollowUp::setCurrentView);
 }
 
 Presenter::~Presenter() = default;
@@ -70,8 +72,10 @@ void Presenter::handleDatagram(const QByteArray& datagram, const QHostAddress& s
 {
     emit datagramReceived(datagram);
     // A picture is no report and no call to confirm.
-    if (!m_classroom.takeDatagram(datagram, sender))
-        m_followUp.handleDatagram(datagram, sender);
+    if (m_classroom.takeDatagram(datagram, sender))
+        return;
+    m_followUp.handleDatagram(datagram, sender);
+    updateListened();
 }
 
 bool Presenter::readFiles()
@@ -137,6 +141,7 @@ void Presenter::announceToChildren()
 void Presenter::openBrowser()
 {
     m_browser = m_options.createBrowser();
+    m_view.setBrowser(m_browser.get());
     m_browser->setToolBar(false);
     m_browser->setMenuBar(false);
     m_browser->setFullScreen(isFullScreen(m_state.settings.screenMode));
@@ -227,6 +232,8 @@ Presenter::Destinations Presenter::showPage(const QString& address, std::int16_t
     const Destinations destinations = knownForAll ? *std::move(known) : lookUpNames(inUse);
     const QByteArray datagram = datagramBytes(address); // the same bytes for every child
     m_followUp.setCurrentPage(datagram);
+    m_pageDestinations = destinations;
+    m_view.setCurrentPage(datagram);
     // Signed once for all the children that asked, also those that a name not found leaves out.
     const ChildSender::Prepared page = m_sender.prepare(datagram, inUse);
     if (page.tooLongToSign() && std::exchange(m_tooLongToSignAddress, address) != address)
@@ -335,6 +342,7 @@ void Presenter::end()
         return;
     m_followUp.setAnswering(false); // no catch-up may follow a child's VisibleFalse
     m_classroom.setRunning(false);  // attention lifted before the pages are hidden
+    m_view.setBrowser(nullptr);
     m_forwardDestinations.reset();
     const QList<int> inUse = slotsInUse();
     const Destinations destinations = lookUpNames(inUse);
@@ -364,11 +372,42 @@ void Presenter::sendToChild(int slot, const QStringList& texts)
 {
     m_forwardDestinations.reset();
     const Destinations destinations = lookUpNames({slot});
+    bool pageSent = false;
     for (const QString& text : texts) {
-        if (!text.startsWith(kCommandPrefix))
+        if (!text.startsWith(kCommandPrefix)) {
             m_followUp.notePageSent(slot);
+            pageSent = true;
+        }
         sendToChild(slot, m_sender.prepare(datagramBytes(text), {slot}), destinations);
     }
+    // A child switched on again shows the page where the teacher is, as one that catches up.
+    const bool found = destinations.value(m_state.settings.childSlots[slot].computerName).isFound();
+    if (pageSent && found && m_reports.hasSpoken(slot)) {
+        for (const QByteArray& datagram : m_view.currentView())
+            sendToChild(slot, m_sender.prepare(datagram, {slot}, PlainCopy::OurChildren), destinations);
+    }
+    updateListened();
+}
+
+void Presenter::sendToOurChildren(const QByteArray& datagram)
+{
+    QList<ChildRecipient> recipients;
+    for (int slot : slotsInUse()) {
+        const QString& name = m_state.settings.childSlots[slot].computerName;
+        const std::optional<ComputerAddress> address =
+            m_pageDestinations.contains(name) ? m_pageDestinations.value(name) : addressWithoutLookup(name);
+        if (address && address->isFound())
+            recipients.append({slot, address->address});
+    }
+    // Only the children that have reported get it, signed for those that asked.
+    m_sender.sendToAll(datagram, recipients, PlainCopy::OurChildren);
+}
+
+void Presenter::updateListened()
+{
+    const QList<int> inUse = slotsInUse();
+    m_view.setListened(
+        std::any_of(inUse.cbegin(), inUse.cend(), [this](int slot) { return m_reports.hasSpoken(slot); }));
 }
 
 void Presenter::sendSignedCopies(const QList<int>& slotIndexes, const ChildSender::Prepared& datagram,

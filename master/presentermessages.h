@@ -45,6 +45,9 @@ QString childPortUnusableText(std::int16_t port);
 
 // "07 PC07": a slot as the panel's tooltips and the class view name it.
 QString slotTitle(int slotNumber, const QString& computerName);
+// The control panel's menu of the teacher's pointer, and its item that switches it on and off.
+inline const QString kPointerMenuTitle = u"ポインター"_s;
+inline const QString kPointerItemText = u"ポインターを表示"_s;
 
 // 追従中, 別のページ, 応答なし, 不明 or 停止中.
 QString followStateText(FollowState state);

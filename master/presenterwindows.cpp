@@ -27,6 +27,7 @@ PresenterWindows::PresenterWindows(Presenter& presenter)
     QObject::connect(&m_panel, &ControlPanel::windowBuilt, &m_classMenu,
                      [this](PanelWindow* window) { m_classMenu.addTo(window->menuBar()); });
     QObject::connect(&m_classMenu, &ClassMenu::classViewRequested, &m_classView, &ClassView::open);
+    QObject::connect(&presenter.view(), &ViewFollower::pointerSwitched, &m_panel, &ControlPanel::showPointerOn);
 }
 
 } // namespace qh::master

@@ -1,11 +1,12 @@
-// A class with the teacher's key, from end to end: the real presenter (without its windows) holds a
-// key made by the documented command, real child programs on 127.0.0.2 and up hold its public key
-// or none, and a plain socket on 127.0.0.10 stands for a student's computer in slot 09 that asks for
-// signed datagrams and records them. Once the presenter has ended its port is free, and the test
-// sends from it, with the teacher's address, what a student's tool would.
+// A class with the teacher's key, from end to end: the real presenter (without its windows, its
+// browser scripted) holds a key made by the documented command, real child programs on 127.0.0.2 and up hold its public
+// key or none, and a plain socket on 127.0.0.10 stands for a student's computer in slot 09 that asks for signed
+// datagrams and records them. Once the presenter has ended its port is free, and the test sends from it, with the
+// teacher's address, what a student's tool would.
 #include "common/datagrams.h"
 #include "common/keytexts.h"
 #include "common/teacherkey.h"
+#include "common/viewdatagrams.h"
 #include "tests/support/childprocess.h"
 #include "tests/support/presenterfixture.h"
 
@@ -84,6 +85,18 @@ private slots:
         const QByteArray answerTo09 = recorded.at(4).payload;
         QVERIFY(isSignedDatagram(answerTo09) && recorded.at(5).payload == datagramBytes(pages[0]));
 
+        // Where the teacher is goes the same way: signed to 01 and 09, plain to 03.
+        fixture.browserLog->place = PageSpot{0, 500000, 0, 0, {}, {}};
+        QVERIFY(fixture.runLoop([&] { emit fixture.scripted->scrolled(); },
+                                [&] {
+                                    return !eventsLike(keyed, 0, u"^scrolled "_s).isEmpty() &&
+                                           !eventsLike(plain, 0, u"^scrolled "_s).isEmpty();
+                                }));
+        recorded = recorder.take();
+        QCOMPARE(recorded.size(), 1);
+        QVERIFY(recorded.first().payload.startsWith("Command:Signed:"));
+        QVERIFY(recorded.first().payload.endsWith(placeDatagram(fixture.browserLog->place)));
+
         qsizetype mark = keyed.mark();
         const qsizetype plainMark = plain.mark();
         QVERIFY(fixture.runLoop([&] { fixture.presenter->nextPage(); },
@@ -131,12 +144,13 @@ private slots:
         QVERIFY(sendAsTeacher("127.0.0.2", toBoth));
         QVERIFY(sendAsTeacher("127.0.0.2", "Command:VisibleTrue"));
         QVERIFY(sendAsTeacher("127.0.0.2", datagramBytes(pages[1])));
+        QVERIFY(sendAsTeacher("127.0.0.2", "Command:Zoom:200"));
         QVERIFY(sendAsTeacher("127.0.0.2", "Command:VisibleFalse"));
         QVERIFY(keyed.waitFor(u"refused unsigned Command:VisibleFalse"_s, mark));
-        QCOMPARE(eventsLike(keyed, mark, u"^(refused|shown|hidden|open)"_s),
+        QCOMPARE(eventsLike(keyed, mark, u"^(refused|shown|hidden|open|zoom)"_s),
                  (QStringList{u"refused unknown-run "_s + QString::fromLatin1(toBoth.left(120)),
                               u"refused unsigned Command:VisibleTrue"_s, u"refused unsigned "_s + pages[1],
-                              u"refused unsigned Command:VisibleFalse"_s}));
+                              u"refused unsigned Command:Zoom:200"_s, u"refused unsigned Command:VisibleFalse"_s}));
         QTRY_VERIFY2(keyed.otherOutput().contains(u"not signed with the teacher's key"_s),
                      qPrintable(keyed.otherOutput()));
     }
