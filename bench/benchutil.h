@@ -196,6 +196,19 @@ inline qint64 procKiB(qint64 pid, const char* file, const QByteArray& key)
     return 0;
 }
 
+// CPU time of all threads of the process, in nanoseconds (the first field of each schedstat).
+inline qint64 processCpuNs(qint64 pid)
+{
+    qint64 total = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile file(tasks.filePath(task + QStringLiteral("/schedstat")));
+        if (file.open(QIODevice::ReadOnly))
+            total += file.readAll().split(' ').value(0).toLongLong();
+    }
+    return total;
+}
+
 inline qint64 peakKiB(qint64 pid)
 {
     return procKiB(pid, "status", "VmHWM:");

@@ -4,6 +4,7 @@
 #include "common/datagrams.h"
 #include "common/logcategories.h"
 #include "common/teacherkey.h"
+#include "common/thumbnail.h"
 
 #include <algorithm>
 
@@ -148,6 +149,15 @@ void ChildLink::received(const QByteArray& signedOrPlain)
         m_answered = true;
         emit masterAnswered();
     }
+    if (const std::optional<ClassroomCommand> command = classroomCommandOf(datagram)) {
+        if (command->kind == ClassroomCommand::Kind::Picture) {
+            if (m_lastPicture && now() - *m_lastPicture < kPictureSpacing)
+                return; // a flood of requests makes no flood of pictures
+            m_lastPicture = now();
+        }
+        emit classroomCommandReceived(*command);
+        return;
+    }
     const ChildAction action = childActionOf(datagram, m_pageRule);
     if (isPageDatagram(datagram)) {
         m_lastPage = datagram;
@@ -217,6 +227,20 @@ void ChildLink::sendShowing()
     m_lastShowing = now();
     if (m_lastPage && sendToMaster(showingDatagram(m_settings.number, *m_lastPage), "Showing"))
         trace(u"showing"_s);
+}
+
+void ChildLink::answerPicture(const QByteArray& token, const QImage& shown)
+{
+    PictureReport report{m_settings.number, token, shown.isNull(), {}};
+    if (!report.hidden) {
+        const qsizetype header = pictureDatagram({m_settings.number, token, false, "-"}).size() - 1;
+        report.image = thumbnailBytes(shown, kLargestPictureDatagramBytes - header);
+        if (report.image.isEmpty())
+            return;
+    }
+    const QByteArray datagram = pictureDatagram(report);
+    if (sendToMaster(datagram, "a picture"))
+        trace(u"picture"_s, report.hidden ? u"hidden"_s : QString::number(datagram.size()));
 }
 
 ChildLink::CallResult ChildLink::call()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "child/attentionclock.h"
+#include "child/attentionscreen.h"
 #include "child/callstate.h"
 #include "child/childbar.h"
 #include "child/childlink.h"
@@ -30,12 +32,14 @@ public:
 
     PageWindow& pageWindow() { return m_page; }
     ChildBar& bar() { return m_bar; }
+    AttentionScreen& attentionScreen() { return m_cover; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void act(const ChildAction& action);
+    void actInClassroom(const ClassroomCommand& command);
     void callTeacher();
     void callConfirmed();
     // Shows what the call button reads now, and when it reads otherwise, shows that then.
@@ -47,6 +51,8 @@ private:
     FollowedView m_view{m_page};
     ChildBar m_bar;
     CallState m_call;
+    AttentionClock m_attention;
+    AttentionScreen m_cover;
     CallState::Reading m_callReading = CallState::Reading::Ready;
     QTimer m_callReadingChange;
 };

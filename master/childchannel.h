@@ -41,6 +41,7 @@ public:
     // While held (the presenter waits for a page load), arriving datagrams stay in the socket;
     // they are read, in order, once the hold ends. A message box on screen holds them the same way.
     void setReadingHeld(bool held) { m_reader.setHeld(held); }
+    bool isReadingHeld() const { return m_reader.isHeld(); }
 
 signals:
     // One datagram read from the socket, in arrival order, with the address it came from.

@@ -277,6 +277,8 @@ void ChildFollowUp::sendPending(int slotIndex, const ComputerAddress& address)
                                              << m_reportSenders[slotIndex].toString();
             }
         }
+        if (catchUp)
+            emit caughtUp(slotIndex);
     } else if ((sends & (Welcome | CatchUp)) && m_sender.asksSigned(slotIndex)) {
         sendTo(to, datagramBytes(commandText(kVerbWelcome)), true, PlainCopy::OurChildren);
     }

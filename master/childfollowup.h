@@ -59,6 +59,10 @@ public:
 
     SlotFollowing following(int slotIndex) const;
 
+signals:
+    // The slot's child, (re)started, has been sent its catch-up: shown, its mode and the page.
+    void caughtUp(int slotIndex);
+
 private:
     enum Send : unsigned { CatchUp = 1, Heal = 2, Confirm = 4, Welcome = 8 };
 

@@ -107,6 +107,7 @@ void ControlPanel::buildWindow()
     connect(m_window.get(), &PanelWindow::closed, this, &ControlPanel::windowClosed);
     connect(m_window.get(), &PanelWindow::pointerChosen, this, [this](bool on) { m_services.setPointerOn(on); });
     m_window->setPointerCheck(m_services.isPointerOn());
+    emit windowBuilt(m_window.get());
 }
 
 void ControlPanel::showPointerOn(bool on)

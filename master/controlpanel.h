@@ -45,6 +45,10 @@ public:
     // The loaded window, or nullptr after its close box closed it.
     PanelWindow* window() const { return m_window.get(); }
 
+signals:
+    // A window has been built from its layout (at start-up, or after a close), still hidden.
+    void windowBuilt(qh::master::PanelWindow* window);
+
 private:
     void buildWindow();
     void windowClosed();

@@ -5,6 +5,7 @@
 #include "common/tooltiptext.h"
 #include "common/twips.h"
 #include "master/clicklabel.h"
+#include "master/followstyle.h"
 #include "master/pointermenu.h"
 
 #include <QCloseEvent>
@@ -22,25 +23,6 @@ QRect slotLabelRect(int index)
     const int column = index % 10;
     const int width = (index == 0 || index == 10) ? 135 : 255;
     return {120 + 360 * column, 120 + 360 * row, width, 255};
-}
-
-// Light backgrounds, so that the blue and red text stays readable on each: green following, yellow
-// on another page, pink silent, white never heard from, grey switched off.
-std::uint32_t followBackground(FollowState state)
-{
-    switch (state) {
-    case FollowState::Following:
-        return 0xCEEFC6;
-    case FollowState::OtherPage:
-        return 0x9CEBFF;
-    case FollowState::Silent:
-        return 0xCEC7FF;
-    case FollowState::SwitchedOff:
-        return 0xC0C0C0;
-    case FollowState::Unknown:
-        break;
-    }
-    return kBgrWhite;
 }
 } // namespace
 

@@ -30,7 +30,8 @@ Presenter::Presenter(PresenterOptions options, QObject* parent)
       m_singleInstance(m_options.lockFilePath.isEmpty() ? SingleInstance::userLockFilePath(kPresenterLockName)
                                                         : m_options.lockFilePath),
       m_channel(this), m_sender(m_state.settings, m_channel, m_reports),
-      m_followUp(m_state.settings, m_reports, m_sender)
+      m_followUp(m_state.settings, m_reports, m_sender),
+      m_classroom(m_state.settings, m_channel, m_sender, m_reports, m_followUp)
 {
     if (m_options.urlListFileName.isEmpty())
         m_options.urlListFileName = kDefaultUrlListFileName;
@@ -70,6 +71,9 @@ bool Presenter::startUp()
 void Presenter::handleDatagram(const QByteArray& datagram, const QHostAddress& sender)
 {
     emit datagramReceived(datagram);
+    // A picture is no report and no call to confirm.
+    if (m_classroom.takeDatagram(datagram, sender))
+        return;
     m_followUp.handleDatagram(datagram, sender);
     updateListened();
 }
@@ -143,6 +147,7 @@ void Presenter::openBrowser()
     m_browser->setFullScreen(isFullScreen(m_state.settings.screenMode));
     m_running = true;
     m_followUp.setAnswering(true);
+    m_classroom.setRunning(true);
     if (m_state.urlList.isEmpty()) {
         // Nothing to present: a blank page, and nothing for the children.
         m_browser->navigate(QString());
@@ -336,6 +341,7 @@ void Presenter::end()
     if (m_ended)
         return;
     m_followUp.setAnswering(false); // no catch-up may follow a child's VisibleFalse
+    m_classroom.setRunning(false);  // attention lifted before the pages are hidden
     m_view.setBrowser(nullptr);
     m_forwardDestinations.reset();
     const QList<int> inUse = slotsInUse();

@@ -7,6 +7,7 @@
 #include "master/childfollowup.h"
 #include "master/childreports.h"
 #include "master/childsender.h"
+#include "master/classroom.h"
 #include "master/presenterservices.h"
 #include "master/presenterstate.h"
 #include "master/viewfollower.h"
@@ -68,6 +69,8 @@ public:
     // Where the teacher is on the page, for the children that speak our extension.
     ViewFollower& view() { return m_view; }
     bool isRunning() const { return m_running; }
+    // The class view's pictures and attention.
+    Classroom& classroom() { return m_classroom; }
 
     // PresenterServices
     ChildSlot& childSlot(int index) override;
@@ -152,6 +155,7 @@ private:
     ChildReports m_reports;
     ChildSender m_sender;
     ChildFollowUp m_followUp;
+    Classroom m_classroom;
     ViewFollower m_view;
     std::unique_ptr<Browser> m_browser;
     QString m_lastShownAddress;
