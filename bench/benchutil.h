@@ -110,14 +110,21 @@ inline QByteArray writeClassFolder(const QString& folder, int childCount, int ch
 }
 
 // Starts the presenter program in the class folder, with a single-instance lock of its own and its
-// output dropped. False when it cannot be started.
-inline bool startPresenterIn(QProcess& presenter, const QString& program, const QString& folder)
+// output dropped. With a trace file, its trace (QH_PRESENTER_TRACE) and everything else it writes
+// to its standard error go there. False when it cannot be started.
+inline bool startPresenterIn(QProcess& presenter, const QString& program, const QString& folder,
+                             const QString& traceFile = {})
 {
     presenter.setWorkingDirectory(folder);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TMPDIR"), folder);
+    if (!traceFile.isEmpty()) {
+        environment.insert(QStringLiteral("QH_PRESENTER_TRACE"), QStringLiteral("1"));
+        presenter.setStandardErrorFile(traceFile);
+    } else {
+        presenter.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    }
     presenter.setProcessEnvironment(environment);
-    presenter.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     presenter.setStandardOutputFile(QProcess::nullDevice());
     presenter.start(program, {});
     return presenter.waitForStarted();

@@ -3,17 +3,17 @@
 #include <QString>
 
 // With the environment variable QH_CHILD_TRACE set (to anything but empty), the child program
-// writes one line to its standard error for each thing it does, so that an administrator can
-// watch a child that does not follow, and tests and benchmarks can see what it shows:
+// writes one line to its standard error for each thing it does (common/eventtrace.h), so that an
+// administrator can watch a child that does not follow, and tests and benchmarks can see what it
+// shows:
 //
 //     qh-child <microseconds since 1970> <event> [<detail>]
 //
-// Events: ready <port>, shown, hidden, full-screen, window, open <address>, loaded <address>,
-// failed <address>, title <title>, ignored, refused <why> <address> (an address the child does not
-// show, sent or followed in the page: why is data, scheme, file-outside, file-missing, ...),
-// dropped <sender>, reload <address>, call <result> (sent, failed, too-soon, confirmed,
-// unconfirmed), looking <master name>, master <address>, lookup-failed <master name>,
-// hello <address>, showing, send-failed <what>, lost <address>.
+// Events: start (the program has begun, before its window system), ready <port>, shown, hidden, full-screen, window,
+// open <address>, loaded <address>, failed <address>, title <title>, ignored, refused <why> <address> (an address the
+// child does not show, sent or followed in the page: why is data, scheme, file-outside, file-missing, ...), dropped
+// <sender>, reload <address>, call <result> (sent, failed, too-soon, confirmed, unconfirmed), looking <master name>,
+// master <address>, lookup-failed <master name>, hello <address>, showing, send-failed <what>, lost <address>.
 namespace qh::child {
 
 bool isTracing();

@@ -5,6 +5,7 @@
 #include "common/messagetexts.h"
 #include "common/urllist.h"
 #include "master/presentermessages.h"
+#include "master/presentertrace.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -12,6 +13,8 @@
 
 #include <algorithm>
 #include <chrono>
+
+using namespace Qt::StringLiterals;
 
 namespace qh::master {
 
@@ -50,11 +53,16 @@ bool Presenter::startUp()
         return false;
     }
     emit barNeeded();
+    trace(u"bar"_s);
     if (!readFiles())
         return false; // abandoned: the bar stays, End ends the program
+    trace(u"files"_s);
     bindSocket();
+    trace(u"bound"_s);
     announceToChildren();
+    trace(u"announced"_s);
     emit panelPreparing();
+    trace(u"panel"_s);
     openBrowser();
     return !m_ended;
 }
@@ -120,6 +128,7 @@ void Presenter::openBrowser()
     m_browser->setToolBar(false);
     m_browser->setMenuBar(false);
     m_browser->setFullScreen(isFullScreen(m_state.settings.screenMode));
+    trace(u"browser"_s);
     m_running = true;
     m_followUp.setAnswering(true);
     if (m_state.urlList.isEmpty()) {
@@ -177,14 +186,17 @@ Presenter::Destinations Presenter::showPage(const QString& address, std::int16_t
     // Loading the page the browser shows once more would fetch it twice, lose what the teacher
     // did in it and make the children wait for the second load: its load is only waited for.
     const bool shownAlready = shown == ShownPage::Keep && m_browser->locationUrl() == address;
-    if (!shownAlready)
+    if (!shownAlready) {
+        trace(u"navigate"_s, address);
         m_browser->navigate(address);
+    }
     m_browser->setVisible(true);
     emit browserShown();
     if (shownAlready)
         waitWithoutInput([this] { return !m_browser || !m_browser->isLoading(); });
     else
         waitWhileBusy();
+    trace(u"loaded"_s, address);
     emit pageShown(pageNumber);
     // Nothing can switch a child on or off during the load: the slots are those in use now.
     const QList<int> inUse = slotsInUse();
@@ -200,6 +212,7 @@ Presenter::Destinations Presenter::showPage(const QString& address, std::int16_t
         if (!sendToChild(slot, datagram, destinations))
             break; // the first name not found ends this page's sends
     }
+    trace(u"sent"_s, address);
     return destinations;
 }
 
