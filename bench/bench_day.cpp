@@ -13,7 +13,7 @@
 // At pages 100, 500, 1 000 and 2 000 (a twentieth, a quarter, a half and all of the day) it prints,
 // for the presenter and each real child with their Qt WebEngine helper processes: memory (the sum
 // of their proportional set sizes), open file descriptors, threads (those of Qt WebEngine's worker
-// pools apart, see Usage), processes; the page change from
+// pools apart, see processusage.h), processes; the page change from
 // the click to the page loaded (in the presenter: sent to the 30th child), median and 95th
 // percentile of the last 100 page changes (a page change in which a child lost the page is counted
 // apart, with its repair); the pages a child did not show by the end of their step; and how much it
@@ -345,36 +345,7 @@ private:
     std::size_t m_nextReport = 0;
 };
 
-// A process tree's use at one moment. Qt WebEngine's worker pools (threads named
-// ThreadPoolForeground... and ThreadPoolBackground...) start workers as work comes and end them
-// after half a minute without any, so their number says how busy the last minute was; the
-// threads beside them are counted apart.
-struct Usage {
-    qint64 pssKiB = 0;
-    qint64 fds = 0;
-    qint64 threads = 0;     // beside the worker pools
-    qint64 poolThreads = 0; // workers of the pools
-    qint64 processes = 0;
-};
-
-Usage usageOf(qint64 root)
-{
-    Usage usage;
-    for (const qint64 pid : processTree(root)) {
-        usage.pssKiB += procKiB(pid, "smaps_rollup", "Pss:");
-        const QDir tasks(u"/proc/%1/task"_s.arg(pid));
-        for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            QFile name(tasks.filePath(task + u"/comm"_s));
-            const QByteArray comm = name.open(QIODevice::ReadOnly) ? name.readAll() : QByteArray();
-            const bool pooled = comm.startsWith("ThreadPoolForeg") || comm.startsWith("ThreadPoolBackg");
-            ++(pooled ? usage.poolThreads : usage.threads);
-        }
-        usage.fds +=
-            QDir(u"/proc/%1/fd"_s.arg(pid)).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
-        ++usage.processes;
-    }
-    return usage;
-}
+using Usage = ProcessUsage;
 
 // One program of the class as the day sees it: what it used at each checkpoint, and its page changes.
 struct Program {
