@@ -70,11 +70,17 @@ double idleCpuPercent(qint64 root, int seconds)
     return (treeCpuMs(root) - before) / 10 / seconds;
 }
 
-// Puts child 1 in the state the presenter's start-up gives the class's children: shown, in a window.
-void showInAWindow(quint16 port)
+// One datagram to child 1 as the teacher's presenter sends it: from 127.0.0.1 and the master port.
+void sendAsTeacher(quint16 port, quint16 masterPort, const QByteArray& datagram)
 {
-    sendDatagram("127.0.0.2", port, "Command:VisibleTrue");
-    sendDatagram("127.0.0.2", port, "Command:WindowScreen");
+    sendDatagramFrom("127.0.0.1", "127.0.0.2", port, datagram, masterPort);
+}
+
+// Puts child 1 in the state the presenter's start-up gives the class's children: shown, in a window.
+void showInAWindow(quint16 port, quint16 masterPort)
+{
+    sendAsTeacher(port, masterPort, "Command:VisibleTrue");
+    sendAsTeacher(port, masterPort, "Command:WindowScreen");
 }
 
 // One child alone shows a page and stays idle: its memory and CPU; then, with the child gone (its
@@ -86,13 +92,14 @@ bool measureIdleChild()
     double childCpu = 0;
     {
         const quint16 port = freeUdpPort();
+        const quint16 masterPort = freeUdpPort();
         ChildProcess child;
-        if (!child.startOnLoopback(1, port, 5002, kLocalFolders)) {
+        if (!child.startOnLoopback(1, port, masterPort, kLocalFolders)) {
             std::fprintf(stderr, "the child did not start\n");
             return false;
         }
-        showInAWindow(port);
-        sendDatagram("127.0.0.2", port, kPages[1].toUtf8());
+        showInAWindow(port, masterPort);
+        sendAsTeacher(port, masterPort, kPages[1].toUtf8());
         if (!child.waitFor(u"loaded "_s + kPages[1])) {
             std::fprintf(stderr, "the child did not load the page\n");
             return false;
@@ -134,18 +141,19 @@ bool measureIdleChild()
 QList<double> loadsAlone(int changes)
 {
     const quint16 port = freeUdpPort();
+    const quint16 masterPort = freeUdpPort();
     ChildProcess child;
     QList<double> times;
-    if (!child.startOnLoopback(1, port, 5002, kLocalFolders))
+    if (!child.startOnLoopback(1, port, masterPort, kLocalFolders))
         return times;
-    showInAWindow(port);
+    showInAWindow(port, masterPort);
     if (!child.waitFor(u"window"_s))
         return times;
     for (int change = 0; change < changes + 1; ++change) {
         const QString& page = kPages[change % 2];
         const qsizetype mark = child.mark();
         const qint64 sent = nowMicros();
-        sendDatagram("127.0.0.2", port, page.toUtf8());
+        sendAsTeacher(port, masterPort, page.toUtf8());
         if (!waitUntil([&] { return loadedAt(child, mark, page) != 0; }))
             return {};
         if (change > 0) // the first load also starts the renderer

@@ -1,6 +1,7 @@
 #include "child/childbar.h"
 
 #include "child/childmessages.h"
+#include "common/keytexts.h"
 #include "common/twips.h"
 
 #include <QGuiApplication>
@@ -40,7 +41,24 @@ void ChildBar::showCallReading(CallState::Reading reading)
 
 void ChildBar::showLookingForMaster(bool looking)
 {
-    m_caption->setText(looking ? kLookingForMasterText : windowTitle());
+    m_looking = looking;
+    showCaption();
+}
+
+void ChildBar::showKeyTrouble(bool trouble)
+{
+    m_keyTrouble = trouble;
+    showCaption();
+}
+
+void ChildBar::showCaption()
+{
+    m_caption->setText(m_looking ? kLookingForMasterText : m_keyTrouble ? kKeyTroubleText : windowTitle());
+}
+
+void ChildBar::showTeacherKey(const QByteArray& publicKey)
+{
+    setToolTip(publicKey.isEmpty() ? kNoTeacherKeyText : fingerprintText(publicKey));
 }
 
 void ChildBar::showInCorner()

@@ -22,10 +22,20 @@ public:
     void showCallReading(CallState::Reading reading);
     // Says in place of the caption that the teacher's computer is being looked for, or no longer.
     void showLookingForMaster(bool looking);
+    // Says in place of the caption that what the teacher's computer sends is not signed by the
+    // teacher's key, or no longer.
+    void showKeyTrouble(bool trouble);
+    // The tooltip names the teacher's key by its fingerprint, to compare with the settings tool's;
+    // empty: the child has no key.
+    void showTeacherKey(const QByteArray& publicKey);
     // Shows the bar in the screen's lower right corner, above the other windows.
     void showInCorner();
 
 private:
+    void showCaption();
+
+    bool m_looking = false;
+    bool m_keyTrouble = false;
     QLabel* m_caption = nullptr;
     QPushButton* m_callButton = nullptr;
 };

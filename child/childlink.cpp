@@ -3,6 +3,7 @@
 #include "child/childtrace.h"
 #include "common/datagrams.h"
 #include "common/logcategories.h"
+#include "common/teacherkey.h"
 
 #include <algorithm>
 
@@ -20,9 +21,11 @@ constexpr std::chrono::milliseconds kShowingSpacing{250};
 
 ChildLink::ChildLink(const ChildSettings& settings, QObject* parent)
     : QObject(parent), m_settings(settings), m_socket(this), m_reader(m_socket),
-      m_source(settings.masterName, settings.acceptAnySource), m_pageRule(settings.localFolders)
+      m_source(settings.masterName, settings.masterPort, settings.acceptAnySource), m_pageRule(settings.localFolders)
 {
     m_clock.start();
+    if (!settings.teacherKey.isEmpty())
+        m_intake.emplace(settings.teacherKey, settings.number);
     connect(&m_reader, &DatagramReader::datagramRead, &m_source, &MasterSource::offer);
     connect(&m_source, &MasterSource::accepted, this, &ChildLink::received);
     connect(&m_source, &MasterSource::dropped, this, &ChildLink::datagramDropped);
@@ -34,6 +37,8 @@ ChildLink::ChildLink(const ChildSettings& settings, QObject* parent)
     connect(&m_showing, &QTimer::timeout, this, &ChildLink::sendShowing);
     m_showingSoon.setSingleShot(true);
     connect(&m_showingSoon, &QTimer::timeout, this, &ChildLink::sendShowing);
+    m_helloSoon.setSingleShot(true);
+    connect(&m_helloSoon, &QTimer::timeout, this, &ChildLink::sayHelloSoon);
 }
 
 bool ChildLink::bind()
@@ -82,14 +87,46 @@ void ChildLink::sayHelloAgain()
         return;
     }
     m_source.refreshIfDue(); // a master that stays silent may have moved
-    if (sendToMaster(helloDatagram(m_settings.number), "Hello")) {
+    const QByteArray hello = m_intake ? helloDatagram(m_settings.number, m_intake->newChallenge(), m_intake->run())
+                                      : helloDatagram(m_settings.number);
+    if (sendToMaster(hello, "Hello")) {
         m_saidHello = true;
+        m_lastHello = now();
         trace(u"hello"_s, m_source.masterAddress().toString());
     }
 }
 
-void ChildLink::received(const QByteArray& datagram)
+void ChildLink::sayHelloSoon()
 {
+    if (m_lastHello && now() - *m_lastHello < kSignedHelloSpacing) {
+        if (!m_helloSoon.isActive())
+            m_helloSoon.start(kSignedHelloSpacing - (now() - *m_lastHello));
+        return;
+    }
+    m_helloSoon.stop();
+    m_heard = false;
+    sayHelloAgain();
+    m_hello.start();
+}
+
+void ChildLink::received(const QByteArray& signedOrPlain)
+{
+    QByteArray datagram = signedOrPlain;
+    if (m_intake) {
+        SignedIntake::Result taken = m_intake->take(signedOrPlain);
+        if (taken.verdict != SignedIntake::Verdict::Accepted) {
+            refuse(taken.verdict, signedOrPlain);
+            return;
+        }
+        if (taken.newRun) {
+            qCInfo(childLog, "following the teacher's presenter %s, signed by the teacher's key",
+                   m_intake->run().toHex().constData());
+            trace(u"run"_s, QString::fromLatin1(m_intake->run().toHex()));
+        }
+        showKeyTrouble(false);
+        m_helloSoon.stop(); // the presenter knows this child
+        datagram = std::move(taken.inner);
+    }
     if (m_loss.loses(datagram, now())) {
         trace(u"lost"_s, QString::fromLatin1(datagram.left(200)));
         return;
@@ -109,6 +146,38 @@ void ChildLink::received(const QByteArray& datagram)
             pageSettled(); // nothing to load: the child has done with this address
     }
     emit actionReceived(action);
+}
+
+void ChildLink::refuse(SignedIntake::Verdict verdict, const QByteArray& datagram)
+{
+    using Verdict = SignedIntake::Verdict;
+    trace(u"refused"_s, verdictName(verdict) + u' ' + QString::fromLatin1(datagram.left(120)));
+    if (verdict == Verdict::Unsigned || verdict == Verdict::BadSignature) {
+        // What the teacher's computer sends does not come from the teacher's key: a presenter
+        // without the key, with another one, or one that does not know yet that this child asks.
+        std::optional<std::chrono::milliseconds>& loggedAt = m_keyLogAt[verdict == Verdict::Unsigned ? 0 : 1];
+        if (!loggedAt || now() - *loggedAt >= kFailureLogInterval) {
+            loggedAt = now();
+            qCInfo(childLog, "refused a datagram from the teacher's computer %s: %s the teacher's key %s",
+                   qPrintable(m_source.masterAddress().toString()),
+                   verdict == Verdict::Unsigned ? "not signed with" : "signed with another key than",
+                   qPrintable(keyFingerprint(m_settings.teacherKey)));
+        }
+        // Another key is a mistake to show at once; unsigned datagrams also come for a moment
+        // from a presenter that has not heard this child's Hello yet.
+        if (verdict == Verdict::BadSignature || m_intake->run().isEmpty())
+            showKeyTrouble(true);
+    }
+    if (verdict == Verdict::Unsigned || verdict == Verdict::UnknownRun)
+        sayHelloSoon(); // a presenter that does not know this child: it learns from the Hello
+}
+
+void ChildLink::showKeyTrouble(bool trouble)
+{
+    if (trouble != m_keyTrouble) {
+        m_keyTrouble = trouble;
+        emit teacherKeyTrouble(trouble);
+    }
 }
 
 void ChildLink::pageSettled()

@@ -4,6 +4,7 @@
 #include "child/childsettings.h"
 #include "child/mastersource.h"
 #include "child/pageloss.h"
+#include "child/signedintake.h"
 #include "common/childaction.h"
 #include "common/datagramreader.h"
 #include "common/pagerule.h"
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <array>
 #include <chrono>
 #include <optional>
 
@@ -22,6 +24,11 @@ namespace qh::child {
 inline constexpr std::chrono::milliseconds kHelloInterval{5000};
 // Once the master has sent a page, the child says this often which one it has.
 inline constexpr std::chrono::milliseconds kShowingInterval{3000};
+// A child that holds the teacher's key says Hello again soon when the presenter does not seem to
+// know it (it sends plain datagrams, or signs for a run the child does not follow): at once, but not
+// sooner than this after its last Hello, since the presenter answers a slot's Hello at most once in
+// 2 seconds.
+inline constexpr std::chrono::milliseconds kSignedHelloSpacing{2500};
 
 // The child's one UDP socket: bound to the child port, it receives the presenter's datagrams and
 // sends to the master port. Each datagram that the master sent is turned into what the child does
@@ -32,6 +39,10 @@ inline constexpr std::chrono::milliseconds kShowingInterval{3000};
 // anything, and again whenever the master is found at another address; "NNShowing:" with the exact
 // bytes of the last page address received, when that page is settled (see pageSettled()) and
 // every kShowingInterval. A presenter that knows only the calls ignores both.
+//
+// With the teacher's key (ChildSettings::teacherKey) the child obeys only what the key signed for
+// it (SignedIntake); its Hello asks for signed datagrams, and it says Hello again whenever the
+// presenter does not seem to know that it asks (a presenter that restarted), until one answers.
 class ChildLink : public QObject
 {
     Q_OBJECT
@@ -42,8 +53,9 @@ public:
 
     // Binds the child port on the settings' address, for this program alone (a second program on
     // the same address and port would take datagrams meant for this one), and starts looking for
-    // the master. False when it cannot bind.
+    // the master. False when it cannot bind; bindError() then says why.
     bool bind();
+    QAbstractSocket::SocketError bindError() const { return m_socket.error(); }
 
     bool isMasterKnown() const { return !m_source.masterAddress().isNull(); }
 
@@ -68,9 +80,16 @@ signals:
     // The master has answered this child (it sent something after the child's Hello): it is our
     // presenter, which confirms the calls it lists.
     void masterAnswered();
+    // With the teacher's key: datagrams from the teacher's computer come signed by another key, or
+    // unsigned while no presenter signs for this child (true); one it obeys comes again (false).
+    void teacherKeyTrouble(bool trouble);
 
 private:
     void received(const QByteArray& datagram);
+    void refuse(SignedIntake::Verdict verdict, const QByteArray& datagram);
+    // Says Hello again now, or kSignedHelloSpacing after the last one when that is later.
+    void sayHelloSoon();
+    void showKeyTrouble(bool trouble);
     void found(const QHostAddress& address);
     void lookupFailed(const qh::ComputerAddress& answer);
     void sayHelloAgain();
@@ -86,13 +105,18 @@ private:
     PageRule m_pageRule;
     CallGate m_gate;
     PageLoss m_loss = PageLoss::fromEnvironment();
+    std::optional<SignedIntake> m_intake; // with the teacher's key
     QElapsedTimer m_clock;
     QTimer m_hello;
     QTimer m_showing;
     QTimer m_showingSoon;
+    QTimer m_helloSoon; // the Hello that sayHelloSoon() could not say at once
     std::optional<std::chrono::milliseconds> m_lastShowing;
     QHostAddress m_masterAddress; // where the last Hello went
     bool m_heard = false;         // the master has sent something since the last Hello
+    bool m_keyTrouble = false;
+    std::optional<std::chrono::milliseconds> m_lastHello;
+    std::array<std::optional<std::chrono::milliseconds>, 2> m_keyLogAt; // unsigned, bad signature
     bool m_saidHello = false;
     bool m_answered = false;
     std::optional<QByteArray> m_lastPage; // the last page address received, exactly

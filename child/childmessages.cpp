@@ -50,13 +50,20 @@ QString optionTakesNoValueText(const QString& option)
     return kCommandLineName + u"の"_s + option + u"には値を付けられません"_s;
 }
 
-QString settingsFileMissingText(const QString& file)
+QString settingsFileProblemText(const QString& file, FileStatus status)
 {
-    return u"設定ファイル"_s + file + u"がありません"_s;
-}
-
-QString settingsFileUnreadableText(const QString& file)
-{
+    switch (status) {
+    case FileStatus::Missing:
+        return u"設定ファイル"_s + file + u"がありません"_s;
+    case FileStatus::NotAFile:
+        return u"設定ファイル"_s + file + u"は通常のファイルではないため読めません"_s;
+    case FileStatus::TooLarge:
+        return u"設定ファイル"_s + file +
+               u"は大きすぎるため読めません（%1MBまで）"_s.arg(kMaxSmallFileBytes / (1024 * 1024));
+    case FileStatus::Ok:
+    case FileStatus::Unopenable:
+        break;
+    }
     return u"設定ファイル"_s + file + u"を読めません"_s;
 }
 
@@ -125,6 +132,11 @@ QString badSwitchText(const QString& where, const QString& name, const QString& 
 QString relativeFolderText(const QString& where, const QString& name, const QString& value)
 {
     return valueText(where, name, value, u"は / で始まるフォルダではありません"_s);
+}
+
+QString badTeacherKeyText(const QString& where, const QString& name, const QString& problem)
+{
+    return where + u"の"_s + name + u": "_s + problem;
 }
 
 QString portUnusableText(const QString& address, quint16 port)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "child/callstate.h"
+#include "common/textfile.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,10 @@ inline const QString kCallReceivedText = u"届きました"_s;
 inline const QString kCallNotReceivedText = u"届いていません"_s;
 // In the call bar while the teacher's computer is not found.
 inline const QString kLookingForMasterText = u"先生のPCを探しています"_s;
+// In the call bar while the teacher's computer sends what the teacher's key did not sign.
+inline const QString kKeyTroubleText = u"先生の鍵の署名がありません"_s;
+// The call bar's tooltip on a computer without the teacher's key.
+inline const QString kNoTeacherKeyText = u"先生の鍵なし（先生のPCのアドレスで確かめます）"_s;
 inline const QString kSecondInstanceText = u"すでにこのプログラムは起動しています"_s;
 inline const QString kCommandLineName = u"コマンドライン"_s;
 
@@ -33,8 +38,8 @@ QString unknownArgumentText(const QString& argument);
 QString optionValueMissingText(const QString& option);
 QString optionTakesNoValueText(const QString& option);
 
-QString settingsFileMissingText(const QString& file);
-QString settingsFileUnreadableText(const QString& file);
+// Why the settings file was not read: missing, no regular file, too large, or unreadable.
+QString settingsFileProblemText(const QString& file, FileStatus status);
 QString notKeyValueLineText(const QString& file, int line, const QString& text);
 QString unknownKeyText(const QString& file, int line, const QString& key);
 QString repeatedKeyText(const QString& file, int line, const QString& key, int firstLine);
@@ -55,6 +60,9 @@ QString badScreenModeText(const QString& where, const QString& name, const QStri
 QString badSwitchText(const QString& where, const QString& name, const QString& value);
 // One of the local folders is not an absolute path.
 QString relativeFolderText(const QString& where, const QString& name, const QString& value);
+
+// The teacher's key named by the setting cannot be used: `problem` says why.
+QString badTeacherKeyText(const QString& where, const QString& name, const QString& problem);
 
 QString portUnusableText(const QString& address, quint16 port);
 

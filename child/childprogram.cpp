@@ -26,6 +26,8 @@ ChildProgram::ChildProgram(const ChildSettings& settings, QObject* parent)
     connect(&m_link, &ChildLink::actionReceived, this, &ChildProgram::act);
     connect(m_bar.callButton(), &QPushButton::clicked, this, &ChildProgram::callTeacher);
     connect(&m_link, &ChildLink::masterFound, this, [this] { m_bar.showLookingForMaster(false); });
+    connect(&m_link, &ChildLink::teacherKeyTrouble, &m_bar, &ChildBar::showKeyTrouble);
+    m_bar.showTeacherKey(settings.teacherKey);
     connect(&m_link, &ChildLink::masterAnswered, this, [this] {
         m_call.masterAnswered();
         showCallReading();
@@ -183,7 +185,7 @@ int runChildProgram()
     ChildProgram program(read.settings);
     if (!program.start()) {
         showMessage(portUnusableText(read.settings.bindAddress.toString(), read.settings.childPort));
-        return kBadSettings;
+        return program.portBusy() ? kPortBusy : kBadSettings;
     }
     QApplication::exec(); // returns when the desktop session asks the program to end
     return kEndedAsAsked;

@@ -22,8 +22,10 @@ public:
 
     // Binds the child port, shows the bar and starts looking for the master; the page window
     // stays hidden until the presenter shows it. False when the port cannot be bound (nothing is
-    // shown then).
+    // shown then); portBusy() then tells another program holding it from a port that cannot be
+    // had at all (an address that is not this computer's, a port this user may not bind).
     bool start();
+    bool portBusy() const { return m_link.bindError() == QAbstractSocket::AddressInUseError; }
 
     PageWindow& pageWindow() { return m_page; }
     ChildBar& bar() { return m_bar; }
@@ -47,13 +49,15 @@ private:
     QTimer m_callReadingChange;
 };
 
-// The exit statuses, which the autostart wrapper (packaging/child-autostart.in) reads: after any
-// other end, a signal among them, it starts the program again.
+// The exit statuses, which the autostart wrapper (packaging/child-autostart.in) reads: it ends
+// with 0, 1 and 2, and starts the program again after any other end, a signal among them; 3 and 4
+// are what the previous login's child leaves while it is still going away.
 enum ChildExitStatus {
     kEndedAsAsked = 0,   // --help, or the desktop session told the program to end
-    kBadSettings = 1,    // the settings cannot be used, or the child port cannot be bound
+    kBadSettings = 1,    // the settings cannot be used, or the child port can never be bound here
     kBadCommandLine = 2, // an option the program does not know, or one without its value
     kAlreadyRunning = 3, // this user's child on the same port and address runs already
+    kPortBusy = 4,       // another program (another user's child among them) holds the child port
 };
 // Qt itself ends the program with status 1 when its connection to the display breaks: the session
 // is over, and starting it again would not help either.

@@ -3,6 +3,7 @@
 #include "child/childmessages.h"
 #include "common/computernames.h"
 #include "common/cp932text.h"
+#include "common/keytexts.h"
 #include "common/pagerule.h"
 #include "common/settingsfile.h"
 #include "common/textfile.h"
@@ -28,7 +29,18 @@ struct Setting {
     QString switchValue; // empty for an option that takes a value
 };
 
-enum SettingIndex { Number, Master, ChildPort, MasterPort, Bind, ScreenMode, AcceptAny, LocalFolders, SettingCount };
+enum SettingIndex {
+    Number,
+    Master,
+    ChildPort,
+    MasterPort,
+    Bind,
+    ScreenMode,
+    AcceptAny,
+    LocalFolders,
+    TeacherKey,
+    SettingCount
+};
 
 const std::array<Setting, SettingCount> kSettings{{
     {u"Number"_s, u"--number"_s, true, {}},
@@ -39,6 +51,7 @@ const std::array<Setting, SettingCount> kSettings{{
     {u"ScreenMode"_s, u"--window"_s, false, kWindowScreenMode},
     {u"AcceptAny"_s, u"--accept-any"_s, false, u"1"_s},
     {u"LocalFolders"_s, u"--local-folders"_s, false, {}},
+    {u"TeacherKey"_s, u"--teacher-key"_s, false, {}},
 }};
 
 const QString kSettingsOption = u"--settings"_s;
@@ -163,6 +176,22 @@ std::optional<int> wholeNumber(const QString& text, int digits, int lowest, int 
     return number;
 }
 
+// A key that is named but cannot be used is an error: a child that would not follow the teacher,
+// or would follow anyone, must not start as if all were well.
+void readTeacherKey(const QString& file, const Given& given, ChildSettings& settings, QStringList& errors)
+{
+    if (file.isEmpty())
+        return;
+    const QString path = QFileInfo(file).absoluteFilePath();
+    const PublicKeyFile read = readPublicKeyFile(path);
+    if (read.problem != KeyFileProblem::None) {
+        errors.append(badTeacherKeyText(given.where, given.name, keyFileProblemText(path, read.problem)));
+        return;
+    }
+    settings.teacherKey = read.publicKey;
+    settings.teacherKeyFile = path;
+}
+
 // Checks every value, fills the settings and names each problem.
 void checkValues(const Values& values, ChildSettings& settings, QStringList& errors)
 {
@@ -230,6 +259,9 @@ void checkValues(const Values& values, ChildSettings& settings, QStringList& err
                     settings.localFolders.append(QDir::cleanPath(folder));
             }
             break;
+        case TeacherKey:
+            readTeacherKey(text, *given, settings, errors);
+            break;
         case SettingCount:
             break;
         }
@@ -267,10 +299,9 @@ ChildSettingsResult readChildSettings(const QStringList& arguments, const QStrin
     Values values;
     if (!file.isEmpty()) {
         file = QFileInfo(file).absoluteFilePath();
-        const FileBytes bytes = readWholeFile(file);
+        const FileBytes bytes = readWholeFile(file, kMaxSmallFileBytes);
         if (bytes.status != FileStatus::Ok) {
-            result.errors.append(bytes.status == FileStatus::Missing ? settingsFileMissingText(file)
-                                                                     : settingsFileUnreadableText(file));
+            result.errors.append(settingsFileProblemText(file, bytes.status));
             return result;
         }
         values = parseSettingsFile(bytes.bytes, file, result.errors);
@@ -289,6 +320,8 @@ ChildSettingsResult readChildSettings(const QStringList& arguments, const QStrin
     }
     if (!missingKeys.isEmpty())
         result.errors.append(valuesMissingText(file, searchFolders, missingKeys, missingOptions));
+    if (!values[TeacherKey] && QFileInfo::exists(kSystemTeacherKeyFile))
+        values[TeacherKey] = Given{kSystemTeacherKeyFile, kSystemTeacherKeyFile, kSettings[TeacherKey].key};
     checkValues(values, result.settings, result.errors);
     if (result.errors.isEmpty())
         result.outcome = ChildSettingsResult::Outcome::Run;
@@ -299,7 +332,7 @@ QString usageText()
 {
     return u"使い方: Quillharbour_Child [--number NN] [--master NAME] [--port CHILD_PORT]\n"
            u"         [--master-port MASTER_PORT] [--bind ADDRESS] [--window] [--accept-any]\n"
-           u"         [--local-folders FOLDERS] [--settings FILE]\n"
+           u"         [--local-folders FOLDERS] [--teacher-key FILE] [--settings FILE]\n"
            u"\n"
            u"  --number NN          このコンピュータの番号（01～30）\n"
            u"  --master NAME        先生のコンピュータ（マスター）の名前またはIPv4アドレス\n"
@@ -310,6 +343,8 @@ QString usageText()
            u"  --accept-any         マスター以外のコンピュータからのデータも受け付ける\n"
            u"  --local-folders FOLDERS  file:のページを表示してよいフォルダ（絶対パス、;で区切る。\n"
            u"                       既定: インストールされたデモページのフォルダ）\n"
+           u"  --teacher-key FILE   先生の鍵（Quillharbour_Teacher.pub）。その鍵で署名されたものだけに従う\n"
+           u"                       （空: 鍵なし。既定: /etc/quillharbour/Quillharbour_Teacher.pub があればそれ）\n"
            u"  --settings FILE      Quillharbour_Child.iniの代わりに読む設定ファイル\n"
            u"  --help               この説明を表示する\n"
            u"\n"

@@ -22,6 +22,9 @@
 //     AcceptAny   --accept-any    1: take datagrams from any computer; 0 (the default): the master's only
 //     LocalFolders --local-folders FOLDERS  the folders whose files the child shows, absolute, separated
 //                                 by ";"; empty: none; the default: the installed demo pages
+//     TeacherKey  --teacher-key FILE  the teacher's public key (Quillharbour_Teacher.pub): the child
+//                                 then obeys only what that key signed; empty: none; left out: the
+//                                 system's /etc/quillharbour/Quillharbour_Teacher.pub when it exists
 //
 // Both ports are the presenter's ports, 1 to 32767 (isUsablePort): it can neither send to nor be
 // reached at any other, so a child set to one would wait in silence.
@@ -32,6 +35,9 @@ using namespace Qt::StringLiterals;
 inline const QString kChildSettingsFileName = u"Quillharbour_Child.ini"_s;
 // The folder where an administrator sets a computer up once for all its users.
 inline const QString kSystemSettingsFolder = u"/etc/quillharbour"_s;
+
+// The teacher's public key that the administrator puts on each student computer.
+inline const QString kSystemTeacherKeyFile = kSystemSettingsFolder + u"/Quillharbour_Teacher.pub"_s;
 
 inline constexpr int kHighestChildNumber = 30;
 
@@ -44,6 +50,8 @@ struct ChildSettings {
     bool fullScreen = true;
     bool acceptAnySource = false;
     QStringList localFolders; // the child shows file: pages from these folders only (PageRule)
+    QByteArray teacherKey;    // the teacher's public key; empty: none, datagrams are not signed
+    QString teacherKeyFile;   // the file it came from
     QString settingsFile;     // the file the values came from, absolute; empty when none was read
 };
 

@@ -9,11 +9,15 @@
 //
 //     qh-child <microseconds since 1970> <event> [<detail>]
 //
-// Events: start (the program has begun, before its window system), ready <port>, shown, hidden, full-screen, window,
-// open <address>, loaded <address>, failed <address>, title <title>, ignored, refused <why> <address> (an address the
-// child does not show, sent or followed in the page: why is data, scheme, file-outside, file-missing, ...), dropped
-// <sender>, reload <address>, call <result> (sent, failed, too-soon, confirmed, unconfirmed), looking <master name>,
-// master <address>, lookup-failed <master name>, hello <address>, showing, send-failed <what>, lost <address>.
+// Events: start (the program has begun, before its window system), ready <port>, shown, hidden,
+// full-screen, window, open <address>, loaded <address>, failed <address>, title <title>, ignored,
+// refused <why> <address> (an address the child does not show, sent or followed in the page: why
+// is data, scheme, file-outside, file-missing, ...), dropped <sender>, reload <address>,
+// call <result> (sent, failed, too-soon, confirmed, unconfirmed), looking <master name>,
+// master <address>, lookup-failed <master name>, hello <address>, showing, send-failed <what>,
+// lost <address>; with the teacher's key, run <id> (the run of the presenter followed from now on)
+// and refused <why> <datagram> for a datagram not obeyed, why being unsigned, bad-signature,
+// replay, not-addressed or unknown-run.
 namespace qh::child {
 
 bool isTracing();

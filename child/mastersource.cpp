@@ -4,19 +4,8 @@
 
 namespace qh::child {
 
-namespace {
-constexpr qsizetype kMaxWaiting = 64;
-
-QHostAddress plainIpv4(const QHostAddress& address)
-{
-    bool isIpv4 = false;
-    const quint32 ipv4 = address.toIPv4Address(&isIpv4); // also an IPv4 address mapped into IPv6
-    return isIpv4 ? QHostAddress(ipv4) : address;
-}
-} // namespace
-
-MasterSource::MasterSource(const QString& masterName, bool acceptAnySource, QObject* parent)
-    : QObject(parent), m_masterName(masterName), m_acceptAnySource(acceptAnySource),
+MasterSource::MasterSource(const QString& masterName, quint16 masterPort, bool acceptAnySource, QObject* parent)
+    : QObject(parent), m_masterName(masterName), m_masterPort(masterPort), m_acceptAnySource(acceptAnySource),
       m_nameIsAddress(addressWithoutLookup(masterName).has_value())
 {
     if (const std::optional<ComputerAddress> known = addressWithoutLookup(masterName))
@@ -39,20 +28,17 @@ bool MasterSource::isMaster(const QHostAddress& sender) const
     return m_addresses.contains(plainIpv4(sender));
 }
 
-void MasterSource::offer(const QByteArray& datagram, const QHostAddress& sender)
+void MasterSource::offer(const QByteArray& datagram, const QHostAddress& sender, quint16 senderPort)
 {
-    if (m_acceptAnySource || isMaster(sender)) {
+    if (m_acceptAnySource || (isMaster(sender) && senderPort == m_masterPort)) {
         emit accepted(datagram);
         return;
     }
-    if (m_nameIsAddress) {
-        emit dropped(sender); // an address does not move
-        return;
-    }
-    m_waiting.append({datagram, sender});
-    if (m_waiting.size() > kMaxWaiting)
-        emit dropped(m_waiting.takeFirst().second);
-    lookUpWhenDue();
+    emit dropped(sender);
+    // A known sender from another port is another program on the teacher's computer; an address
+    // does not move.
+    if (!m_nameIsAddress && !isMaster(sender))
+        lookUpWhenDue();
 }
 
 void MasterSource::refreshIfDue()
@@ -93,13 +79,6 @@ void MasterSource::lookedUp(const QString& name, const ComputerAddress& answer)
     } else {
         // A name service that does not answer now does not make a master found before unknown.
         emit lookupFailed(answer);
-    }
-    const QList<std::pair<QByteArray, QHostAddress>> waiting = std::exchange(m_waiting, {});
-    for (const auto& [datagram, sender] : waiting) {
-        if (isMaster(sender))
-            emit accepted(datagram);
-        else
-            emit dropped(sender);
     }
     if (m_addresses.isEmpty())
         lookUpWhenDue(); // looked for until it is found

@@ -1,5 +1,7 @@
 #include "common/browseraddress.h"
 
+#include "common/cp932text.h"
+
 namespace qh {
 
 std::optional<QUrl> openableUrl(const QString& address)
@@ -27,6 +29,12 @@ std::optional<QUrl> openableUrl(const QString& address)
 QUrl browserUrl(const QString& address)
 {
     return openableUrl(address).value_or(QUrl(kBlankPage));
+}
+
+QString sendableAddress(const QUrl& url)
+{
+    const QString written = url.toString();
+    return cp932::holdsUnchanged(written) ? written : url.toString(QUrl::FullyEncoded);
 }
 
 bool isSameAddress(const QUrl& left, const QUrl& right)

@@ -22,6 +22,12 @@ std::optional<QUrl> openableUrl(const QString& address);
 // for an address that opens nothing.
 QUrl browserUrl(const QString& address);
 
+// An address as the presenter writes it for the children: as Qt writes it when code page 932 holds
+// that text unchanged, else in its fully encoded form (percent-encoding, a host name in punycode),
+// which is plain ASCII and names the same page. Written as Qt writes it, "é" would reach the
+// children as "?", another page, and an internationalised host name would be lost.
+QString sendableAddress(const QUrl& url);
+
 // True when the two name the same page as the browser writes addresses: with or without a closing
 // slash ("http://example.com/"), with "." and ".." resolved.
 bool isSameAddress(const QUrl& left, const QUrl& right);

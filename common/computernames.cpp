@@ -79,6 +79,13 @@ ComputerAddress fromAnswer(const LookupAnswer& answer)
 
 } // namespace
 
+QHostAddress plainIpv4(const QHostAddress& address)
+{
+    bool isIpv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIpv4);
+    return isIpv4 ? QHostAddress(ipv4) : address;
+}
+
 QString unfoundReason(ComputerAddress::Outcome outcome)
 {
     using namespace Qt::StringLiterals;

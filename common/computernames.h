@@ -34,6 +34,10 @@ struct ComputerAddress {
     bool isFound() const { return outcome == Outcome::Found; }
 };
 
+// The address as a plain IPv4 address when it is one mapped into IPv6 (as a socket that listens on
+// both reports an IPv4 sender), else unchanged: the form in which ComputerAddress holds them.
+QHostAddress plainIpv4(const QHostAddress& address);
+
 // Why a name sends datagrams nowhere, for the logs: "the name was not found" and the like.
 QString unfoundReason(ComputerAddress::Outcome outcome);
 

@@ -72,6 +72,12 @@ bool canEncode(QStringView text)
     return tryEncode(text, bytes);
 }
 
+bool holdsUnchanged(QStringView text)
+{
+    QByteArray bytes;
+    return tryEncode(text, bytes) && decode(bytes) == text;
+}
+
 bool canDecode(QByteArrayView bytes)
 {
     // A decoder of its own: the shared one is stateless and must not carry an error to its next use.

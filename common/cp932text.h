@@ -21,6 +21,10 @@ QByteArray encode(QStringView text);
 // True when every character of the text has a CP932 form, i.e. encode() loses nothing.
 bool canEncode(QStringView text);
 
+// True when encode() then decode() gives the text back: every character has a CP932 form of its
+// own, not one it shares with another ("～" and "〜" share a code, "¥" is stored as a backslash).
+bool holdsUnchanged(QStringView text);
+
 // True when the bytes are CP932 throughout, i.e. decode() replaces or drops nothing.
 bool canDecode(QByteArrayView bytes);
 

@@ -75,7 +75,7 @@ void DatagramReader::readPending()
         }
         failedReads = 0;
         ++reads;
-        emit datagramRead(datagram.data(), datagram.senderAddress());
+        emit datagramRead(datagram.data(), datagram.senderAddress(), quint16(datagram.senderPort()));
     }
     // Datagrams still pending are announced again in the next turn of the event loop, since the
     // last read re-armed the announcement; the user's clicks and the browser get their turn first.

@@ -30,8 +30,8 @@ public:
     void setHeld(bool held);
 
 signals:
-    // One datagram read from the socket, with the address it came from.
-    void datagramRead(const QByteArray& datagram, const QHostAddress& sender);
+    // One datagram read from the socket, with the address and the port it came from.
+    void datagramRead(const QByteArray& datagram, const QHostAddress& sender, quint16 senderPort);
 
 private:
     void readPending();

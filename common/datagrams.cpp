@@ -2,6 +2,7 @@
 
 #include "common/cp932text.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace qh {
@@ -28,14 +29,25 @@ QByteArray numberBytes(int computerNumber)
 }
 } // namespace
 
-QByteArray helloDatagram(int computerNumber)
+QByteArray helloDatagram(int computerNumber, QByteArrayView challenge, QByteArrayView run)
 {
-    return numberBytes(computerNumber) + datagramBytes(kHelloVerb);
+    QByteArray datagram = numberBytes(computerNumber) + datagramBytes(kHelloVerb);
+    if (!challenge.isEmpty())
+        datagram += ':' + challenge.toByteArray().toHex();
+    if (!challenge.isEmpty() && !run.isEmpty())
+        datagram += ':' + run.toByteArray().toHex();
+    return datagram;
 }
 
 QByteArray showingDatagram(int computerNumber, QByteArrayView address)
 {
-    return numberBytes(computerNumber) + datagramBytes(kShowingVerb) + address.toByteArray();
+    return numberBytes(computerNumber) + datagramBytes(kShowingVerb) +
+           address.first(std::min(address.size(), kLongestReportedAddressBytes)).toByteArray();
+}
+
+bool reportNamesPage(QByteArrayView reported, QByteArrayView page)
+{
+    return reported == page || (reported.size() == kLongestReportedAddressBytes && page.startsWith(reported));
 }
 
 std::optional<ChildReport> childReportOf(QByteArrayView datagram)
@@ -50,10 +62,36 @@ std::optional<ChildReport> childReportOf(QByteArrayView datagram)
     static const QByteArray hello = datagramBytes(kHelloVerb);
     static const QByteArray showing = datagramBytes(kShowingVerb);
     if (rest == hello)
-        return ChildReport{ChildReport::Kind::Hello, number, {}};
+        return ChildReport{ChildReport::Kind::Hello, number, {}, {}, {}};
     if (rest.startsWith(showing))
-        return ChildReport{ChildReport::Kind::Showing, number, rest.sliced(showing.size()).toByteArray()};
-    return std::nullopt;
+        return ChildReport{ChildReport::Kind::Showing, number, rest.sliced(showing.size()).toByteArray(), {}, {}};
+    if (!rest.startsWith(hello) || rest.size() <= hello.size() || rest[hello.size()] != ':')
+        return std::nullopt;
+    const QByteArrayView asked = rest.sliced(hello.size() + 1);
+    const qsizetype challengeDigits = 2 * kHelloChallengeBytes;
+    const std::optional<QByteArray> challenge =
+        lowerHexBytes(asked.first(std::min(asked.size(), challengeDigits)), kHelloChallengeBytes);
+    if (!challenge)
+        return std::nullopt;
+    if (asked.size() == challengeDigits)
+        return ChildReport{ChildReport::Kind::Hello, number, {}, *challenge, {}};
+    if (asked[challengeDigits] != ':')
+        return std::nullopt;
+    const std::optional<QByteArray> run = lowerHexBytes(asked.sliced(challengeDigits + 1), kRunIdBytes);
+    if (!run)
+        return std::nullopt;
+    return ChildReport{ChildReport::Kind::Hello, number, {}, *challenge, *run};
+}
+
+std::optional<QByteArray> lowerHexBytes(QByteArrayView text, qsizetype bytes)
+{
+    if (text.size() != 2 * bytes)
+        return std::nullopt;
+    for (const char digit : text) {
+        if (!(digit >= '0' && digit <= '9') && !(digit >= 'a' && digit <= 'f'))
+            return std::nullopt;
+    }
+    return QByteArray::fromHex(text.toByteArray());
 }
 
 } // namespace qh

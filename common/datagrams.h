@@ -42,19 +42,46 @@ inline const QString kHelloVerb = u"Hello"_s;
 inline const QString kShowingVerb = u"Showing:"_s;
 inline const QString kVerbCallReceived = u"CallReceived"_s;
 
-QByteArray helloDatagram(int computerNumber);
+// A child that holds the teacher's public key asks for signed datagrams in its Hello: "07Hello:"
+// and a fresh random challenge in hex, then, when it follows a run of the presenter already (it
+// says Hello again to check that the presenter still knows it), ":" and that run's id in hex:
+//     07Hello:0123456789abcdef0123456789abcdef
+//     07Hello:0123456789abcdef0123456789abcdef:0011223344556677
+// The presenter answers with datagrams signed for that challenge (common/signeddatagram.h). A
+// presenter that knows only the calls ignores these Hellos like the plain one.
+inline constexpr qsizetype kHelloChallengeBytes = 16;
+inline constexpr qsizetype kRunIdBytes = 8;
+// The presenter's answer to a Hello when there is nothing else to send: it tells the child which
+// run of the presenter signs for it. A child that does not know it ignores it as any other command.
+inline const QString kVerbWelcome = u"Welcome"_s;
+
+// "07Hello", or with a challenge (kHelloChallengeBytes) and the run followed (kRunIdBytes, or none).
+QByteArray helloDatagram(int computerNumber, QByteArrayView challenge = {}, QByteArrayView run = {});
+
+// A page address longer than this does not fit whole in a Showing report ("07Showing:" first): the
+// child reports its first bytes, and a report of that length names every page that starts so.
+inline constexpr qsizetype kLongestReportedAddressBytes = kLargestDatagramBytes - 10;
+
+// The address shortened to kLongestReportedAddressBytes when it is longer, so that the report goes out.
 QByteArray showingDatagram(int computerNumber, QByteArrayView address);
+// Whether a Showing report's address names the page: the same bytes, or the page shortened to fit.
+bool reportNamesPage(QByteArrayView reported, QByteArrayView page);
 
 // A child's report as the presenter reads it: exactly two digits 01 to 30, then "Hello" and nothing
-// more, or "Showing:" and the address's bytes (possibly none).
+// more (or a challenge and a run, as above), or "Showing:" and the address's bytes (possibly none).
 struct ChildReport {
     enum class Kind { Hello, Showing };
     Kind kind = Kind::Hello;
     int computerNumber = 0; // 1..30
     QByteArray address;     // for Showing: the bytes after "Showing:"
+    QByteArray challenge;   // for a Hello that asks for signed datagrams: kHelloChallengeBytes
+    QByteArray run;         // for such a Hello: the run the child follows (kRunIdBytes), or empty
 
     bool operator==(const ChildReport&) const = default;
 };
 std::optional<ChildReport> childReportOf(QByteArrayView datagram);
+
+// The bytes that exactly 2 * `bytes` lower-case hex digits stand for; none for any other text.
+std::optional<QByteArray> lowerHexBytes(QByteArrayView text, qsizetype bytes);
 
 } // namespace qh

@@ -1,5 +1,7 @@
 #include "common/pagetitles.h"
 
+#include "common/textfile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,10 +34,10 @@ QString pageTitlesPath()
 PageTitles PageTitles::load(const QString& path)
 {
     PageTitles titles;
-    QFile file(path);
-    if (QFileInfo(path).size() > kMaxFileBytes || !file.open(QIODevice::ReadOnly))
+    const FileBytes file = readWholeFile(path, kMaxFileBytes);
+    if (file.status != FileStatus::Ok)
         return titles;
-    const QJsonArray pairs = QJsonDocument::fromJson(file.readAll()).object().value(kTitlesKey).toArray();
+    const QJsonArray pairs = QJsonDocument::fromJson(file.bytes).object().value(kTitlesKey).toArray();
     // Read oldest first, so that remember() puts each in front and a repeated address keeps its newest title.
     for (qsizetype i = pairs.size() - 1; i >= 0; --i) {
         const QJsonArray pair = pairs.at(i).toArray();

@@ -169,7 +169,7 @@ bool findRegistryValueInStore(const QByteArray& store, std::uint32_t root, const
 bool findRegistryValue(const QString& storePath, std::uint32_t root, const QString& keyName, const QString& valueName,
                        RegistryValue& value)
 {
-    const FileBytes file = readWholeFile(storePath);
+    const FileBytes file = readWholeFile(storePath, kMaxSmallFileBytes);
     return file.status == FileStatus::Ok && findRegistryValueInStore(file.bytes, root, keyName, valueName, value);
 }
 

@@ -114,7 +114,7 @@ PresenterSettings parseSettingsBytes(const QByteArray& bytes)
 
 SettingsReadResult readSettingsFile(const QString& fileName)
 {
-    const FileBytes file = readWholeFile(fileName);
+    const FileBytes file = readWholeFile(fileName, kMaxSmallFileBytes);
     if (file.status != FileStatus::Ok)
         return {file.status, {}};
     return {FileStatus::Ok, parseSettingsBytes(file.bytes)};

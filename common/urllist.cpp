@@ -67,7 +67,7 @@ UrlListParse parseUrlList(QByteArrayView bytes, int maxEntries, ListTextCode cod
 
 UrlListReadResult readUrlListFile(const QString& fileName)
 {
-    const FileBytes file = readWholeFile(fileName);
+    const FileBytes file = readWholeFile(fileName, kMaxUrlListFileBytes);
     if (file.status != FileStatus::Ok)
         return {file.status, {}};
     return {FileStatus::Ok, parseUrlList(file.bytes)};
@@ -80,22 +80,17 @@ QString urlListFileName(const QStringList& argumentsAfterProgram)
 }
 
 namespace {
-bool storesUnchanged(QStringView text)
-{
-    return cp932::canEncode(text) && cp932::decode(cp932::encode(text)) == text;
-}
-
 // The first character that code page 932 cannot give back unchanged ("～" and "〜" share a code,
 // "¥" is stored as a backslash), or the empty text when the whole entry comes back as it is.
 QString firstUnstorableCharacter(const QString& entry)
 {
-    if (storesUnchanged(entry))
+    if (cp932::holdsUnchanged(entry))
         return {};
     for (qsizetype i = 0; i < entry.size();) {
         const qsizetype length =
             (entry[i].isHighSurrogate() && i + 1 < entry.size() && entry[i + 1].isLowSurrogate()) ? 2 : 1;
         const QStringView one = QStringView(entry).mid(i, length);
-        if (!storesUnchanged(one))
+        if (!cp932::holdsUnchanged(one))
             return one.toString();
         i += length;
     }

@@ -41,7 +41,11 @@ struct UrlListReadResult {
     UrlListParse list;
 };
 
-// Reads the URL list file by the name given, relative to the working directory.
+// A URL list larger than this is not read: 32 760 entries of well over a thousand bytes each fit.
+inline constexpr qint64 kMaxUrlListFileBytes = 64 * 1024 * 1024;
+
+// Reads the URL list file by the name given, relative to the working directory; one that is no
+// regular file or is larger than kMaxUrlListFileBytes is refused unread.
 UrlListReadResult readUrlListFile(const QString& fileName);
 
 // The file name is the whole argument string: the arguments after the program's own name, joined

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A first report of a slot never sent a page is answered, whatever it names.
         qh::master::ChildReports reports;
         const QByteArray current = "http://class/page.html";
-        const auto answer = reports.hear(*report, true, current, 0);
+        const auto answer = reports.hear(*report, qh::master::ChildReports::Answering::Everything, current, 0);
         const bool hello = report->kind == qh::ChildReport::Kind::Hello;
         if (report->computerNumber < 1 || report->computerNumber > 30 ||
             answer != (hello                        ? qh::master::ChildReports::Answer::CatchUp

@@ -7,6 +7,7 @@ qh_add_fuzz_target(fuzz_settingsfile fuzz_settingsfile.cpp LIBS qh_toolcore CORP
 qh_add_fuzz_target(fuzz_calldatagram fuzz_calldatagram.cpp LIBS qh_mastercore CORPUS calls MAX_LEN 512)
 qh_add_fuzz_target(fuzz_childdatagram fuzz_childdatagram.cpp LIBS qh_core CORPUS childdatagrams MAX_LEN 2048)
 qh_add_fuzz_target(fuzz_pagerule fuzz_pagerule.cpp LIBS qh_core MAX_LEN 1024)
+qh_add_fuzz_target(fuzz_signeddatagram fuzz_signeddatagram.cpp LIBS qh_childcore qh_keys CORPUS signeddatagrams)
 qh_add_fuzz_target(fuzz_urllist fuzz_urllist.cpp LIBS qh_core)
 qh_add_fuzz_target(fuzz_registrystore fuzz_registrystore.cpp LIBS qh_core CORPUS registry)
 qh_add_fuzz_target(fuzz_helpfile fuzz_helpfile.cpp LIBS qh_helpcore Qt6::Gui MAX_LEN 8192)

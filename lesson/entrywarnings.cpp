@@ -3,6 +3,7 @@
 #include "common/browseraddress.h"
 #include "common/childaction.h"
 #include "common/datagrams.h"
+#include "common/signeddatagram.h"
 #include "common/urllist.h"
 #include "lesson/lessonmessages.h"
 
@@ -25,6 +26,12 @@ bool childRefuses(const QByteArray& datagram)
 }
 } // namespace
 
+bool isTooLongForChildren(QByteArrayView datagram)
+{
+    // A child that holds the teacher's key needs room in the datagram for the signature too.
+    return datagram.size() > kLargestSignedInnerBytes;
+}
+
 bool presenterLoads(const QString& entry)
 {
     return openableUrl(entry).has_value();
@@ -42,7 +49,7 @@ QStringList entryWarnings(const QString& entry)
         warnings.append(kPresenterRefusesText);
     // The presenter sends the entry as it is to the children, which apply their own rules to it.
     const QByteArray datagram = datagramBytes(entry);
-    if (datagram.size() > kLargestDatagramBytes)
+    if (isTooLongForChildren(datagram))
         warnings.append(tooLongForChildrenText(datagram.size()));
     else if (childRefuses(datagram))
         warnings.append(kChildRefusesText);

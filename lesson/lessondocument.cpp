@@ -29,10 +29,11 @@ QString LessonDocument::displayName() const
 LessonDocument::Result LessonDocument::open(const QString& fileName)
 {
     const QString shownName = QFileInfo(fileName).fileName();
-    const QFileInfo info(fileName);
-    if (info.exists() && info.size() > kMaxListBytes)
+    const FileBytes file = readWholeFile(fileName, kMaxListBytes);
+    if (file.status == FileStatus::TooLarge)
         return {false, openTooLargeText(shownName, kMaxListBytes)};
-    const FileBytes file = readWholeFile(fileName);
+    if (file.status == FileStatus::NotAFile)
+        return {false, openNotAFileText(shownName)};
     if (file.status == FileStatus::Unopenable)
         return {false, openUnreadableText(shownName)};
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/urllist.h"
 #include "lesson/lessonmodel.h"
 
 #include <QObject>
@@ -14,7 +15,8 @@ class LessonDocument : public QObject
     Q_OBJECT
 public:
     // A list larger than this is not a lesson: it is refused rather than read into memory.
-    static constexpr qint64 kMaxListBytes = 64 * 1024 * 1024;
+    // The presenter reads no larger list either.
+    static constexpr qint64 kMaxListBytes = kMaxUrlListFileBytes;
 
     explicit LessonDocument(QObject* parent = nullptr);
 

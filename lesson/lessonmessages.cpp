@@ -1,5 +1,8 @@
 #include "lesson/lessonmessages.h"
 
+#include "common/datagrams.h"
+#include "common/signeddatagram.h"
+
 namespace qh::lesson {
 
 QString lessonCaption(const QString& fileName)
@@ -41,6 +44,12 @@ QString timedOutText(int seconds)
 QString tooLongForChildrenText(qsizetype bytes)
 {
     return u"アドレスが長すぎて子機に送れません（%1バイト）"_s.arg(bytes);
+}
+
+QString tooLongRefusedText(qsizetype count)
+{
+    return u"%1件のアドレスは長すぎて子機に送れないため追加しませんでした（%2バイトまで）。"_s.arg(count).arg(
+        kLargestSignedInnerBytes);
 }
 
 QString refusalText(const UrlListWrite& write)
@@ -110,6 +119,11 @@ QString saveNotWrittenText(const QString& fileName, const QString& error)
 QString openUnreadableText(const QString& fileName)
 {
     return u"%1 を読めません。"_s.arg(fileName);
+}
+
+QString openNotAFileText(const QString& fileName)
+{
+    return u"%1 は通常のファイルではないため開けません。"_s.arg(fileName);
 }
 
 QString openTooLargeText(const QString& fileName, qint64 limitBytes)

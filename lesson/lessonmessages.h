@@ -51,6 +51,8 @@ inline const QString kNotLoadedText = u"（読み込みません）"_s;
 inline const QString kPresenterRefusesText = u"提示では開けないアドレスです（白紙のページになります）"_s;
 inline const QString kChildRefusesText = u"子機はこのアドレスを開きません（子機は前のページのままです）"_s;
 QString tooLongForChildrenText(qsizetype bytes);
+// Addresses an import left out, being too long for a datagram to the children.
+QString tooLongRefusedText(qsizetype count);
 // Why an entry cannot be saved, for the row's warning and, with its number, for the message.
 QString refusalText(const UrlListWrite& write);
 QString unsavableText(const UrlListWrite& write);
@@ -68,6 +70,7 @@ QString saveRefusedText(const QString& fileName, const UrlListWrite& write);
 QString saveReadOnlyText(const QString& fileName);
 QString saveNotWrittenText(const QString& fileName, const QString& error);
 QString openUnreadableText(const QString& fileName);
+QString openNotAFileText(const QString& fileName);
 QString openTooLargeText(const QString& fileName, qint64 limitBytes);
 QString openTruncatedText(const QString& fileName, int keptEntries);
 QString truncatedSaveQuestionText(const QString& fileName, int keptEntries);

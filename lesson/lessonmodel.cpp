@@ -1,5 +1,6 @@
 #include "lesson/lessonmodel.h"
 
+#include "common/tooltiptext.h"
 #include "common/urllist.h"
 #include "lesson/entrywarnings.h"
 #include "lesson/lessonmessages.h"
@@ -269,14 +270,19 @@ QVariant LessonModel::data(const QModelIndex& index, int role) const
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
+    case Qt::ToolTipRole: {
         if (column == NumberColumn)
             return index.row();
+        QString text;
         if (column == AddressColumn)
-            return entry.isEmpty() && role == Qt::DisplayRole ? kEmptyEntryText : visibleText(entry);
-        if (column == ResultColumn)
-            return resultText(entry);
-        return warningsOf(entry).join(role == Qt::DisplayRole ? u"／"_s : u"\n"_s);
+            text = entry.isEmpty() && role == Qt::DisplayRole ? kEmptyEntryText : visibleText(entry);
+        else if (column == ResultColumn)
+            text = resultText(entry);
+        else
+            text = warningsOf(entry).join(role == Qt::DisplayRole ? u"／"_s : u"\n"_s);
+        // Titles and addresses come from pages and files: a tooltip never renders them as markup.
+        return role == Qt::ToolTipRole ? toolTipText(text) : text;
+    }
     case Qt::EditRole:
         return column == AddressColumn ? QVariant(entry) : data(index, Qt::DisplayRole);
     case Qt::ForegroundRole:

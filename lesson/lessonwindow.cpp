@@ -222,14 +222,17 @@ int LessonWindow::insertionRow() const
 
 void LessonWindow::addFromInput()
 {
-    QList<ImportedLink> links = linksFromText(m_input->toPlainText());
+    LinkImport typed{linksFromText(m_input->toPlainText()), {}, false};
+    refuseTooLong(typed);
     // Nothing typed adds an empty entry: a blank page on purpose.
-    if (links.isEmpty())
-        links.append(ImportedLink{});
+    if (typed.links.isEmpty() && typed.problems.isEmpty())
+        typed.links.append(ImportedLink{});
     const int row = insertionRow();
-    const int added = m_document.model().insertLinks(row, links);
-    if (added < links.size())
-        showMessage(listFullText());
+    const int added = m_document.model().insertLinks(row, typed.links);
+    if (added < typed.links.size())
+        typed.problems.append(listFullText());
+    if (!typed.problems.isEmpty())
+        showMessage(typed.problems.join(u'\n'));
     if (added == 0)
         return;
     QList<int> rows;

@@ -1,6 +1,9 @@
 #include "lesson/linkimport.h"
 
 #include "common/cp932text.h"
+#include "common/datagrams.h"
+#include "common/textfile.h"
+#include "lesson/entrywarnings.h"
 #include "lesson/lessonmessages.h"
 
 #include <QFile>
@@ -176,21 +179,12 @@ LinkImport oneLink(const std::optional<QString>& address, const QFileInfo& file)
 // Reads at most `limit` bytes of the file; nullopt (and the problem noted) when it is larger or unreadable.
 std::optional<QByteArray> readSmallFile(const QFileInfo& info, qint64 limit, LinkImport& import)
 {
-    if (info.size() > limit) {
-        import.problems.append(fileTooLargeText(info.fileName()));
-        return std::nullopt;
-    }
-    QFile file(info.filePath());
-    if (!file.open(QIODevice::ReadOnly)) {
-        import.problems.append(unreadableDropText(info.fileName()));
-        return std::nullopt;
-    }
-    QByteArray bytes = file.read(limit + 1);
-    if (bytes.size() > limit) {
-        import.problems.append(fileTooLargeText(info.fileName()));
-        return std::nullopt;
-    }
-    return bytes;
+    FileBytes file = readWholeFile(info.filePath(), limit);
+    if (file.status == FileStatus::Ok)
+        return std::move(file.bytes);
+    import.problems.append(file.status == FileStatus::TooLarge ? fileTooLargeText(info.fileName())
+                                                               : unreadableDropText(info.fileName()));
+    return std::nullopt;
 }
 
 void append(LinkImport& into, LinkImport&& from)
@@ -361,7 +355,16 @@ LinkImport linksFromMimeData(const QMimeData& data, qsizetype maxLinks)
         import.links.resize(maxLinks);
         import.truncated = true;
     }
+    refuseTooLong(import);
     return import;
+}
+
+void refuseTooLong(LinkImport& import)
+{
+    const qsizetype refused = import.links.removeIf(
+        [](const ImportedLink& link) { return isTooLongForChildren(datagramBytes(link.address)); });
+    if (refused > 0)
+        import.problems.append(tooLongRefusedText(refused));
 }
 
 } // namespace qh::lesson

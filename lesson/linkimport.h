@@ -54,6 +54,11 @@ std::optional<QString> parseDesktopLink(QByteArrayView bytes);
 LinkImport linksFromFile(const QString& path, qsizetype maxLinks);
 
 // The links of dropped or pasted data: its addresses (files by their kind) or else its text.
+// Addresses too long for a datagram to the children are left out (refuseTooLong()).
 LinkImport linksFromMimeData(const QMimeData& data, qsizetype maxLinks);
+
+// Takes out the links whose address no datagram can carry to the children, and names how many in
+// the problems: such an entry would show on the teacher's screen only.
+void refuseTooLong(LinkImport& import);
 
 } // namespace qh::lesson

@@ -26,7 +26,8 @@ public:
     virtual bool isFullScreen() const = 0;
     virtual void setFullScreen(bool fullScreen) = 0;
 
-    // The address shown now, as the browser writes it.
+    // The address shown now, as the browser writes it; one that code page 932 cannot hold unchanged
+    // in its fully encoded form (sendableAddress()), since this is what the children are sent.
     virtual QString locationUrl() const = 0;
 };
 

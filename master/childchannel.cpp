@@ -27,7 +27,10 @@ bool ChildChannel::bind(std::int16_t port)
 {
     if (!isUsablePort(port))
         return false;
-    if (!m_socket.bind(QHostAddress::AnyIPv4, quint16(port)))
+    // For this program alone: another program of any user bound beside it on the same port could
+    // send as the teacher's presenter (our children take the teacher's datagrams from this port only)
+    // or read the children's calls.
+    if (!m_socket.bind(QHostAddress::AnyIPv4, quint16(port), QAbstractSocket::DontShareAddress))
         return false;
     askForLargeReceiveBuffer(m_socket);
     return true;

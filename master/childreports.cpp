@@ -16,23 +16,32 @@ bool longAgo(std::optional<qint64> atMs, qint64 nowMs, qint64 interval)
 }
 } // namespace
 
-ChildReports::Answer ChildReports::hear(const ChildReport& report, bool mayAnswer, QByteArrayView currentPage,
-                                        qint64 nowMs)
+ChildReports::Answer ChildReports::hear(const ChildReport& report, Answering answering, QByteArrayView currentPage,
+                                        qint64 nowMs, QByteArrayView signingRun)
 {
     Slot& slot = m_slots.at(std::size_t(report.computerNumber - 1));
     slot.reportMs = nowMs;
     slot.hello = report.kind == ChildReport::Kind::Hello;
     slot.address = slot.hello ? QByteArray() : report.address;
-    if (!mayAnswer)
+    if (slot.hello)
+        slot.challenge = report.challenge;
+    if (answering == Answering::Nothing)
         return Answer::None;
     if (slot.hello) {
-        if (!longAgo(slot.catchUpMs, nowMs, kCatchUpIntervalMs))
+        // A child that asks for signed datagrams refuses plain ones: without a key there is no
+        // answer it would take.
+        const bool asks = !slot.challenge.isEmpty();
+        const bool signing = !signingRun.isEmpty() && asks;
+        const bool welcomeOnly = answering == Answering::SwitchedOff || (signing && report.run == signingRun);
+        if ((asks && !signing) || (welcomeOnly && !signing) || !longAgo(slot.catchUpMs, nowMs, kCatchUpIntervalMs))
             return Answer::None;
         slot.catchUpMs = nowMs;
+        if (welcomeOnly)
+            return Answer::Welcome;
         slot.pageSentMs = nowMs;
         return Answer::CatchUp;
     }
-    if (currentPage.isEmpty() || slot.address == currentPage)
+    if (answering != Answering::Everything || currentPage.isEmpty() || reportNamesPage(slot.address, currentPage))
         return Answer::None;
     if (!longAgo(slot.pageSentMs, nowMs, kHealGraceMs) || !longAgo(slot.healMs, nowMs, kHealIntervalMs))
         return Answer::None;
@@ -44,6 +53,12 @@ ChildReports::Answer ChildReports::hear(const ChildReport& report, bool mayAnswe
 void ChildReports::notePageSent(int slotIndex, qint64 nowMs)
 {
     m_slots.at(std::size_t(slotIndex)).pageSentMs = nowMs;
+}
+
+qint64 ChildReports::confirmationWait(int slotIndex, qint64 nowMs) const
+{
+    const std::optional<qint64>& confirmMs = m_slots.at(std::size_t(slotIndex)).confirmMs;
+    return longAgo(confirmMs, nowMs, kConfirmIntervalMs) ? 0 : *confirmMs + kConfirmIntervalMs - nowMs;
 }
 
 SlotFollowing ChildReports::following(int slotIndex, bool inUse, QByteArrayView currentPage, qint64 nowMs) const
@@ -61,7 +76,7 @@ SlotFollowing ChildReports::following(int slotIndex, bool inUse, QByteArrayView 
     else if (following.ageMs > kReportFreshMs)
         following.state = FollowState::Silent;
     else
-        following.state = slot.address == currentPage ? FollowState::Following : FollowState::OtherPage;
+        following.state = reportNamesPage(slot.address, currentPage) ? FollowState::Following : FollowState::OtherPage;
     return following;
 }
 

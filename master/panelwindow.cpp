@@ -2,6 +2,7 @@
 
 #include "common/aboutbox.h"
 #include "common/bgrcolor.h"
+#include "common/tooltiptext.h"
 #include "common/twips.h"
 #include "master/clicklabel.h"
 
@@ -94,7 +95,9 @@ void PanelWindow::showFollowing(int index, FollowState state, const QString& too
     palette.setColor(QPalette::Window, colorFromBgr(followBackground(state)));
     label->setPalette(palette);
     label->setAutoFillBackground(true);
-    label->setToolTip(toolTip);
+    // Names from the file and addresses from the children: never rendered as markup.
+    label->setToolTip(toolTipText(toolTip));
+    label->setAccessibleDescription(toolTip);
 }
 
 void PanelWindow::setScreenModeChecks(bool fullScreen)

@@ -1,6 +1,7 @@
 #include "master/presenter.h"
 
 #include "common/datagrams.h"
+#include "common/keytexts.h"
 #include "common/messages.h"
 #include "common/messagetexts.h"
 #include "common/urllist.h"
@@ -22,13 +23,17 @@ namespace {
 // No wait of the presenter lasts longer: a page still loading then counts as loaded and a name
 // without an answer as not found, so that neither a page nor the name service can hold End.
 constexpr std::chrono::milliseconds kLongestWait{10000};
+// At most one address the browser moved to by itself is forwarded in this time: a page that
+// changes its address in a loop (history.pushState) would make every child load a page each time.
+constexpr std::chrono::milliseconds kForwardInterval{500};
 } // namespace
 
 Presenter::Presenter(PresenterOptions options, QObject* parent)
     : QObject(parent), m_options(std::move(options)),
       m_singleInstance(m_options.lockFilePath.isEmpty() ? SingleInstance::userLockFilePath(kPresenterLockName)
                                                         : m_options.lockFilePath),
-      m_channel(this), m_followUp(m_state.settings, m_channel)
+      m_channel(this), m_sender(m_state.settings, m_channel, m_reports),
+      m_followUp(m_state.settings, m_reports, m_sender)
 {
     if (m_options.urlListFileName.isEmpty())
         m_options.urlListFileName = kDefaultUrlListFileName;
@@ -56,6 +61,7 @@ bool Presenter::startUp()
     trace(u"bar"_s);
     if (!readFiles())
         return false; // abandoned: the bar stays, End ends the program
+    readKey();
     trace(u"files"_s);
     bindSocket();
     trace(u"bound"_s);
@@ -77,12 +83,12 @@ bool Presenter::readFiles()
 {
     const QString& listName = m_options.urlListFileName;
     const UrlListReadResult list = readUrlListFile(listName);
-    if (list.status == FileStatus::Missing) {
-        showMessage(urlListMissingText(listName), kOwnMessageTitle);
+    if (list.status != FileStatus::Ok) {
+        // A file that exists but cannot be opened abandons the start-up without a message, as always.
+        if (const QString text = urlListProblemText(listName, list.status); !text.isEmpty())
+            showMessage(text, kOwnMessageTitle);
         return false;
     }
-    if (list.status == FileStatus::Unopenable)
-        return false; // exists but cannot be read: abandoned without a message, as always
 
     m_state.urlList = list.list.entries;
     m_state.lastPageIndex = std::int16_t(m_state.urlList.size() - 1);
@@ -90,15 +96,24 @@ bool Presenter::readFiles()
         showMessage(urlListTruncatedText(listName, kMaxUrlListEntries), kOwnMessageTitle);
 
     const SettingsReadResult settings = readSettingsFile(kSettingsFileName);
-    if (settings.status == FileStatus::Missing) {
-        showMessage(kSettingsMissingText, kOwnMessageTitle);
+    if (settings.status != FileStatus::Ok) {
+        if (const QString text = settingsFileProblemText(settings.status); !text.isEmpty())
+            showMessage(text, kOwnMessageTitle);
         return false;
     }
-    if (settings.status == FileStatus::Unopenable)
-        return false;
 
     m_state.settings = settings.settings;
     return true;
+}
+
+void Presenter::readKey()
+{
+    const SigningKeyFile read = readSigningKeyFile(kTeacherKeyFileName);
+    // No key file at all is a class without keys, as ever; a key that is there and unusable is a
+    // mistake to show, since the children that hold the teacher's key will not follow.
+    if (read.problem != KeyFileProblem::None && read.problem != KeyFileProblem::Missing)
+        showMessage(keyNotUsedText(keyFileProblemText(kTeacherKeyFileName, read.problem)), kOwnMessageTitle);
+    m_sender.setKey(read.key);
 }
 
 void Presenter::bindSocket()
@@ -116,9 +131,11 @@ void Presenter::announceToChildren()
     m_forwardDestinations.reset();
     const QList<int> inUse = slotsInUse();
     const Destinations destinations = lookUpNames(inUse);
+    const ChildSender::Prepared visible = m_sender.prepare(datagramBytes(commandText(kVerbVisibleTrue)), inUse);
     for (int slot : inUse) {
-        sendToChild(slot, datagramBytes(commandText(kVerbVisibleTrue)), destinations);
-        sendToChild(slot, datagramBytes(commandText(m_state.settings.childSlots[slot].screenMode)), destinations);
+        sendToChild(slot, visible, destinations);
+        const QByteArray mode = datagramBytes(commandText(m_state.settings.childSlots[slot].screenMode));
+        sendToChild(slot, m_sender.prepare(mode, {slot}), destinations);
     }
 }
 
@@ -148,6 +165,12 @@ void Presenter::followBrowser()
     m_stopFollowing = false;
     QString seenAddress = browserLocation();
     bool forwardPending = false;
+    // A forward that comes too soon after the last waits for this timer, whose event ends the wait
+    // of the pass; the address then forwarded is the one the browser shows by that time.
+    QTimer forwardDue;
+    forwardDue.setSingleShot(true);
+    forwardDue.setTimerType(Qt::PreciseTimer);
+    QDeadlineTimer nextForward(0);
     while (!m_stopFollowing && !m_ended) {
         m_state.presenterNavigated = false;
         // Block until something happens, unless a page held back in the last pass is still due.
@@ -164,8 +187,14 @@ void Presenter::followBrowser()
             forwardPending = true; // the button just showed it; forward it in the next pass
             continue;
         }
+        if (!nextForward.hasExpired()) {
+            if (!forwardDue.isActive())
+                forwardDue.start(std::chrono::milliseconds(nextForward.remainingTime()));
+            continue;
+        }
         seenAddress = m_browser->locationUrl();
         showPage(seenAddress, m_state.pageIndex, std::exchange(m_forwardDestinations, std::nullopt), ShownPage::Keep);
+        nextForward.setRemainingTime(kForwardInterval, Qt::PreciseTimer);
         if (m_browser)
             m_browser->setVisible(true);
     }
@@ -206,10 +235,14 @@ Presenter::Destinations Presenter::showPage(const QString& address, std::int16_t
     const Destinations destinations = knownForAll ? *std::move(known) : lookUpNames(inUse);
     const QByteArray datagram = datagramBytes(address); // the same bytes for every child
     m_followUp.setCurrentPage(datagram);
+    // Signed once for all the children that asked, also those that a name not found leaves out.
+    const ChildSender::Prepared page = m_sender.prepare(datagram, inUse);
+    if (page.tooLongToSign() && std::exchange(m_tooLongToSignAddress, address) != address)
+        showMessage(addressTooLongToSignText(datagram.size()), kOwnMessageTitle);
     for (int slot : inUse) {
         m_followUp.notePageSent(slot);
         // Slots left out here are sent the page by the follow-up once their child reports another.
-        if (!sendToChild(slot, datagram, destinations))
+        if (!sendToChild(slot, page, destinations))
             break; // the first name not found ends this page's sends
     }
     trace(u"sent"_s, address);
@@ -312,9 +345,9 @@ void Presenter::end()
     m_forwardDestinations.reset();
     const QList<int> inUse = slotsInUse();
     const Destinations destinations = lookUpNames(inUse);
-    const QByteArray datagram = datagramBytes(commandText(kVerbVisibleFalse));
+    const ChildSender::Prepared hide = m_sender.prepare(datagramBytes(commandText(kVerbVisibleFalse)), inUse);
     for (int slot : inUse)
-        sendToChild(slot, datagram, destinations);
+        sendToChild(slot, hide, destinations);
     if (m_browser) {
         m_browser->setVisible(false);
         m_browser.reset();
@@ -341,15 +374,15 @@ void Presenter::sendToChild(int slot, const QStringList& texts)
     for (const QString& text : texts) {
         if (!text.startsWith(kCommandPrefix))
             m_followUp.notePageSent(slot);
-        sendToChild(slot, datagramBytes(text), destinations);
+        sendToChild(slot, m_sender.prepare(datagramBytes(text), {slot}), destinations);
     }
 }
 
-bool Presenter::sendToChild(int slot, const QByteArray& datagram, const Destinations& destinations)
+bool Presenter::sendToChild(int slot, const ChildSender::Prepared& datagram, const Destinations& destinations)
 {
     const ChildSlot& child = m_state.settings.childSlots.at(std::size_t(slot));
     const QHostAddress destination = destinations.value(child.computerName).address;
-    const ChildChannel::SendResult result = m_channel.send(destination, m_state.settings.childPort, datagram);
+    const ChildChannel::SendResult result = m_sender.send(datagram, {slot, destination});
     if (result == ChildChannel::SendResult::NameNotFound) {
         showMessage(computerNotFoundText(child.computerName), kOwnMessageTitle);
         return false;

@@ -5,6 +5,8 @@
 #include "master/browser.h"
 #include "master/childchannel.h"
 #include "master/childfollowup.h"
+#include "master/childreports.h"
+#include "master/childsender.h"
 #include "master/presenterservices.h"
 #include "master/presenterstate.h"
 
@@ -99,6 +101,8 @@ private:
     // listed calls are answered.
     void handleDatagram(const QByteArray& datagram, const QHostAddress& sender);
     bool readFiles();
+    // The teacher's key from the working folder; without a usable one the presenter signs nothing.
+    void readKey();
     void bindSocket();
     void announceToChildren();
     void openBrowser();
@@ -114,8 +118,9 @@ private:
     // Looks up the computer names of the slots, all at once, and waits for the answers; a name not
     // answered within the wait's bound is missing from the result, as one not found.
     Destinations lookUpNames(const QList<int>& slotIndexes);
-    // Sends one datagram to a slot's child; false when its name was not found (the user was told).
-    bool sendToChild(int slot, const QByteArray& datagram, const Destinations& destinations);
+    // Sends one datagram to a slot's child, its bytes as prepared for the send (ChildSender); false
+    // when its name was not found (the user was told).
+    bool sendToChild(int slot, const ChildSender::Prepared& datagram, const Destinations& destinations);
     void waitWhileBusy();
     // Runs the events that neither the user's input nor the children's datagrams cause, waiting for
     // each, until done() holds or 10 s have passed: both wait in their queues until the presenter
@@ -126,9 +131,12 @@ private:
     PresenterState m_state;
     SingleInstance m_singleInstance;
     ChildChannel m_channel;
+    ChildReports m_reports;
+    ChildSender m_sender;
     ChildFollowUp m_followUp;
     std::unique_ptr<Browser> m_browser;
     QString m_lastShownAddress;
+    QString m_tooLongToSignAddress; // the page last said to be too long to sign, said once
     // The destinations of the page >> or << just sent; its forward in the follow loop's next pass
     // sends to them instead of waiting for the same names again. Any other step drops them.
     std::optional<Destinations> m_forwardDestinations;

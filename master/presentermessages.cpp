@@ -1,5 +1,9 @@
 #include "master/presentermessages.h"
 
+#include "common/signeddatagram.h"
+#include "common/teacherkey.h"
+#include "common/urllist.h"
+
 using namespace Qt::StringLiterals;
 
 namespace qh::master {
@@ -7,6 +11,23 @@ namespace qh::master {
 QString urlListMissingText(const QString& fileName)
 {
     return fileName + u"ｗｅｂアドレスリストのファイルがありません。"_s;
+}
+
+QString urlListProblemText(const QString& fileName, FileStatus status)
+{
+    switch (status) {
+    case FileStatus::Missing:
+        return urlListMissingText(fileName);
+    case FileStatus::NotAFile:
+        return fileName + u"ｗｅｂアドレスリストのファイルが通常のファイルではないため読めません。"_s;
+    case FileStatus::TooLarge:
+        return fileName + u"ｗｅｂアドレスリストのファイルが大きすぎるため読めません（%1MBまで）。"_s.arg(
+                              kMaxUrlListFileBytes / (1024 * 1024));
+    case FileStatus::Ok:
+    case FileStatus::Unopenable:
+        break;
+    }
+    return {};
 }
 
 QString computerNotFoundText(const QString& computerName)
@@ -21,8 +42,28 @@ QString urlListTruncatedText(const QString& fileName, int keptEntries)
 
 QString masterPortUnusableText(std::int16_t port)
 {
+    // Our children take the teacher's datagrams only from the master port.
     return u"ポート%1で受信できません（使用中か、INIファイルの設定が正しくありません）。"
-           u"子機からの呼び出しは受け取れませんが、ページは送られます。"_s.arg(port);
+           u"子機からの呼び出しは受け取れず、このプログラムの子機にはページも届きません。"_s.arg(port);
+}
+
+QString keyNotUsedText(const QString& problem)
+{
+    return problem + u"\n子機には署名せずに送ります。先生の鍵を持つ子機は従いません。"_s;
+}
+
+QString childAsksForKeyText(int childNumber)
+{
+    return u"子機%1は先生の鍵による署名を求めていますが、このフォルダに先生の鍵（%2）がありません。"
+           u"先生の鍵を持つ子機はページに従いません。"_s.arg(childNumber, 2, 10, QChar(u'0'))
+               .arg(kTeacherKeyFileName);
+}
+
+QString addressTooLongToSignText(qsizetype addressBytes)
+{
+    return u"このページのアドレスは長すぎて（%1バイト、署名できるのは%2バイトまで）、先生の鍵を持つ子機には送れません。"
+           u"その子機は前のページのままです。"_s.arg(addressBytes)
+               .arg(kLargestSignedInnerBytes);
 }
 
 QString childPortUnusableText(std::int16_t port)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/textfile.h"
 #include "master/childreports.h"
 
 #include <QString>
@@ -20,6 +21,9 @@ inline const QString kSecondInstanceTitle = u"警告"_s;
 inline const QString kPresenterLockName = u"Quillharbour_Master.lock"_s;
 
 QString urlListMissingText(const QString& fileName);
+// Why the URL list was not read: missing, no regular file or too large; empty for Ok and for a file
+// that exists but cannot be opened, of which nothing is said.
+QString urlListProblemText(const QString& fileName, FileStatus status);
 QString computerNotFoundText(const QString& computerName);
 
 QString urlListTruncatedText(const QString& fileName, int keptEntries);
@@ -29,6 +33,13 @@ QString pageDialogTitle(const QUrl& origin);
 // A download a page started, which the presenter does not make.
 QString downloadRefusedText(const QUrl& address);
 QString masterPortUnusableText(std::int16_t port);
+
+// The teacher's key cannot be used (`problem` says why): the presenter sends unsigned datagrams.
+QString keyNotUsedText(const QString& problem);
+// A child asks for datagrams signed with the teacher's key, and the presenter has none.
+QString childAsksForKeyText(int childNumber);
+// A page address that does not fit one datagram once signed.
+QString addressTooLongToSignText(qsizetype addressBytes);
 QString childPortUnusableText(std::int16_t port);
 
 // 追従中, 別のページ, 応答なし, 不明 or 停止中.

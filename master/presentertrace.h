@@ -9,7 +9,7 @@
 //     qh-presenter <microseconds since 1970> <event> [<detail>]
 //
 // Events: start (the program has begun, before its window system), bar (shown), files (the URL
-// list and the settings read), bound (the master port), announced (to the children in use), panel
+// list, the settings and the teacher's key read), bound (the master port), announced (to the children in use), panel
 // (prepared), browser (its window made), navigate <address>, loaded <address> (the wait for the
 // load has ended), sent <address> (to every child in use).
 namespace qh::master {

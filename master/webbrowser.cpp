@@ -88,7 +88,7 @@ void WebBrowser::setFullScreen(bool fullScreen)
 
 QString WebBrowser::locationUrl() const
 {
-    return m_view->url().toString();
+    return sendableAddress(m_view->url());
 }
 
 } // namespace qh::master

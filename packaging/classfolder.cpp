@@ -1,6 +1,7 @@
 #include "packaging/classfolder.h"
 
 #include "common/datafiles.h"
+#include "common/keytexts.h"
 #include "common/settingsfile.h"
 #include "common/urllist.h"
 #include "packaging/launchermessages.h"
@@ -46,15 +47,36 @@ ClassFolder prepareClassFolder(const QString& homeFolder, const QString& program
     bool filled = staging.isValid();
     for (const QString& source : std::as_const(sources))
         filled = filled && QFile::copy(source, QDir(staging.path()).filePath(QFileInfo(source).fileName()));
+    const KeyPairWrite key = filled ? writeTeacherKeyPair(staging.path()) : KeyPairWrite{};
+    filled = filled && key.status == KeyPairWrite::Status::Written;
     if (filled && QDir().rename(staging.path(), folder.path)) {
         staging.setAutoRemove(false);
         folder.created = true;
+        folder.publicKey = key.publicKey;
         return folder;
     }
     // Another launcher may have made the folder in the meantime; then it is the one to use.
     if (!QFileInfo(folder.path).isDir())
         folder.error = notCreatedText(folder.path);
     return folder;
+}
+
+KeyCommand makeKeyCommand(const QString& folder)
+{
+    const QString path = QDir(folder).absolutePath();
+    const KeyPairWrite written = writeTeacherKeyPair(path);
+    switch (written.status) {
+    case KeyPairWrite::Status::Written:
+        return {0,
+                QString::fromLatin1(keyFileLine(written.publicKey)) + u'\n' + fingerprintText(written.publicKey) +
+                    u'\n',
+                {}};
+    case KeyPairWrite::Status::Exists:
+        return {1, {}, keyPairExistsText(path) + u'\n'};
+    case KeyPairWrite::Status::NotWritten:
+        break;
+    }
+    return {1, {}, keyPairNotWrittenText(path, written.error) + u'\n'};
 }
 
 QString programPath(const QString& name, const QString& launcherFolder)

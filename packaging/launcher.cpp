@@ -20,12 +20,24 @@
 // menu entries start the programs through it; the launcher then becomes the program, so nothing of
 // it stays running. With --choose-list and no ARGUMENT, the URL list of the class folder (picked
 // in a chooser when there are several) becomes PROGRAM's argument.
+//
+// Quillharbour_Launcher --make-key [FOLDER]: makes the teacher's key pair in FOLDER (by default the
+// working folder) without a window, for scripts; see makeKeyCommand().
 int main(int argc, char* argv[])
 {
+    if (argc > 1 && qstrcmp(argv[1], "--make-key") == 0 && argc <= 3) {
+        const qh::launcher::KeyCommand made =
+            qh::launcher::makeKeyCommand(argc == 3 ? QFile::decodeName(argv[2]) : QDir::currentPath());
+        std::fputs(made.output.toLocal8Bit().constData(), stdout);
+        std::fputs(made.error.toLocal8Bit().constData(), stderr);
+        return made.status;
+    }
     const bool chooseList = argc > 1 && qstrcmp(argv[1], "--choose-list") == 0;
     const int first = chooseList ? 2 : 1;
-    if (argc <= first) {
-        std::fputs("usage: Quillharbour_Launcher [--choose-list] PROGRAM [ARGUMENT...]\n", stderr);
+    if (argc <= first || qstrcmp(argv[1], "--make-key") == 0) {
+        std::fputs("usage: Quillharbour_Launcher [--choose-list] PROGRAM [ARGUMENT...]\n"
+                   "       Quillharbour_Launcher --make-key [FOLDER]\n",
+                   stderr);
         return 2;
     }
     // The program's arguments go to it untouched: Qt must not take any of them as its own options.
@@ -47,7 +59,7 @@ int main(int argc, char* argv[])
             return 1;
         }
         if (folder.created)
-            qh::showMessage(qh::launcher::classFolderCreatedText(folder.path), qh::kOwnMessageTitle);
+            qh::showMessage(qh::launcher::classFolderCreatedText(folder.path, folder.publicKey), qh::kOwnMessageTitle);
         const QString path = qh::launcher::programPath(name, launcherFolder);
         const bool found =
             path.contains(u'/') ? QFileInfo(path).isExecutable() : !QStandardPaths::findExecutable(path).isEmpty();

@@ -1,5 +1,6 @@
 #include "packaging/launchermessages.h"
 
+#include "common/keytexts.h"
 #include "common/settingsfile.h"
 #include "common/urllist.h"
 
@@ -20,10 +21,12 @@ QString templateMissingText(const QString& fileName)
     return u"ひな形のファイル%1がみつかりません。パッケージを入れ直してください。"_s.arg(fileName);
 }
 
-QString classFolderCreatedText(const QString& path)
+QString classFolderCreatedText(const QString& path, const QByteArray& publicKey)
 {
     return u"授業用のフォルダ「%1」を作りました。設定ファイル%2とｗｅｂアドレスリスト%3はこのフォルダにあります。"_s
-        .arg(path, kSettingsFileName, kDefaultUrlListFileName);
+               .arg(path, kSettingsFileName, kDefaultUrlListFileName) +
+           u"\n先生の鍵も作りました。子機には%1を配ってください（%2）。"_s.arg(kTeacherPublicKeyFileName,
+                                                                               fingerprintText(publicKey));
 }
 
 QString programNotStartedText(const QString& name)

@@ -11,8 +11,8 @@ using namespace Qt::StringLiterals;
 QString notAFolderText(const QString& path);
 QString notCreatedText(const QString& path);
 QString templateMissingText(const QString& fileName);
-// What the user is told after the class folder was made.
-QString classFolderCreatedText(const QString& path);
+// What the user is told after the class folder was made, with the teacher's key made in it.
+QString classFolderCreatedText(const QString& path, const QByteArray& publicKey);
 // The message when the program cannot be started.
 QString programNotStartedText(const QString& name);
 

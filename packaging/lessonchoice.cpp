@@ -67,8 +67,8 @@ QString lastPickedPath()
 
 QString readLastPicked(const QString& statePath)
 {
-    const FileBytes file = readWholeFile(statePath);
-    if (file.status != FileStatus::Ok || file.bytes.size() > 64 * 1024)
+    const FileBytes file = readWholeFile(statePath, kMaxSmallFileBytes);
+    if (file.status != FileStatus::Ok)
         return {};
     QString path = QString::fromUtf8(file.bytes);
     if (path.endsWith(u'\n'))

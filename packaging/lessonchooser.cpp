@@ -2,6 +2,7 @@
 
 #include "common/pagetitles.h"
 #include "common/programicons.h"
+#include "common/tooltiptext.h"
 #include "packaging/launchermessages.h"
 
 #include <QDialogButtonBox>
@@ -33,7 +34,7 @@ LessonChooser::LessonChooser(const QList<LessonList>& lists, QWidget* parent) : 
         row->setText(1, pagesText(list.pages));
         row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         row->setText(2, list.firstPage);
-        row->setToolTip(2, list.firstPage);
+        row->setToolTip(2, toolTipText(list.firstPage)); // a page's title: never rendered as markup
         row->setText(3, lastChangedText(list.lastChanged));
     }
     m_lists->header()->setSectionResizeMode(QHeaderView::ResizeToContents);

@@ -1,84 +1,104 @@
 #!/usr/bin/env bash
-# Checks the Debian package on a fresh Debian 12: builds it (scripts/package.sh), installs it with
-# apt into a new bookworm root file system (debootstrap, chroot), starts each program there under
-# Xvfb as a teacher would, checks on a screenshot that the presenter started from its menu entry's
-# command shows the sample page, then purges the package and checks that nothing of it is left.
+# Checks the Debian packages on fresh Debian 12 systems: builds them (scripts/package.sh) and
+# installs them with apt into a new bookworm root file system (debootstrap, chroot), as a school's
+# IT person would:
+#   1. a student computer: quillharbour-child alone with a preseed file and no question; the
+#      settings it writes, byte for byte; the child started at login and again when killed;
+#      another number by dpkg-reconfigure; wrong answers refused with the reason, asked again; a
+#      file edited by hand kept across an upgrade and a changed answer; purge leaves nothing;
+#   2. the teacher's computer: quillharbour alone, each program started under Xvfb as from its
+#      menu entry (a screenshot shows the presenter's sample page); then quillharbour-child as
+#      well, whose child follows that presenter on loopback; purge leaves nothing but the class
+#      folder.
 # Needs Debian's archive on the network and some minutes; not part of CI. Run as root.
 #
-# The debootstrap tarball and the downloaded packages are kept in /var/tmp/quillharbour-check, so a
-# second run downloads nothing that it already has. Screenshots go to build/check-package/.
+# The systems are built in a fresh private folder under /var/tmp, removed at the end. The
+# debootstrap tarball and the downloaded packages are kept in /var/cache/quillharbour-check,
+# which only root can make and which must be root's own with mode 0700, so that a second run
+# downloads nothing that it already has and runs nothing that another user put there.
+# Screenshots go to build/check-package/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh check-package
 bash scripts/package.sh
-deb="$(ls build/quillharbour_*_amd64.deb)"
+teacher_deb="$(ls build/quillharbour_*_amd64.deb)"
+child_deb="$(ls build/quillharbour-child_*_amd64.deb)"
+pages_deb="$(ls build/quillharbour-pages_*_all.deb)"
 
-work=/var/tmp/quillharbour-check
-tarball="$work/bookworm-minbase.tgz"
-archives="$work/apt-archives"
-root="$work/root"
-mirror=http://deb.debian.org/debian
-shots="$(pwd)/build/check-package"
-user=teacher
-home="/home/$user"
-display_number=97
-mkdir -p "$work" "$archives/partial" "$shots"
-rm -f "$shots"/*.png
-
-passed=()
 fail() {
     echo "FAILED: $*" >&2
     exit 1
 }
+passed=()
 pass() {
     passed+=("$*")
     echo "ok: $*"
 }
 
+cache=/var/cache/quillharbour-check
+mkdir -m 700 "$cache" 2>/dev/null || true
+[ ! -L "$cache" ] && [ "$(stat -c '%u %a %F' "$cache")" = "0 700 directory" ] ||
+    fail "$cache must be a folder of root's with mode 0700: $(stat -c '%U %a %F' "$cache")"
+tarball="$cache/bookworm-minbase.tgz"
+archives="$cache/apt-archives"
+mkdir -p "$archives/partial"
+work=$(mktemp -d /var/tmp/quillharbour-check.XXXXXXXX)
+root="$work/root"
+mirror=http://deb.debian.org/debian
+shots="$(pwd)/build/check-package"
+user=teacher
+home="/home/$user"
+mkdir -p "$shots"
+rm -f "$shots"/*.png
+
 xvfb_pid=""
-# Ends what this script started in the chroot and under Xvfb, and takes the chroot apart again.
-cleanup() {
-    set +e
+# Ends what this script started in the chroot and under Xvfb, takes the chroot apart again, and
+# removes the work folder.
+take_down_root() {
     for proc in /proc/[0-9]*; do
         [ "$(readlink "$proc/root" 2>/dev/null)" = "$root" ] && kill -9 "${proc#/proc/}" 2>/dev/null
     done
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     for mount_point in tmp/.X11-unix var/cache/apt/archives dev/shm dev/pts dev sys proc; do
         mountpoint -q "$root/$mount_point" && umount -l "$root/$mount_point"
     done
     # Never follow a mount that is still there (the host's /dev) while removing the root.
     if grep -q " $root/" /proc/mounts; then
         echo "still mounted under $root; left in place" >&2
-        return
+        return 1
     fi
     rm -rf --one-file-system "$root"
+}
+cleanup() {
+    set +e
+    take_down_root && rm -rf --one-file-system "$work"
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
 }
 trap cleanup EXIT
 
 # A fresh bookworm, as debootstrap makes it, from a cached download of its packages.
 if [ ! -f "$tarball" ]; then
     echo "Downloading the base system once (cached in $tarball)"
-    rm -rf "$work/tarball-work"
-    debootstrap --variant=minbase --make-tarball="$tarball.part" bookworm "$work/tarball-work" "$mirror" >/dev/null
-    mv "$tarball.part" "$tarball"
+    debootstrap --variant=minbase --make-tarball="$work/tarball.part" bookworm "$work/tarball-work" "$mirror" >/dev/null
+    mv "$work/tarball.part" "$tarball"
     rm -rf "$work/tarball-work"
 fi
-cleanup
-echo "Making a fresh Debian 12 root file system in $root"
-debootstrap --variant=minbase --unpack-tarball="$tarball" bookworm "$root" "$mirror" >/dev/null
-cat >"$root/etc/apt/sources.list" <<EOF
-deb $mirror bookworm main
-deb $mirror bookworm-updates main
-deb http://deb.debian.org/debian-security bookworm-security main
-EOF
-cp /etc/resolv.conf "$root/etc/resolv.conf"
-mount -t proc proc "$root/proc"
-mount -t sysfs sys "$root/sys"
-mount --bind /dev "$root/dev"
-mount --bind /dev/pts "$root/dev/pts"
-mount -t tmpfs shm "$root/dev/shm"
-mount --bind "$archives" "$root/var/cache/apt/archives"
+
+# The programs run on a plain X server, as on a desktop without compositor, on a display that the
+# server picks as free. Its socket is lent to each chroot, so that nothing for the test needs to
+# be installed there.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.2
+done
+display_number=$(cat "$work/display")
+[ -n "$display_number" ] || fail "Xvfb did not start: $(tail -5 "$work/xvfb.log")"
+export DISPLAY=":$display_number"
+
 in_root() { chroot "$root" "$@"; }
+# apt and dpkg in the root as the administrator runs them, on a computer named pc07.
+as_admin() { unshare --uts sh -c 'hostname pc07 && exec chroot "$0" "$@"' "$root" env DEBIAN_FRONTEND=noninteractive "$@"; }
 # Runs a command as the teacher in the folder $folder (default: the home folder), as a desktop
 # session would. It replaces the shell it runs in, and setpriv replaces itself too, so that
 # "as_teacher ... &" leaves the program's own id in $!.
@@ -86,42 +106,66 @@ as_teacher() {
     exec chroot "$root" setpriv --reuid="$user" --regid="$user" --init-groups env -i -C "${folder:-$home}" \
         HOME="$home" USER="$user" PATH=/usr/bin:/bin LANG=C.UTF-8 DISPLAY=":$display_number" "$@"
 }
-in_root useradd --create-home --shell /bin/bash "$user"
-in_root apt-get update -q >/dev/null
-in_root dpkg-query -W -f='${Package}\n' | sort >"$work/packages-before"
-
-# Installing the package must pull in everything it needs.
-cp "$deb" "$root/tmp/"
-in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "/tmp/$(basename "$deb")" >"$work/apt-install.log" ||
-    fail "apt install: see $work/apt-install.log"
-pulled=$(($(in_root dpkg-query -W -f='${Package}\n' | wc -l) - $(wc -l <"$work/packages-before")))
-pass "apt install ./$(basename "$deb") on a fresh bookworm ($pulled packages in all)"
-in_root dpkg-query -L quillharbour >"$work/package-files"
-in_root sh -c 'cat /var/lib/dpkg/info/quillharbour.conffiles 2>/dev/null' >"$work/package-conffiles" || true
-
-for program in Quillharbour_Master Quillharbour_Master_Tool Quillharbour_Lesson Quillharbour_Help Quillharbour_Launcher; do
-    [ -x "$root/usr/bin/$program" ] || fail "/usr/bin/$program missing"
-    [ -f "$root/usr/share/man/man1/$program.1.gz" ] || fail "no manual page for $program"
-done
-for entry in Quillharbour_Master Quillharbour_Master_Tool Quillharbour_Lesson; do
-    [ -f "$root/usr/share/applications/$entry.desktop" ] || fail "no menu entry $entry.desktop"
-    for size in 16 32 48 64 128 256; do
-        [ -f "$root/usr/share/icons/hicolor/${size}x$size/apps/$entry.png" ] || fail "no $size px icon for $entry"
+# A fresh bookworm with the teacher's account.
+make_root() {
+    echo "Making a fresh Debian 12 root file system in $root"
+    debootstrap --variant=minbase --unpack-tarball="$tarball" bookworm "$root" "$mirror" >/dev/null
+    cat >"$root/etc/apt/sources.list" <<EOF
+deb $mirror bookworm main
+deb $mirror bookworm-updates main
+deb http://deb.debian.org/debian-security bookworm-security main
+EOF
+    cp /etc/resolv.conf "$root/etc/resolv.conf"
+    mount -t proc proc "$root/proc"
+    mount -t sysfs sys "$root/sys"
+    mount --bind /dev "$root/dev"
+    mount --bind /dev/pts "$root/dev/pts"
+    mount -t tmpfs shm "$root/dev/shm"
+    mount --bind "$archives" "$root/var/cache/apt/archives"
+    mkdir -p "$root/tmp/.X11-unix"
+    mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
+    in_root useradd --create-home --shell /bin/bash "$user"
+    in_root apt-get update -q >/dev/null
+    in_root dpkg-query -W -f='${Package}\n' | sort >"$work/packages-before"
+    cp "$teacher_deb" "$child_deb" "$pages_deb" "$root/tmp/"
+}
+# apt_install LOG PACKAGE_FILE...: apt install of the files in the root, which must pull in all they
+# need.
+apt_install() {
+    local log=$1
+    shift
+    as_admin apt-get install -y -q "${@/#//tmp/}" >"$work/$log" 2>&1 || fail "apt install: $(tail -20 "$work/$log")"
+}
+# purge PACKAGE...: removes the packages with what they pulled in, and checks that nothing they
+# installed or wrote is left (the teacher's class folder is the teacher's and stays).
+purge() {
+    for package in "$@"; do
+        in_root dpkg-query -L "$package" >>"$work/package-files"
+        in_root sh -c "cat /var/lib/dpkg/info/$package.conffiles 2>/dev/null" >>"$work/package-files" || true
     done
-done
-pass "programs in /usr/bin, manual pages, menu entries and icons (16 to 256 px) installed"
-
-# The programs run on a plain X server, as on a desktop without compositor. Its socket is lent to
-# the chroot so that nothing for the test needs to be installed there.
-Xvfb ":$display_number" -screen 0 1280x800x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-    [ -S "/tmp/.X11-unix/X$display_number" ] && break
-    sleep 0.2
-done
-mkdir -p "$root/tmp/.X11-unix"
-mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
-export DISPLAY=":$display_number"
+    as_admin apt-get purge -y -q "$@" >"$work/apt-purge.log" 2>&1 || fail "apt purge: $(tail -20 "$work/apt-purge.log")"
+    as_admin apt-get autoremove --purge -y -q >>"$work/apt-purge.log" 2>&1
+    for package in "$@"; do
+        in_root dpkg-query -W -f='${db:Status-Abbrev}' "$package" >/dev/null 2>&1 && fail "dpkg still knows $package"
+        [ -z "$(in_root debconf-show "$package" 2>/dev/null)" ] || fail "debconf keeps answers of $package"
+    done
+    local left=()
+    while IFS= read -r path; do
+        [ -f "$root$path" ] || [ -L "$root$path" ] && left+=("$path")
+    done <"$work/package-files"
+    [ ${#left[@]} -eq 0 ] || fail "left after purge: ${left[*]}"
+    : >"$work/package-files"
+    local strays
+    strays=$(find "$root" -xdev -iname '*quillharbour*' -not -path "$root/home/*" -not -path "$root/tmp/*" \
+        -not -path "$root/var/cache/apt/*" -not -path "$root/var/log/*" -not -path "$root/var/lib/dpkg/*" \
+        -not -path "$root/var/lib/apt/*" 2>/dev/null)
+    [ -z "$strays" ] || fail "left after purge: $strays"
+    ! grep -qs quillharbour "$root/var/lib/ucf/hashfile" "$root/var/lib/ucf/registry" || fail "ucf still knows a file"
+    in_root dpkg-query -W -f='${Package}\n' | sort >"$work/packages-after"
+    # apt's autoremove keeps a few packages that it pulled in and that a standard system has anyway
+    # (perl, netbase, manpages); they are named, not counted as the package's remains.
+    kept=$(comm -13 "$work/packages-before" "$work/packages-after" | tr '\n' ' ')
+}
 screenshot() { import -window root "$shots/$1.png"; }
 # The share of the screen in the colour given, from 0 to 1.
 colour_share() { convert "$shots/$1.png" -fill black +opaque "$2" -fill white -opaque "$2" -format '%[fx:mean]' info:; }
@@ -140,6 +184,154 @@ wait_for_window() {
     done
     return 1
 }
+# The ids of the running child programs of the root.
+children() {
+    in_root sh -c 'for p in /proc/[0-9]*; do [ "$(readlink $p/exe)" = /usr/bin/Quillharbour_Child ] && echo ${p#/proc/}; done; :'
+}
+# Waits up to $2 seconds for a line of the file that contains $1.
+wait_for_line() {
+    for _ in $(seq $(($2 * 2))); do
+        grep -qF -- "$1" "$3" 2>/dev/null && return 0
+        sleep 0.5
+    done
+    return 1
+}
+
+settings=/etc/quillharbour/Quillharbour_Child.ini
+key_file=/etc/quillharbour/Quillharbour_Teacher.pub
+# The settings file the answers must give, byte for byte: the line that says where it came from,
+# then the child's template with the answers: expected NUMBER MASTER CHILD_PORT MASTER_PORT.
+expected_settings() {
+    printf '%s\r\n' "; quillharbour-child のインストールが書いたファイルです。sudo dpkg-reconfigure quillharbour-child で書き直せます。" |
+        iconv -f UTF-8 -t CP932
+    sed -e "s/^Number=.*\r\$/Number=$1\r/" -e "s/^Master=.*\r\$/Master=$2\r/" -e "s/^ChildPort=.*\r\$/ChildPort=$3\r/" \
+        -e "s/^MasterPort=.*\r\$/MasterPort=$4\r/" "$root/usr/share/quillharbour/Quillharbour_Child.ini"
+}
+# settings_are NUMBER MASTER CHILD_PORT MASTER_PORT WHAT: the settings file is the expected one.
+settings_are() {
+    expected_settings "$1" "$2" "$3" "$4" >"$work/expected.ini"
+    cmp -s "$work/expected.ini" "$root$settings" ||
+        fail "$5: $settings is not as expected: $(diff <(iconv -f CP932 "$work/expected.ini") <(iconv -f CP932 "$root$settings"))"
+    [ "$(stat -c '%U %a' "$root$settings")" = "root 644" ] || fail "$5: $settings is not root's with mode 644"
+}
+key=$(head -c 32 /dev/urandom | base64)
+
+# 1. A student computer, set up with one preseed file and one command, as the README shows.
+make_root
+cat >"$root/tmp/room.preseed" <<EOF
+quillharbour-child quillharbour-child/master string teacher-pc
+quillharbour-child quillharbour-child/child-port string 5001
+quillharbour-child quillharbour-child/master-port string 5002
+quillharbour-child quillharbour-child/teacher-key string $key
+EOF
+as_admin debconf-set-selections /tmp/room.preseed
+apt_install child-install.log "$(basename "$child_deb")" "$(basename "$pages_deb")"
+pulled=$(($(in_root dpkg-query -W -f='${Package}\n' | wc -l) - $(wc -l <"$work/packages-before")))
+for program in Quillharbour_Master Quillharbour_Master_Tool Quillharbour_Lesson Quillharbour_Help Quillharbour_Launcher; do
+    [ ! -e "$root/usr/bin/$program" ] || fail "$program is on a student computer"
+done
+[ "$(in_root dpkg-query -W -f='${db:Status-Status}' quillharbour 2>/dev/null)" != installed ] ||
+    fail "the teacher's package came with the child's"
+[ -x "$root/usr/bin/Quillharbour_Child" ] && [ -f "$root/usr/share/quillharbour/pages/index.html" ] ||
+    fail "the child program or the demo pages are missing"
+settings_are 07 teacher-pc 5001 5002 "preseeded install"
+[ "$(cat "$root$key_file")" = "$key" ] && [ "$(wc -c <"$root$key_file")" -eq 45 ] &&
+    [ "$(stat -c '%U %a' "$root$key_file")" = "root 644" ] || fail "$key_file is not the key's one line"
+pass "student computer: apt install of quillharbour-child and -pages with a preseed file, no question ($pulled packages in all); settings for 07 (from the host name pc07) and the key written byte for byte; no teacher's program"
+
+# The child starts at login from its autostart entry with these settings, and again when killed.
+(as_teacher Quillharbour_Child --help) >"$work/child-help.log" 2>&1 || fail "Quillharbour_Child --help"
+wrapper=$(sed -n 's/^Exec=//p' "$root/etc/xdg/autostart/Quillharbour_Child.desktop")
+display_up
+as_teacher "$wrapper" >"$work/child.log" 2>&1 &
+autostart=$!
+for _ in $(seq 30); do
+    child=$(children | head -1)
+    [ -n "$child" ] && break
+    sleep 0.5
+done
+[ -n "$child" ] || fail "the autostart did not start the child: $(cat "$work/child.log")"
+sleep 5
+screenshot child
+kill "$child"
+sleep 4
+again=$(children | head -1)
+[ -n "$again" ] && [ "$again" != "$child" ] || fail "a killed child was not started again: $(cat "$work/child.log")"
+stop "$autostart"
+kill "$again" 2>/dev/null || true
+pass "child: --help, started at login by the autostart entry with the written settings, started again when killed"
+
+# Another number: the answer changes, the file follows.
+echo "quillharbour-child quillharbour-child/number string 12" | as_admin debconf-set-selections
+as_admin dpkg-reconfigure quillharbour-child >"$work/reconfigure.log" 2>&1 || fail "dpkg-reconfigure: $(cat "$work/reconfigure.log")"
+settings_are 12 teacher-pc 5001 5002 "reconfigured"
+pass "dpkg-reconfigure with the number 12: the settings file says 12"
+
+# Wrong answers given in advance cannot be asked again: the configuration says why, writes nothing.
+for wrong in "number string 31" "master string teacher pc" "teacher-key string ${key:1}"; do
+    echo "quillharbour-child quillharbour-child/$wrong" | as_admin debconf-set-selections
+    as_admin dpkg-reconfigure quillharbour-child >"$work/wrong.log" 2>&1 &&
+        fail "a wrong answer ($wrong) was taken: $(cat "$work/wrong.log")"
+    grep -q "^quillharbour-child: .*(quillharbour-child/${wrong%% *}); nothing was written" "$work/wrong.log" ||
+        fail "no reason for the wrong answer ($wrong): $(cat "$work/wrong.log")"
+    settings_are 12 teacher-pc 5001 5002 "after the wrong answer $wrong"
+    as_admin debconf-set-selections /tmp/room.preseed
+    echo "quillharbour-child quillharbour-child/number string 12" | as_admin debconf-set-selections
+done
+# Asked in person (debconf's plain text frontend on a terminal), a wrong answer is asked again
+# with the reason, and the right one is written.
+(for answer in 'teacher pc' 'teacher-pc' 31 14 5001 5002 "$key"; do
+    sleep 2
+    printf '%s\n' "$answer"
+done; sleep 3) | as_admin script -qec "env DEBIAN_FRONTEND=teletype dpkg-reconfigure -plow quillharbour-child" /dev/null \
+    >"$work/asked.log" 2>&1 || fail "dpkg-reconfigure in person: $(cat "$work/asked.log")"
+[ "$(grep -c "cannot name the teacher's computer" "$work/asked.log")" -eq 1 ] &&
+    [ "$(grep -c "is not the number of a student computer" "$work/asked.log")" -eq 1 ] &&
+    [ "$(grep -c "^Teacher's computer:" "$work/asked.log")" -eq 2 ] ||
+    fail "wrong answers were not asked again with the reason: $(cat "$work/asked.log")"
+settings_are 14 teacher-pc 5001 5002 "asked in person"
+pass "wrong answers (31, a name with a blank, a key one character short) refused with the reason and nothing written; asked in person, asked again with the reason"
+
+# A file edited by hand is the administrator's: an upgrade keeps it, and a changed answer does not
+# replace it without asking (ucf keeps it and puts the new one beside it).
+sed -i 's|^;LocalFolders=.*|LocalFolders=/usr/share/quillharbour/pages;/srv/jugyou\r|' "$root$settings"
+cp "$root$settings" "$work/edited.ini"
+in_root dpkg-deb -R "/tmp/$(basename "$child_deb")" /tmp/upgrade
+sed -i 's/^Version: .*/&+check/' "$root/tmp/upgrade/DEBIAN/control"
+in_root dpkg-deb -b /tmp/upgrade /tmp/quillharbour-child-upgrade.deb >/dev/null
+apt_install upgrade.log quillharbour-child-upgrade.deb
+grep -q "^Version: .*+check" < <(in_root dpkg-query -s quillharbour-child) || fail "the upgrade was not installed"
+cmp -s "$work/edited.ini" "$root$settings" || fail "the upgrade changed the file edited by hand"
+echo "quillharbour-child quillharbour-child/number string 15" | as_admin debconf-set-selections
+as_admin dpkg-reconfigure quillharbour-child >"$work/reconfigure.log" 2>&1 || fail "dpkg-reconfigure: $(cat "$work/reconfigure.log")"
+cmp -s "$work/edited.ini" "$root$settings" || fail "a changed answer replaced the file edited by hand"
+grep -aq "^Number=15" "$root$settings.ucf-dist" || fail "the new settings are not beside the edited file"
+grep -q "edited by hand and stays" "$work/reconfigure.log" || fail "the administrator was not told: $(cat "$work/reconfigure.log")"
+pass "a hand-edited settings file kept across an upgrade, and not replaced by a changed answer (the new one beside it)"
+
+purge quillharbour-child quillharbour-pages
+pass "apt purge of the student computer's packages: no file, no ucf record, no debconf answer left; apt autoremove kept: ${kept:-nothing}"
+take_down_root
+
+# 2. The teacher's computer, first with quillharbour alone.
+make_root
+apt_install teacher-install.log "$(basename "$teacher_deb")" "$(basename "$pages_deb")"
+pulled=$(($(in_root dpkg-query -W -f='${Package}\n' | wc -l) - $(wc -l <"$work/packages-before")))
+pass "apt install of quillharbour on a fresh bookworm ($pulled packages in all)"
+for program in Quillharbour_Master Quillharbour_Master_Tool Quillharbour_Lesson Quillharbour_Help Quillharbour_Launcher; do
+    [ -x "$root/usr/bin/$program" ] || fail "/usr/bin/$program missing"
+    [ -f "$root/usr/share/man/man1/$program.1.gz" ] || fail "no manual page for $program"
+done
+for entry in Quillharbour_Master Quillharbour_Master_Tool Quillharbour_Lesson; do
+    [ -f "$root/usr/share/applications/$entry.desktop" ] || fail "no menu entry $entry.desktop"
+    for size in 16 32 48 64 128 256; do
+        [ -f "$root/usr/share/icons/hicolor/${size}x$size/apps/$entry.png" ] || fail "no $size px icon for $entry"
+    done
+done
+[ -f "$root/usr/share/metainfo/org.example.quillharbour.metainfo.xml" ] || fail "no AppStream metadata"
+[ ! -e "$root/usr/bin/Quillharbour_Child" ] && [ ! -e "$root/etc/xdg/autostart/Quillharbour_Child.desktop" ] ||
+    fail "the child program came with the teacher's package"
+pass "programs in /usr/bin, manual pages, menu entries, icons (16 to 256 px) and AppStream metadata installed; no child program"
 
 # The presenter as its menu entry starts it, the first time: the class folder is made and the
 # teacher is told where; after OK the presenter shows the first page of the sample list.
@@ -205,56 +397,38 @@ screenshot presenter-in-tmp
 stop "$terminal"
 pass "presenter started from a terminal in another folder: its own message, as before"
 
-if [ -x "$root/usr/bin/Quillharbour_Child" ]; then
-    (as_teacher Quillharbour_Child --help) >"$work/child-help.log" 2>&1 || fail "Quillharbour_Child --help"
-    [ -f "$root/etc/xdg/autostart/Quillharbour_Child.desktop" ] || fail "no autostart entry"
-    wrapper=$(sed -n 's/^Exec=//p' "$root/etc/xdg/autostart/Quillharbour_Child.desktop")
-    # Without the computer's settings the autostart does nothing.
-    (as_teacher "$wrapper") || fail "the autostart wrapper failed without settings"
-    mkdir -p "$root/etc/quillharbour"
-    cp "$root/usr/share/quillharbour/Quillharbour_Child.ini" "$root/etc/quillharbour/"
-    # As the administrator does: name the teacher's computer (here this one) in the template.
-    sed -i 's/^Master=.*/Master=127.0.0.1\r/' "$root/etc/quillharbour/Quillharbour_Child.ini"
-    as_teacher "$wrapper" >"$work/child.log" 2>&1 &
-    autostart=$!
-    sleep 8
-    child=$(in_root sh -c 'for p in /proc/[0-9]*; do [ "$(readlink $p/exe)" = /usr/bin/Quillharbour_Child ] && echo ${p#/proc/}; done' | head -1)
-    [ -n "$child" ] || fail "the autostart did not start the child: $(cat "$work/child.log")"
-    screenshot child
-    kill "$child"
-    sleep 4
-    again=$(in_root sh -c 'for p in /proc/[0-9]*; do [ "$(readlink $p/exe)" = /usr/bin/Quillharbour_Child ] && echo ${p#/proc/}; done' | head -1)
-    [ -n "$again" ] && [ "$again" != "$child" ] || fail "a killed child was not started again"
-    stop "$autostart"
-    kill "$again" 2>/dev/null || true
-    rm -rf "$root/etc/quillharbour"
-    pass "child: --help, autostart only with /etc/quillharbour/Quillharbour_Child.ini, started again when killed"
-else
-    echo "skipped: the package holds no child program yet (no autostart to check)"
-fi
+# Both packages on one computer: a child set up by its questions as computer 01 of this same
+# computer follows the presenter of the other package, whose slot 01 names it on loopback.
+cat >"$root/tmp/loopback.preseed" <<EOF
+quillharbour-child quillharbour-child/master string 127.0.0.1
+quillharbour-child quillharbour-child/number string 01
+EOF
+as_admin debconf-set-selections /tmp/loopback.preseed
+apt_install both-install.log "$(basename "$child_deb")"
+settings_are 01 127.0.0.1 5001 5002 "both packages"
+sed -i 's/^ChildComp01=.*\r$/ChildComp01=1127.0.0.1,WindowScreen\r/' "$root$home/Quillharbour/Quillharbour_Master.ini"
+display_up
+as_teacher QH_CHILD_TRACE=1 "$wrapper" >"$work/following-child.log" 2>&1 &
+autostart=$!
+wait_for_line "ready 5001" 30 "$work/following-child.log" || fail "the child did not listen: $(cat "$work/following-child.log")"
+as_teacher Quillharbour_Launcher --choose-list Quillharbour_Master >"$work/presenter.log" 2>&1 &
+presenter=$!
+first_page=$(tr -d '\r' <"$root$home/Quillharbour/weblist.txt" | head -n 1)
+wait_for_line "loaded $first_page" 60 "$work/following-child.log" ||
+    fail "the child did not follow the presenter to $first_page: $(tail -20 "$work/following-child.log")"
+grep -q " shown$" "$work/following-child.log" || fail "the presenter did not show the child's page window"
+screenshot following
+stop "$presenter"
+stop "$autostart"
+for child in $(children); do kill "$child" 2>/dev/null || true; done
+pass "both packages: a child set up by its questions as 01 follows the presenter to $first_page on loopback"
 
-# Purging leaves nothing of the package; the teacher's class folder is the teacher's and stays.
-in_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q quillharbour >"$work/apt-purge.log"
-in_root env DEBIAN_FRONTEND=noninteractive apt-get autoremove --purge -y -q >>"$work/apt-purge.log"
-in_root dpkg-query -W -f='${db:Status-Abbrev}' quillharbour >/dev/null 2>&1 && fail "dpkg still knows quillharbour"
-left=()
-while IFS= read -r path; do
-    [ -f "$root$path" ] || [ -L "$root$path" ] && left+=("$path")
-done < <(cat "$work/package-files" "$work/package-conffiles")
-[ ${#left[@]} -eq 0 ] || fail "left after purge: ${left[*]}"
-strays=$(find "$root" -xdev -iname '*quillharbour*' -not -path "$root/home/*" -not -path "$root/tmp/*" \
-    -not -path "$root/var/cache/apt/*" -not -path "$root/var/log/*" -not -path "$root/var/lib/dpkg/*" \
-    -not -path "$root/var/lib/apt/*" 2>/dev/null)
-[ -z "$strays" ] || fail "left after purge: $strays"
-in_root dpkg-query -W -f='${Package}\n' | sort >"$work/packages-after"
-# apt's autoremove keeps a few packages that it pulled in and that a standard system has anyway
-# (perl, netbase, manpages); they are named, not counted as the package's remains.
-kept=$(comm -13 "$work/packages-before" "$work/packages-after" | tr '\n' ' ')
+purge quillharbour quillharbour-child quillharbour-pages
 [ -d "$root$home/Quillharbour" ] || fail "the class folder went with the package"
-pass "apt purge: no file of the package left, ~/Quillharbour kept; apt autoremove kept: ${kept:-nothing}"
+pass "apt purge: no file of the packages left, ~/Quillharbour kept; apt autoremove kept: ${kept:-nothing}"
 
 echo
-echo "Summary of scripts/check-package.sh for $(basename "$deb"):"
+echo "Summary of scripts/check-package.sh for $(basename "$teacher_deb"), $(basename "$child_deb"), $(basename "$pages_deb"):"
 for line in "${passed[@]}"; do
     echo "  ok: $line"
 done

@@ -28,6 +28,9 @@ export QH_CHILD_TRACE=1
 
 presenter="$root/build/bin/Quillharbour_Master"
 child="$root/build/bin/Quillharbour_Child"
+# The class signs with a teacher's key of its own, made as a script would; the children hold its
+# public half, so they obey this presenter alone.
+"$root/build/bin/Quillharbour_Launcher" --make-key "$demo" > /dev/null
 pids=()
 stop_all() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -40,7 +43,8 @@ trap stop_all EXIT
 start_child() {
     local number="$1" screen="${2:-${DISPLAY:-}}"
     DISPLAY="$screen" "$child" --number "$number" --master 127.0.0.1 --port 5001 --master-port 5002 \
-        --bind "127.0.0.$((1 + 10#$number))" --local-folders "$demo/pages" 2> "$demo/child$number.log" &
+        --bind "127.0.0.$((1 + 10#$number))" --local-folders "$demo/pages" \
+        --teacher-key "$demo/Quillharbour_Teacher.pub" 2> "$demo/child$number.log" &
     pids+=("$!")
 }
 

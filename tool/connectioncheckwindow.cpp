@@ -40,6 +40,7 @@ ConnectionCheckWindow::ConnectionCheckWindow(const SettingsEntries& entries, QWi
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(u"progress"_s);
     m_portWarnings = new QLabel(this);
+    m_portWarnings->setTextFormat(Qt::PlainText); // it quotes the ports as typed or read from the file
     m_portWarnings->setObjectName(u"portWarnings"_s);
     m_portWarnings->setWordWrap(true);
     m_table = new QTableWidget(0, ColumnCount, this);

@@ -1,6 +1,8 @@
 #include "tool/savesettings.h"
 
 #include "common/cp932text.h"
+#include "common/messagetexts.h"
+#include "common/textfile.h"
 #include "tool/toolmessages.h"
 
 #include <QFile>
@@ -33,11 +35,12 @@ bool isReadOnly(const QFileInfo& info)
     return (info.permissions() & anyWrite) == 0;
 }
 
-enum class WriteResult { Written, NotOpened, NotOwnFile, Incomplete };
+enum class WriteResult { Written, NotOpened, NotOwnFile, OtherUsersFile, Incomplete };
 
 // Opens the temporary file for writing without following a symbolic link, and only when it is a
-// plain file of its own: a link or a second name planted in the folder must not make the save
-// write somewhere else. Truncated only once that is certain.
+// plain file of its own and this user's: a link or a second name planted in the folder must not
+// make the save write somewhere else, and a file another user made there would, once renamed,
+// make that user the owner of the settings, free to change them. Truncated only once that is certain.
 WriteResult openOwnFile(QFile& file)
 {
     const QByteArray name = QFile::encodeName(file.fileName());
@@ -49,6 +52,10 @@ WriteResult openOwnFile(QFile& file)
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1) {
         ::close(fd);
         return WriteResult::NotOwnFile;
+    }
+    if (status.st_uid != ::geteuid()) {
+        ::close(fd);
+        return WriteResult::OtherUsersFile;
     }
     if (::ftruncate(fd, 0) != 0 || !file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
@@ -68,6 +75,21 @@ WriteResult writeDurably(const QString& fileName, const QByteArray& bytes)
         return WriteResult::Incomplete;
     file.close();
     return file.error() == QFileDevice::NoError ? WriteResult::Written : WriteResult::Incomplete;
+}
+
+QString tempProblemText(WriteResult written, const QString& tempName, const QString& settingsName)
+{
+    switch (written) {
+    case WriteResult::NotOwnFile:
+        return tempNotOwnText(tempName, settingsName);
+    case WriteResult::OtherUsersFile:
+        return tempOtherUsersText(tempName, settingsName);
+    case WriteResult::Written:
+    case WriteResult::NotOpened:
+    case WriteResult::Incomplete:
+        break;
+    }
+    return tempNotWrittenText(tempName, settingsName);
 }
 
 void syncFolderOf(const QString& fileName)
@@ -110,16 +132,15 @@ SaveResult replaceSettingsFile(const QString& tempName, const QString& settingsN
 SaveResult saveSettings(const SettingsEntries& entries, const QString& settingsName, const QString& tempName)
 {
     const QFileInfo settingsInfo(settingsName);
-    if (!settingsInfo.exists())
-        return failed(SaveOutcome::SettingsMissing, kSaveWithoutSettingsText);
-    QFile settingsFile(settingsName);
-    if (settingsInfo.isDir() || !settingsFile.open(QIODevice::ReadOnly))
-        return failed(SaveOutcome::SettingsUnopenable, {});
-    const QByteArray oldBytes = settingsFile.readAll();
     // A file that could be opened but not read to its end must not be rewritten from a part of it.
-    if (settingsFile.error() != QFileDevice::NoError)
+    const FileBytes old = readWholeFile(settingsName, kMaxSmallFileBytes);
+    if (old.status == FileStatus::Missing)
+        return failed(SaveOutcome::SettingsMissing, kSaveWithoutSettingsText);
+    if (old.status == FileStatus::Unopenable)
         return failed(SaveOutcome::SettingsUnopenable, {});
-    settingsFile.close();
+    if (old.status != FileStatus::Ok)
+        return failed(SaveOutcome::SettingsRefused, settingsFileProblemText(old.status));
+    const QByteArray& oldBytes = old.bytes;
 
     const QString problem = entriesProblem(entries);
     if (!problem.isEmpty())
@@ -133,9 +154,7 @@ SaveResult saveSettings(const SettingsEntries& entries, const QString& settingsN
         // A file we could not open is left as it was; one we began to write is incomplete.
         if (written == WriteResult::Incomplete)
             QFile::remove(tempName);
-        return failed(SaveOutcome::TempNotWritten, written == WriteResult::NotOwnFile
-                                                       ? tempNotOwnText(tempName, settingsName)
-                                                       : tempNotWrittenText(tempName, settingsName));
+        return failed(SaveOutcome::TempNotWritten, tempProblemText(written, tempName, settingsName));
     }
     // The new file takes over the old one's permissions, as the old file would have kept them.
     QFile::setPermissions(tempName, settingsInfo.permissions());

@@ -16,10 +16,12 @@ enum class SaveOutcome {
     Saved,
     SettingsMissing,    // nothing written, Temp.tmp untouched
     SettingsUnopenable, // nothing written, no message
+    SettingsRefused,    // nothing written: the file is no regular file, or too large to be one
     InvalidEntry,       // nothing written: a name would break the file or lose characters
     SettingsReadOnly,   // nothing written
     TempNotWritten,     // the configuration file is unchanged; no incomplete Temp.tmp is left, and a
-                        // Temp.tmp that is no plain file of its own (a link) is left as it is
+                        // Temp.tmp that is no plain file of its own (a link) or another user's is
+                        // left as it is
     ReplaceFailed,      // the configuration file is unchanged; the new settings are in Temp.tmp
 };
 

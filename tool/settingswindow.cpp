@@ -7,12 +7,14 @@
 #include "common/twips.h"
 #include "tool/connectioncheckwindow.h"
 #include "tool/helplauncher.h"
+#include "tool/keysetup.h"
 #include "tool/modelist.h"
 #include "tool/savesettings.h"
 #include "tool/toolmessages.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -155,6 +157,7 @@ void SettingsWindow::buildMenus()
     QMenu* fileMenu = named(menuBar()->addMenu(u"ﾌｧｲﾙ"_s), u"Menu10"_s);
     QAction* checkAction = named(fileMenu->addAction(u"接続確認"_s), u"Menu12"_s);
     QAction* lessonAction = named(fileMenu->addAction(u"URLリストの編集..."_s), u"Menu13"_s);
+    QAction* keyAction = named(fileMenu->addAction(u"先生の鍵..."_s), u"Menu14"_s);
     // The menu's "終了" closes this window only; the program ends when its last window has closed.
     QAction* closeAction = named(fileMenu->addAction(u"終了"_s), u"Menu11"_s);
     QMenu* helpMenu = named(menuBar()->addMenu(u"ヘルプ"_s), u"Menu00"_s);
@@ -164,6 +167,7 @@ void SettingsWindow::buildMenus()
     aboutAction->setMenuRole(QAction::NoRole);
     connect(checkAction, &QAction::triggered, this, &SettingsWindow::checkConnections);
     connect(lessonAction, &QAction::triggered, this, &SettingsWindow::editLessons);
+    connect(keyAction, &QAction::triggered, this, &SettingsWindow::setUpTeacherKey);
     connect(closeAction, &QAction::triggered, this, &QWidget::close);
     connect(helpAction, &QAction::triggered, this, &SettingsWindow::showHelp);
     connect(aboutAction, &QAction::triggered, this, &showAboutBox);
@@ -216,8 +220,8 @@ void SettingsWindow::load()
     // The lists got their two items when they were built; the window starts on the first tab.
     m_shownFrame = std::max(m_slotTabs->currentIndex(), 0);
     const SettingsReadResult read = readSettingsFile(kSettingsFileName);
-    if (read.status == FileStatus::Missing)
-        showMessage(kSettingsMissingText, kOwnMessageTitle);
+    if (const QString problem = settingsFileProblemText(read.status); !problem.isEmpty())
+        showMessage(problem, kOwnMessageTitle);
     if (read.status != FileStatus::Ok)
         return;
     showEntries(entriesFromSettings(read.settings));
@@ -259,6 +263,14 @@ void SettingsWindow::editLessons()
 {
     if (!startLessonEditor())
         showMessage(u"%1を起動できません。"_s.arg(kLessonEditorName), kOwnMessageTitle);
+}
+
+void SettingsWindow::setUpTeacherKey()
+{
+    const QString folder = QDir::currentPath();
+    const KeySetup setup = keySetup(folder);
+    if (askQuestion(setup.text, setup.answers, kOwnMessageTitle) == setup.makeAnswer)
+        showMessage(makeKeyPair(folder, setup.replaces), kOwnMessageTitle);
 }
 
 void SettingsWindow::showHelp()

@@ -55,6 +55,9 @@ private:
     void showHelp();
     // "URLリストの編集...": starts the lesson editor in the working folder, apart from the tool.
     void editLessons();
+    // "先生の鍵...": shows the teacher's key of the working folder by its fingerprint and makes a
+    // new pair when the user chooses to.
+    void setUpTeacherKey();
 
     QLabel* m_masterPortLabel = nullptr;
     QLabel* m_childPortLabel = nullptr;

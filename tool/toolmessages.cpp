@@ -1,6 +1,8 @@
 #include "tool/toolmessages.h"
 
 #include "common/messagetexts.h"
+#include "common/settingsfile.h"
+#include "common/teacherkey.h"
 
 namespace qh::tool {
 
@@ -29,6 +31,13 @@ QString tempNotWrittenText(const QString& tempName, const QString& settingsName)
 QString tempNotOwnText(const QString& tempName, const QString& settingsName)
 {
     return u"%1 がリンクなど通常のファイルではないため、設定を保存できませんでした。%1 "
+           u"を削除してから保存してください。\n"
+           u"%2 は変更されていません。"_s.arg(tempName, settingsName);
+}
+
+QString tempOtherUsersText(const QString& tempName, const QString& settingsName)
+{
+    return u"%1 が他のユーザーのファイルのため、設定を保存できませんでした。%1 "
            u"を削除してから保存してください。\n"
            u"%2 は変更されていません。"_s.arg(tempName, settingsName);
 }
@@ -74,6 +83,29 @@ QString checkDoneText(qsizetype warnings)
     if (warnings == 0)
         return u"確認が終わりました。警告はありません。"_s;
     return u"確認が終わりました。警告は%1件です。"_s.arg(warnings);
+}
+
+QString noKeyText()
+{
+    return u"このフォルダには先生の鍵（%1、%2）がありません。鍵を作ると、プレゼンターは子機に送るものに署名し、"
+           u"%2を置いた子機はその署名があるものだけに従います。"_s.arg(kTeacherKeyFileName, kTeacherPublicKeyFileName);
+}
+
+QString keyStateText(const QString& state)
+{
+    return state + u"\n子機の呼び出しバーのツールチップに同じ指紋が出ていれば、その子機はこの鍵に従います。"_s
+                   u"\n新しい鍵を作ると、子機の%1を入れ替えるまで子機は従いません。"_s.arg(kTeacherPublicKeyFileName);
+}
+
+QString publicKeyMismatchText(const QString& publicKeyFile)
+{
+    return u"%1がないか、この鍵のものではありません。"_s.arg(publicKeyFile);
+}
+
+QString keyMadeText(const QString& fingerprint)
+{
+    return u"先生の鍵を作りました（%1）。子機の/etc/quillharbour/に%2を置いてください。"_s.arg(
+        fingerprint, kTeacherPublicKeyFileName);
 }
 
 } // namespace qh::tool

@@ -22,6 +22,7 @@ QString unstorableNameText(int slotIndex);
 QString settingsReadOnlyText(const QString& settingsName);
 QString tempNotWrittenText(const QString& tempName, const QString& settingsName);
 QString tempNotOwnText(const QString& tempName, const QString& settingsName);
+QString tempOtherUsersText(const QString& tempName, const QString& settingsName);
 QString replaceFailedText(const QString& settingsName, const QString& tempName);
 
 // The connection check's destinations: none, not answered yet, and why a name gives none.
@@ -47,5 +48,16 @@ QString samePortsWarning();
 // The connection check window's progress line.
 QString checkingStatusText(qsizetype answered, qsizetype lookups);
 QString checkDoneText(qsizetype warnings);
+
+// The teacher's key (keysetup.h).
+inline const QString kMakeKeyAnswer = u"作る"_s;
+inline const QString kCancelKeyAnswer = u"キャンセル"_s;
+inline const QString kCloseKeyAnswer = u"閉じる"_s;
+inline const QString kRemakeKeyAnswer = u"新しい鍵を作る"_s;
+QString noKeyText();
+// The key there and its fingerprint, or what is wrong with it, and what a new one means.
+QString keyStateText(const QString& state);
+QString publicKeyMismatchText(const QString& publicKeyFile);
+QString keyMadeText(const QString& fingerprint);
 
 } // namespace qh::tool

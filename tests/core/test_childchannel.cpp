@@ -5,6 +5,11 @@
 
 #include <QTest>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 using namespace qh;
 using namespace qh::master;
 using namespace qh::test;
@@ -69,6 +74,28 @@ private slots:
         const QByteArrayList expected =
             receivedBy.isEmpty() ? QByteArrayList{} : QByteArrayList{receivedBy + ' ' + payload};
         QCOMPARE(children.received(), expected);
+    }
+
+    // The master port is the presenter's alone: no other program can bind it beside the presenter,
+    // not even one that asks to share it, and so none can send from it as the presenter.
+    void masterPortIsNotShared()
+    {
+        ChildChannel channel;
+        const std::uint16_t port = freeUdpPort();
+        QVERIFY(channel.bind(std::int16_t(port)));
+        for (const char* address : {"0.0.0.0", "127.0.0.1"}) {
+            const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+            const int on = 1;
+            ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+            ::setsockopt(fd, SOL_SOCKET, SO_REUSEPORT, &on, sizeof on);
+            sockaddr_in beside{};
+            beside.sin_family = AF_INET;
+            beside.sin_port = htons(port);
+            ::inet_pton(AF_INET, address, &beside.sin_addr);
+            const int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&beside), sizeof beside);
+            ::close(fd);
+            QVERIFY2(bound != 0, address);
+        }
     }
 };
 

@@ -1,10 +1,14 @@
 // The presenter's answers to its own children's reports and calls: the real presenter without its
 // windows, plain loopback sockets playing the children and whoever else sends to the master port.
 #include "common/datagrams.h"
+#include "common/signeddatagram.h"
+#include "common/teacherkey.h"
 #include "tests/support/logcapture.h"
 #include "tests/support/presenterfixture.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -14,6 +18,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <thread>
 
@@ -32,32 +37,39 @@ class TestChildFollowUp : public QObject
     Q_OBJECT
 private slots:
     // A child that starts late is switched on, gets its slot's screen mode and the current page, in
-    // that order, at the slot's configured computer, whoever sent the Hello; a second Hello right
-    // after it is not answered again.
+    // that order, at the slot's configured computer; a second Hello right after it is not answered
+    // again. A Hello from any other computer is not believed: the log says so, once.
     void lateHelloIsCaughtUpAtTheSlotsComputer_data()
     {
         QTest::addColumn<QByteArray>("sender");
-        QTest::newRow("the slot's computer") << QByteArray("127.0.0.4");
-        QTest::newRow("a stranger") << QByteArray("127.0.0.9");
-        QTest::newRow("another child") << QByteArray("127.0.0.2");
+        QTest::addColumn<bool>("believed");
+        QTest::newRow("the slot's computer") << QByteArray("127.0.0.4") << true;
+        QTest::newRow("a stranger") << QByteArray("127.0.0.9") << false;
+        QTest::newRow("another child") << QByteArray("127.0.0.2") << false;
     }
 
     void lateHelloIsCaughtUpAtTheSlotsComputer()
     {
         QFETCH(QByteArray, sender);
+        QFETCH(bool, believed);
         PresenterFixture fixture;
         LogCapture log;
         QVERIFY(fixture.start({kPageA, kPageB}, fourSlots()));
         fixture.children.clear();
         QVERIFY(
             fixture.handleIncoming({{sender.constData(), helloDatagram(3)}, {sender.constData(), helloDatagram(3)}}));
-        QCOMPARE(fixture.children.received(),
-                 (QByteArrayList{to("127.0.0.4", "Command:VisibleTrue"), to("127.0.0.4", "Command:FullScreen"),
-                                 to("127.0.0.4", kPageA)}));
+        const QByteArrayList catchUp{to("127.0.0.4", "Command:VisibleTrue"), to("127.0.0.4", "Command:FullScreen"),
+                                     to("127.0.0.4", kPageA)};
+        QCOMPARE(fixture.children.received(), believed ? catchUp : QByteArrayList());
         QCOMPARE(log.linesWith({u"qh.channel: 03 127.0.0.4 caught up at 127.0.0.4"_s, kPageA,
                                 u"Hello from "_s + QString::fromLatin1(sender)})
                      .size(),
-                 1);
+                 believed ? 1 : 0);
+        QCOMPARE(log.linesWith({u"qh.channel: 03 127.0.0.4 report from "_s + QString::fromLatin1(sender) +
+                                u" ignored: not from the slot's computer (127.0.0.4)"_s})
+                     .size(),
+                 believed ? 0 : 1);
+        QCOMPARE(fixture.presenter->slotFollowing(2).heard, believed);
     }
 
     // Switched-off slots, numbers outside 01..30 and anything that is not exactly a report get no
@@ -130,9 +142,11 @@ private slots:
                 });
                 fixture.presenter->nextPage();
             },
-            // The page >> showed, loaded; its forward sends it again without loading it.
+            // The page >> showed, loaded; its forward sends it again without loading it. The report may
+            // be read before the forward: the wait lasts until both sends went out.
             [&] {
-                return read.count() == 1 && fixture.browserLog->navigations.size() == 2 && !fixture.scripted->isBusy();
+                return read.count() == 1 && fixture.browserLog->navigations.size() == 2 &&
+                       !fixture.scripted->isBusy() && fixture.children.count() >= 2;
             }));
         QCOMPARE(fixture.children.received(), (QByteArrayList{to("127.0.0.2", kPageB), to("127.0.0.2", kPageB)}));
     }
@@ -153,11 +167,171 @@ private slots:
         QVERIFY(fixture.handleIncoming({{"127.0.0.9", callText(2).toLatin1()}}));
         qint64 accounted = log.linesWith({u"qh.calls: call from"_s}).size();
         QVERIFY2(accounted < kCalls / 2, qPrintable(QString::number(accounted)));
-        const QStringList leftOut = log.linesWith({u"lines on calls left out"_s});
+        const QStringList leftOut = log.linesWith({u"lines on calls and reports left out"_s});
         QVERIFY(!leftOut.isEmpty());
         for (const QString& line : leftOut)
             accounted += line.section(u' ', 1, 1).toLongLong();
         QCOMPARE(accounted, kCalls + 1);
+    }
+
+    // With the teacher's key, a child that asks for signed datagrams gets each one signed: its
+    // catch-up as the answer to its Hello, switched off a Welcome alone, then the pages of the
+    // lesson and the confirmation of its call; one signature serves every child of a fan-out that
+    // asked. A child that does not ask gets the plain datagrams, and a Hello from elsewhere than the
+    // slot's computer asks for nothing.
+    void childrenThatAskGetSignedDatagrams()
+    {
+        PresenterFixture fixture;
+        const KeyPairWrite key = writeTeacherKeyPair(fixture.folder.path());
+        QVERIFY(fixture.start({kPageA, kPageB}, fourSlots()));
+        QVERIFY(fixture.messages.messages.isEmpty());
+        fixture.children.clear();
+        const auto challenge = [](char filler) { return QByteArray(kHelloChallengeBytes, filler); };
+        QByteArray run;
+        quint64 lastSequence = 0;
+        // "<inner>@<for>", each signed by the teacher's key for this run, sequence numbers growing.
+        const auto opened = [&](const QByteArrayList& datagrams) {
+            QStringList texts;
+            for (const QByteArray& datagram : datagrams) {
+                const OpenedDatagram read = openSignedDatagram(datagram, key.publicKey);
+                if (read.status != OpenedDatagram::Status::Verified || read.header.sequence <= lastSequence ||
+                    (!run.isEmpty() && read.header.run != run))
+                    return QStringList{u"not signed for this run: "_s + QString::fromLatin1(datagram.left(60))};
+                run = read.header.run;
+                lastSequence = read.header.sequence;
+                const SignedRecipients& to = read.header.recipients;
+                texts.append(QString::fromLatin1(read.inner) + u'@' +
+                             (to.isAnswer() ? u"%1-%2"_s.arg(to.answeredNumber).arg(QLatin1Char(to.challenge.at(0)))
+                                            : QString::number(to.childMask, 16)));
+            }
+            return texts;
+        };
+        QVERIFY(fixture.handleIncoming({{"127.0.0.4", helloDatagram(3, challenge('c'))},
+                                        {"127.0.0.3", helloDatagram(2, challenge('b'))},
+                                        {"127.0.0.9", helloDatagram(4, challenge('d'))},
+                                        {"127.0.0.2", helloDatagram(1)}}));
+        QCOMPARE(opened(fixture.children.receivedBy("127.0.0.4")),
+                 (QStringList{u"Command:VisibleTrue@3-c"_s, u"Command:FullScreen@3-c"_s, kPageA + u"@3-c"_s}));
+        QCOMPARE(opened(fixture.children.receivedBy("127.0.0.3")), QStringList{u"Command:Welcome@2-b"_s});
+        QCOMPARE(fixture.children.receivedBy("127.0.0.2"),
+                 (QByteArrayList{"Command:VisibleTrue", "Command:WindowScreen", datagramBytes(kPageA)}));
+        QCOMPARE(fixture.children.receivedBy("127.0.0.5"), QByteArrayList());
+
+        // 04 asks too: the next page goes to 03 and 04 in one signed datagram.
+        QVERIFY(fixture.handleIncoming({{"127.0.0.5", helloDatagram(4, challenge('e'), QByteArray(8, 'o'))}}));
+        QCOMPARE(opened(fixture.children.receivedBy("127.0.0.5")).size(), 3); // it followed another run
+        fixture.children.clear();
+        QVERIFY(fixture.runUntilReceived([&] { fixture.presenter->nextPage(); }, 6)); // >> and its forward
+        const QByteArrayList toThird = fixture.children.receivedBy("127.0.0.4");
+        QCOMPARE(fixture.children.receivedBy("127.0.0.5"), toThird);
+        QCOMPARE(opened(toThird), (QStringList{kPageB + u"@c"_s, kPageB + u"@c"_s})); // 03 and 04: bits 2 and 3
+        QCOMPARE(fixture.children.receivedBy("127.0.0.2"),
+                 (QByteArrayList{datagramBytes(kPageB), datagramBytes(kPageB)}));
+
+        fixture.children.clear();
+        QVERIFY(fixture.handleIncoming({{"127.0.0.4", callText(3).toLatin1()}}));
+        QCOMPARE(opened(fixture.children.receivedBy("127.0.0.4")), QStringList{u"Command:CallReceived@4"_s});
+    }
+
+    // A key the presenter cannot use is named once at the start, and the presenter sends unsigned;
+    // a child that asks for signed datagrams then is named once in a notice, and gets no answer,
+    // which it would refuse. Without a key file at all the presenter says nothing until a child asks.
+    void unusableKeyIsNamedOnce_data()
+    {
+        QTest::addColumn<QByteArray>("keyFile"); // null: none
+        QTest::addColumn<bool>("othersMayRead");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no key file") << QByteArray() << false << QString();
+        QTest::newRow("readable by others") << QByteArray(32, 'k').toBase64() << true << u"ほかの人にも読める"_s;
+        QTest::newRow("truncated") << QByteArray(32, 'k').toBase64().left(20) << false << u"鍵ではありません"_s;
+    }
+    void unusableKeyIsNamedOnce()
+    {
+        QFETCH(QByteArray, keyFile);
+        QFETCH(bool, othersMayRead);
+        QFETCH(QString, message);
+        PresenterFixture fixture;
+        if (!keyFile.isNull()) {
+            QVERIFY(fixture.folder.write(kTeacherKeyFileName, keyFile + '\n'));
+            QVERIFY(QFile::setPermissions(fixture.folder.path(kTeacherKeyFileName),
+                                          othersMayRead ? QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                              QFileDevice::ReadGroup | QFileDevice::ReadOther
+                                                        : QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        }
+        QVERIFY(fixture.start({kPageA}, fourSlots()));
+        QCOMPARE(fixture.messages.texts().size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QVERIFY2(fixture.messages.texts().first().contains(kTeacherKeyFileName) &&
+                         fixture.messages.texts().first().contains(message),
+                     qPrintable(fixture.messages.texts().first()));
+        }
+        fixture.children.clear();
+        QVERIFY(fixture.handleIncoming({{"127.0.0.4", helloDatagram(3, QByteArray(16, 'c'))},
+                                        {"127.0.0.5", helloDatagram(4, QByteArray(16, 'd'))}}));
+        QCOMPARE(fixture.children.received(), QByteArrayList());
+        QCOMPARE(fixture.messages.noticeTexts().size(), 1);
+        QVERIFY2(fixture.messages.noticeTexts().first().contains(u"子機03"_s),
+                 qPrintable(fixture.messages.noticeTexts().first()));
+    }
+
+    // An address too long to sign reaches no child that asked for signed datagrams, never cut: the
+    // teacher is told once, also when the page goes out twice; a child that did not ask gets it.
+    void addressTooLongToSignIsNamed()
+    {
+        PresenterFixture fixture;
+        const KeyPairWrite key = writeTeacherKeyPair(fixture.folder.path());
+        const QString longest = u"http://class/"_s + QString(kLargestSignedInnerBytes - 13, u'x');
+        const QString tooLong = longest + u'x';
+        QVERIFY(fixture.start({kPageA, tooLong, longest}, fourSlots()));
+        QVERIFY(fixture.handleIncoming({{"127.0.0.4", helloDatagram(3, QByteArray(16, 'c'))}}));
+        fixture.children.clear();
+        QVERIFY(fixture.runUntilReceived([&] { fixture.presenter->nextPage(); }, 4)); // 01 and 04, twice
+        QCOMPARE(fixture.children.receivedBy("127.0.0.4"), QByteArrayList());
+        QCOMPARE(fixture.children.receivedBy("127.0.0.2").size(), 2);
+        QCOMPARE(fixture.messages.texts().size(), 1);
+        QVERIFY(fixture.messages.texts().first().contains(QString::number(kLargestSignedInnerBytes)));
+        fixture.children.clear();
+        QVERIFY(fixture.runUntilReceived([&] { fixture.presenter->nextPage(); }, 6));
+        QCOMPARE(fixture.children.receivedBy("127.0.0.4").size(), 2);
+        QCOMPARE(openSignedDatagram(fixture.children.receivedBy("127.0.0.4").first(), key.publicKey).inner,
+                 datagramBytes(longest));
+    }
+
+    // One report, then a flood of calls under its number: its child is sent at most one
+    // confirmation in 2 s, the last call confirmed as well, and every line the flood causes goes
+    // through the log's budget, also when no confirmation can be sent (child port 0).
+    void floodOfCallsAfterAReportIsBounded_data()
+    {
+        QTest::addColumn<bool>("sendsFail");
+        QTest::newRow("confirmations go out") << false;
+        QTest::newRow("confirmations cannot be sent") << true;
+    }
+
+    void floodOfCallsAfterAReportIsBounded()
+    {
+        QFETCH(bool, sendsFail);
+        PresenterFixture fixture;
+        if (sendsFail)
+            fixture.childPort = 0;
+        LogCapture log;
+        QVERIFY(fixture.start({kPageA}, fourSlots()));
+        QVERIFY(fixture.handleIncoming({{"127.0.0.5", showing(4, kPageA)}}));
+        fixture.children.clear();
+        log.lines.clear();
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QVERIFY(fixture.handleIncoming(QList<PresenterFixture::Incoming>(200, {"127.0.0.9", "04Call"})));
+        if (!sendsFail) {
+            // The confirmation held back goes out once 2 s have passed since the first.
+            QVERIFY(fixture.runLoop(nullptr, [&] { return fixture.children.receivedBy("127.0.0.5").size() >= 2; }));
+            fixture.runFor(nullptr, 100);
+            const QByteArrayList sent = fixture.children.receivedBy("127.0.0.5");
+            QVERIFY2(sent.size() <= 1 + elapsed.elapsed() / kConfirmIntervalMs,
+                     qPrintable(QString::number(sent.size())));
+            QCOMPARE(QSet<QByteArray>(sent.cbegin(), sent.cend()), QSet<QByteArray>{"Command:CallReceived"});
+        }
+        const qint64 mostLines = 2 * kFollowUpLinesPerSecond * (elapsed.elapsed() / 1000 + 1);
+        QVERIFY2(log.lines.size() <= mostLines, qPrintable(log.lines.join(u'\n')));
     }
 
     // Anyone can send reports as fast as the network takes them: the presenter reads them a share
@@ -191,15 +365,26 @@ private slots:
         QElapsedTimer elapsed;
         elapsed.start();
         std::thread sender([&] {
-            const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+            // Each slot's reports come from its computer, where they are believed.
+            std::array<int, 30> fds{};
+            for (int slot = 0; slot < 30; ++slot) {
+                fds[slot] = ::socket(AF_INET, SOCK_DGRAM, 0);
+                sockaddr_in source{};
+                source.sin_family = AF_INET;
+                source.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 1 + slot); // 127.0.0.2 for slot 01
+                ::bind(fds[slot], reinterpret_cast<sockaddr*>(&source), sizeof source);
+            }
             sockaddr_in master{};
             master.sin_family = AF_INET;
             master.sin_port = htons(fixture.masterPort);
             master.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            for (const QByteArray& datagram : std::as_const(flood))
-                ::sendto(fd, datagram.constData(), size_t(datagram.size()), 0, reinterpret_cast<sockaddr*>(&master),
-                         sizeof master);
-            ::close(fd);
+            for (qsizetype i = 0; i < flood.size(); ++i) {
+                const QByteArray& datagram = flood[i];
+                ::sendto(fds[i % 30], datagram.constData(), size_t(datagram.size()), 0,
+                         reinterpret_cast<sockaddr*>(&master), sizeof master);
+            }
+            for (const int fd : fds)
+                ::close(fd);
             floodSent = true;
         });
         QTimer lastAgain; // the flood may have filled the socket's buffer: the last one is sent until read

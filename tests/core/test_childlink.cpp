@@ -3,6 +3,7 @@
 #include "child/childlink.h"
 #include "child/mastersource.h"
 #include "common/cp932text.h"
+#include "common/datagrams.h"
 #include "tests/slownames/slownames.h"
 #include "tests/support/actionsummary.h"
 #include "tests/support/childprocess.h"
@@ -21,21 +22,24 @@ class TestChildLink : public QObject
 {
     Q_OBJECT
 private slots:
-    // Datagrams from the master pass in order; others are dropped.
+    // Datagrams from the master's address and the master port pass in order; others are dropped.
     void onlyTheMastersDatagramsPass_data()
     {
         QTest::addColumn<QString>("masterName");
         QTest::addColumn<bool>("acceptAny");
-        QTest::addColumn<QStringList>("senders"); // each sends its own name
+        QTest::addColumn<QStringList>("senders"); // each sends "<address>:<port>"
         QTest::addColumn<QStringList>("passed");
-        const QStringList senders{u"127.0.0.1"_s, u"127.0.0.9"_s, u"127.0.0.1"_s};
-        QTest::newRow("master by address")
-            << u"127.0.0.1"_s << false << senders << QStringList{u"127.0.0.1"_s, u"127.0.0.1"_s};
-        QTest::newRow("any sender") << u"127.0.0.1"_s << true << senders << senders;
+        QTest::addColumn<bool>("afterFound"); // sent once the name was found, else at once
+        const QStringList senders{u"127.0.0.1:5002"_s, u"127.0.0.9:5002"_s, u"127.0.0.1:5002"_s, u"127.0.0.1:40000"_s};
+        const QStringList fromTheMaster{u"127.0.0.1:5002"_s, u"127.0.0.1:5002"_s};
+        QTest::newRow("master by address") << u"127.0.0.1"_s << false << senders << fromTheMaster << false;
+        QTest::newRow("any sender") << u"127.0.0.1"_s << true << senders << senders << false;
+        QTest::newRow("master by name, found") << u"localhost"_s << false << senders << fromTheMaster << true;
+        // Taken later, they could undo what the master sent since: a heal brings the page.
         QTest::newRow("master by name, still looked up")
-            << u"localhost"_s << false << senders << QStringList{u"127.0.0.1"_s, u"127.0.0.1"_s};
-        QTest::newRow("IPv4 mapped into IPv6")
-            << u"127.0.0.1"_s << false << QStringList{u"::ffff:127.0.0.1"_s} << QStringList{u"::ffff:127.0.0.1"_s};
+            << u"localhost"_s << false << senders << QStringList() << false;
+        QTest::newRow("IPv4 mapped into IPv6") << u"127.0.0.1"_s << false << QStringList{u"::ffff:127.0.0.1:5002"_s}
+                                               << QStringList{u"::ffff:127.0.0.1:5002"_s} << false;
     }
     void onlyTheMastersDatagramsPass()
     {
@@ -43,19 +47,22 @@ private slots:
         QFETCH(bool, acceptAny);
         QFETCH(QStringList, senders);
         QFETCH(QStringList, passed);
-        MasterSource source(masterName, acceptAny);
+        QFETCH(bool, afterFound);
+        MasterSource source(masterName, 5002, acceptAny);
         QSignalSpy found(&source, &MasterSource::found);
         source.start();
+        if (afterFound)
+            QTRY_COMPARE(found.size(), 1);
         QStringList got;
         QObject::connect(&source, &MasterSource::accepted, &source,
                          [&got](const QByteArray& datagram) { got.append(QString::fromLatin1(datagram)); });
         QSignalSpy dropped(&source, &MasterSource::dropped);
-        for (const QString& sender : senders)
-            source.offer(sender.toLatin1(), QHostAddress(sender));
+        for (const QString& sender : senders) {
+            const qsizetype colon = sender.lastIndexOf(u':');
+            source.offer(sender.toLatin1(), QHostAddress(sender.left(colon)), quint16(sender.mid(colon + 1).toUInt()));
+        }
         QTRY_COMPARE(got.size() + dropped.size(), senders.size());
         QCOMPARE(got, passed);
-        if (dropped.size() == 1)
-            QCOMPARE(dropped.first().first().value<QHostAddress>(), QHostAddress(u"127.0.0.9"_s));
         QTRY_COMPARE(found.size(), 1);
         QCOMPARE(source.masterAddress(), QHostAddress(u"127.0.0.1"_s));
     }
@@ -97,11 +104,13 @@ private slots:
         QObject::connect(&link, &ChildLink::actionReceived, &link,
                          [&actions](const ChildAction& action) { actions.append(actionSummary(action)); });
         QSignalSpy dropped(&link, &ChildLink::datagramDropped);
-        QVERIFY(sendDatagram(address.constData(), settings.childPort, "Command:VisibleTrue"));
+        QVERIFY(master.sendFrom("127.0.0.1", address.constData(), settings.childPort, "Command:VisibleTrue"));
         QVERIFY(sendDatagramFrom("127.0.0.20", address.constData(), settings.childPort, "Command:VisibleFalse"));
-        QVERIFY(sendDatagram(address.constData(), settings.childPort, "http://example.com/"));
+        // Another program on the teacher's computer, not from the master port.
+        QVERIFY(sendDatagramFrom("127.0.0.1", address.constData(), settings.childPort, "Command:VisibleFalse"));
+        QVERIFY(master.sendFrom("127.0.0.1", address.constData(), settings.childPort, "http://example.com/"));
         QTRY_COMPARE(actions, (QStringList{u"show"_s, u"http://example.com/"_s}));
-        QTRY_COMPARE(dropped.size(), 1);
+        QTRY_COMPARE(dropped.size(), 2);
         QCOMPARE(answered.size(), 1);
 
         QCOMPARE(link.call(), ChildLink::CallResult::Sent);
@@ -131,6 +140,10 @@ private slots:
         QTest::newRow("a classmate's page") << QByteArrayList{"http://example.com/a", "@20 http://example.com/x"}
                                             << true << QByteArray("07Showing:http://example.com/a");
         QTest::newRow("no page yet") << QByteArrayList{"Command:VisibleTrue"} << true << QByteArray();
+        // The longest address a datagram brings, reported by as many bytes as a report carries.
+        const QByteArray longest = "javascript:" + QByteArray(kLargestDatagramBytes - 11, 'x');
+        QTest::newRow("too long to report whole")
+            << QByteArrayList{longest} << false << "07Showing:" + longest.first(kLargestDatagramBytes - 10);
     }
     void showingNamesTheLastAddressExactly()
     {
@@ -144,9 +157,12 @@ private slots:
         QSignalSpy actions(&link, &ChildLink::actionReceived);
         QSignalSpy dropped(&link, &ChildLink::datagramDropped);
         for (const QByteArray& datagram : datagrams) {
-            const bool classmate = datagram.startsWith("@20 ");
-            QVERIFY(sendDatagramFrom(classmate ? "127.0.0.20" : "127.0.0.1", childLoopbackAddress(7).constData(),
-                                     settings.childPort, classmate ? datagram.mid(4) : datagram));
+            if (datagram.startsWith("@20 "))
+                QVERIFY(sendDatagramFrom("127.0.0.20", childLoopbackAddress(7).constData(), settings.childPort,
+                                         datagram.mid(4)));
+            else
+                QVERIFY(
+                    master.sendFrom("127.0.0.1", childLoopbackAddress(7).constData(), settings.childPort, datagram));
         }
         QTRY_COMPARE(actions.size() + dropped.size(), datagrams.size());
         if (settle)
@@ -181,7 +197,7 @@ private slots:
                          [&pages](const ChildAction& action) { pages.append(actionSummary(action)); });
         for (int i = 1; i <= 301; ++i) {
             const QByteArray page = "http://example.com/lesson/page" + QByteArray::number(i) + ".html";
-            QVERIFY(sendDatagram(childLoopbackAddress(7).constData(), settings.childPort, page));
+            QVERIFY(master.sendFrom("127.0.0.1", childLoopbackAddress(7).constData(), settings.childPort, page));
         }
         QTRY_COMPARE(pages.size(), 301);
         QCOMPARE(pages.last(), u"http://example.com/lesson/page301.html"_s);
@@ -197,8 +213,8 @@ private slots:
         QVERIFY(link.bind());
         QSignalSpy actions(&link, &ChildLink::actionReceived);
         for (int i = 1; i <= 300; ++i)
-            QVERIFY(sendDatagram(childLoopbackAddress(7).constData(), settings.childPort,
-                                 "javascript:" + QByteArray::number(i)));
+            QVERIFY(master.sendFrom("127.0.0.1", childLoopbackAddress(7).constData(), settings.childPort,
+                                    "javascript:" + QByteArray::number(i)));
         QTRY_COMPARE(actions.size(), 300);
         QByteArrayList showings;
         QTRY_VERIFY((
@@ -217,8 +233,9 @@ private slots:
 
     // A master whose name is not found at first is looked for until it is; meanwhile the child
     // takes nothing from anyone and cannot call. A master that moves is followed, and told Hello
-    // at its new address. The slow name service answers the names: teacher.qhslow (child 07) is
-    // not found until the test gives it 127.0.0.1; moved.qhslow (child 08) moves to 127.0.0.40.
+    // at its new address; what it sent before the child knew is dropped, not taken late. The slow
+    // name service answers the names: teacher.qhslow (child 07) is not found until the test gives
+    // it 127.0.0.1; moved.qhslow (child 08) moves to 127.0.0.40.
     void masterIsLookedForAndFollowed()
     {
         SlowNameAddresses names;
@@ -247,9 +264,9 @@ private slots:
         QCOMPARE(late.call(), ChildLink::CallResult::Failed);
         const quint16 port = lateSettings.childPort;
         QVERIFY(sendDatagramFrom("127.0.0.20", childLoopbackAddress(7).constData(), port, "Command:VisibleFalse"));
-        QVERIFY(sendDatagramFrom("127.0.0.1", childLoopbackAddress(7).constData(), port, "Command:VisibleTrue"));
+        QVERIFY(master.sendFrom("127.0.0.1", childLoopbackAddress(7).constData(), port, "Command:WindowScreen"));
         QVERIFY(names.set("teacher.qhslow 127.0.0.1\nmoved.qhslow 127.0.0.40\n"));
-        QVERIFY(sendDatagramFrom("127.0.0.40", childLoopbackAddress(8).constData(), port, "Command:FullScreen"));
+        QVERIFY(master.sendFrom("127.0.0.40", childLoopbackAddress(8).constData(), port, "Command:WindowScreen"));
 
         QSet<QByteArray> hellos; // where each child's Hello went; 08 may have said it twice at 127.0.0.1
         const QSet<QByteArray> expected{"127.0.0.1 08Hello", "127.0.0.40 08Hello", "127.0.0.1 07Hello"};
@@ -260,9 +277,11 @@ private slots:
                                      }(),
                                      hellos == expected),
                                  15000);
+        QCOMPARE(lateDropped.size(), 2);
+        QVERIFY(master.sendFrom("127.0.0.1", childLoopbackAddress(7).constData(), port, "Command:VisibleTrue"));
+        QVERIFY(master.sendFrom("127.0.0.40", childLoopbackAddress(8).constData(), port, "Command:FullScreen"));
         QTRY_COMPARE(actions.size(), 2);
         QCOMPARE(QSet<QString>(actions.begin(), actions.end()), (QSet<QString>{u"1show"_s, u"1full"_s}));
-        QCOMPARE(lateDropped.size(), 1);
     }
 };
 

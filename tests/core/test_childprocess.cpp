@@ -56,6 +56,7 @@ private:
     QTemporaryDir m_pages;
     std::unique_ptr<ChildProcess> m_child; // one child for the hostile datagrams
     quint16 m_childPort = 0;
+    quint16 m_masterPort = 0;
     int m_probes = 0;
 
 private slots:
@@ -75,10 +76,19 @@ private slots:
                                    << QStringList{u"%F"_s, u"Number"_s, u"31"_s};
         QTest::newRow("unknown option") << complete << QStringList{u"--numbr"_s, u"7"_s} << 2
                                         << QStringList{u"--numbr"_s};
-        QTest::newRow("port taken") << complete << QStringList{u"--bind"_s, u"127.0.0.2"_s} << 1
+        QTest::newRow("port taken") << complete << QStringList{u"--bind"_s, u"127.0.0.2"_s} << 4
                                     << QStringList{u"127.0.0.2"_s, u"%P"_s};
         QTest::newRow("address not of this computer")
             << complete << QStringList{u"--bind"_s, u"192.0.2.1"_s} << 1 << QStringList{u"192.0.2.1"_s};
+        // The teacher's key as %K holds it: the file named, and what is wrong with it.
+        const QStringList withKey{u"--teacher-key"_s, u"%K"_s};
+        QTest::newRow("key truncated") << complete + "#key 11qYAYKxCrfVS/7TyWQHOg7hc" << withKey << 1
+                                       << QStringList{u"--teacher-key"_s, u"%K"_s, u"鍵ではありません"_s};
+        QTest::newRow("key not base64") << complete + "#key this is no key, not at all, no no no!!" << withKey << 1
+                                        << QStringList{u"%K"_s, u"鍵ではありません"_s};
+        QTest::newRow("key missing") << complete << withKey << 1 << QStringList{u"%K"_s, u"ありません"_s};
+        QTest::newRow("key in the file") << complete + "TeacherKey=%K\r\n#key x" << QStringList{} << 1
+                                         << QStringList{u"%F"_s, u"TeacherKey"_s, u"%K"_s};
     }
     void startUpProblemsEndTheProgram()
     {
@@ -93,8 +103,15 @@ private slots:
         QVERIFY(taken.bind(QHostAddress(u"127.0.0.2"_s), freeUdpPort()));
         const QString port = QString::number(taken.localPort());
         const QString file = folder.filePath(u"Quillharbour_Child.ini"_s);
+        const QString keyFile = folder.filePath(u"teacher.pub"_s);
+        // A line "#key <content>", a comment to the child, is the key file's content.
+        if (const qsizetype key = settingsFile.indexOf("#key "); key >= 0)
+            QVERIFY(writeAll(keyFile, settingsFile.mid(key + 5) + '\n'));
         if (!settingsFile.isNull())
-            QVERIFY(writeAll(file, QByteArray(settingsFile).replace("%P", port.toLatin1())));
+            QVERIFY(writeAll(file,
+                             QByteArray(settingsFile).replace("%P", port.toLatin1()).replace("%K", keyFile.toUtf8())));
+        for (QString& argument : arguments)
+            argument.replace(u"%K"_s, keyFile);
         ChildProcess child;
         child.start(arguments, folder.path());
         QVERIFY(child.waitForExit());
@@ -102,7 +119,7 @@ private slots:
         QCOMPARE(child.exitCode(), exitCode);
         const QString output = exitCode == 0 ? child.standardOutput() : child.otherOutput();
         for (QString fragment : saying) {
-            fragment.replace(u"%F"_s, file).replace(u"%P"_s, port);
+            fragment.replace(u"%F"_s, file).replace(u"%P"_s, port).replace(u"%K"_s, keyFile);
             QVERIFY2(output.contains(fragment), qPrintable(output));
         }
         QVERIFY(!child.events().join(u'\n').contains(u"ready"_s)); // never listened
@@ -119,7 +136,7 @@ private slots:
         second.start({u"--number=1"_s, u"--master=127.0.0.1"_s, u"--port"_s, QString::number(port),
                       u"--master-port=5002"_s, u"--bind=127.0.0.2"_s});
         QVERIFY(second.waitForExit());
-        QCOMPARE(second.exitCode(), 3); // the autostart wrapper does not start it again
+        QCOMPARE(second.exitCode(), 3); // the autostart wrapper tries again later, not at once
         QVERIFY2(second.otherOutput().contains(child::kSecondInstanceText), qPrintable(second.otherOutput()));
         ChildProcess neighbour;
         QVERIFY(neighbour.startOnLoopback(2, port, 5002));
@@ -150,9 +167,9 @@ private slots:
         for (ChildProcess* child : {&silent, &taught, &forgetful})
             QVERIFY(child->waitFor(u"ready %1"_s.arg(port)));
         const qint64 lessonSent = microsNow();
-        QVERIFY(sendDatagram("127.0.0.3", port, lesson));
-        QVERIFY(sendDatagram("127.0.0.4", port, forgotten));
-        QVERIFY(sendDatagram("127.0.0.4", port, forgotten)); // the presenter sends each page twice
+        QVERIFY(master.sendFrom("127.0.0.1", "127.0.0.3", port, lesson));
+        QVERIFY(master.sendFrom("127.0.0.1", "127.0.0.4", port, forgotten));
+        QVERIFY(master.sendFrom("127.0.0.1", "127.0.0.4", port, forgotten)); // the presenter sends each page twice
 
         QList<Arrival> reports;
         const auto reportsOf = [&](const QByteArray& prefix) {
@@ -166,9 +183,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(reportsOf("02Showing:").size() >= 2, 10000);
         // Nothing listens on port 1: the load fails at once.
         const QByteArray missing = "http://127.0.0.1:1/missing.html";
-        QVERIFY(sendDatagram("127.0.0.3", port, missing));
+        QVERIFY(master.sendFrom("127.0.0.1", "127.0.0.3", port, missing));
         QTest::qWait(1000);
-        QVERIFY(sendDatagram("127.0.0.4", port, forgotten)); // the presenter's repair
+        QVERIFY(master.sendFrom("127.0.0.1", "127.0.0.4", port, forgotten)); // the presenter's repair
         QTRY_VERIFY_WITH_TIMEOUT(reportsOf("01Hello").size() >= 2, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(!reportsOf("02Showing:" + missing).isEmpty(), 10000);
         QTest::qWait(1500); // past the time 02 would say Hello again
@@ -198,9 +215,10 @@ private slots:
     void initTestCase()
     {
         m_childPort = freeUdpPort();
+        m_masterPort = freeUdpPort();
         m_child = std::make_unique<ChildProcess>();
-        QVERIFY(m_child->startOnLoopback(1, m_childPort, 5002));
-        QVERIFY(sendDatagram("127.0.0.2", m_childPort, "Command:VisibleTrue"));
+        QVERIFY(m_child->startOnLoopback(1, m_childPort, m_masterPort));
+        QVERIFY(sendDatagramFrom("127.0.0.1", "127.0.0.2", m_childPort, "Command:VisibleTrue", m_masterPort));
         QVERIFY(m_child->waitFor(u"shown"_s));
     }
 
@@ -211,7 +229,8 @@ private slots:
     void hostileDatagramsLeaveTheLastGoodPage_data()
     {
         QTest::addColumn<QByteArrayList>("datagrams");
-        QTest::addColumn<QByteArray>("from"); // the sender's address; 127.0.0.1 is the master
+        // The sender's address, from the master port unless ":any" follows; 127.0.0.1 is the master.
+        QTest::addColumn<QByteArray>("from");
         QTest::addColumn<bool>("mayOpen");    // the datagrams are pages that may be opened
         QTest::addColumn<QString>("refused"); // how the trace's refusal of the datagram starts, when refused
         QTest::newRow("empty") << QByteArrayList{QByteArray()} << QByteArray("127.0.0.1") << false << QString();
@@ -243,6 +262,9 @@ private slots:
                                          << QString();
         QTest::newRow("classmate's page")
             << QByteArrayList{"http://example.com/"} << QByteArray("127.0.0.9") << false << QString();
+        QTest::newRow("another program on the teacher's computer")
+            << QByteArrayList{"Command:VisibleFalse", "http://example.com/"} << QByteArray("127.0.0.1:any") << false
+            << QString();
         QByteArrayList burst;
         for (int i = 0; i < 1000; ++i)
             burst.append(QUrl::fromLocalFile(m_pages.filePath(u"burst%1.html"_s.arg(i))).toEncoded());
@@ -255,8 +277,10 @@ private slots:
         QFETCH(bool, mayOpen);
         QFETCH(QString, refused);
         const qsizetype mark = m_child->mark();
+        const QByteArray fromAddress = from.split(':').first();
+        const quint16 fromPort = from.endsWith(":any") ? 0 : m_masterPort;
         for (const QByteArray& datagram : datagrams)
-            QVERIFY(sendDatagramFrom(from.constData(), "127.0.0.2", m_childPort, datagram));
+            QVERIFY(sendDatagramFrom(fromAddress.constData(), "127.0.0.2", m_childPort, datagram, fromPort));
         const QString probe = writePage(m_pages, u"probe%1"_s.arg(++m_probes));
         // The probe comes after the rest, as a later page of the lesson; a child still draining a
         // full buffer may drop it, so it comes again until it shows. The caption is the page's
@@ -264,7 +288,7 @@ private slots:
         const QDeadlineTimer deadline(20000);
         bool shown = false;
         while (!shown && !deadline.hasExpired()) {
-            QVERIFY(sendDatagram("127.0.0.2", m_childPort, probe.toUtf8()));
+            QVERIFY(sendDatagramFrom("127.0.0.1", "127.0.0.2", m_childPort, probe.toUtf8(), m_masterPort));
             shown = m_child->waitFor(u"title probe%1"_s.arg(m_probes), mark, 1000);
         }
         QVERIFY2(shown, qPrintable(m_child->events(mark).mid(m_child->events(mark).size() - 8).join(u'\n')));
@@ -276,7 +300,7 @@ private slots:
                 QVERIFY2(!event.startsWith(u"open ") || event == u"open "_s + probe, qPrintable(event));
         }
         if (from != "127.0.0.1")
-            QVERIFY(m_child->events(mark).contains(u"dropped "_s + QString::fromLatin1(from)));
+            QVERIFY(m_child->events(mark).contains(u"dropped "_s + QString::fromLatin1(fromAddress)));
         if (!refused.isEmpty())
             QVERIFY2(!m_child->events(mark)
                           .filter(QRegularExpression(u"^"_s + QRegularExpression::escape(refused)))

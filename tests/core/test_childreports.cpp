@@ -1,6 +1,7 @@
 // How the presenter reads what a child sends (its calls and reports), the rules for answering the
 // children's reports and for telling how each child follows, on explicit times of the monotonic clock.
 #include "common/datagrams.h"
+#include "common/tooltiptext.h"
 #include "master/callentry.h"
 #include "master/childreports.h"
 #include "master/presentermessages.h"
@@ -16,14 +17,22 @@ namespace {
 const QByteArray kCurrent = "http://class/b.html";
 const QByteArray kOld = "http://class/a.html";
 
-ChildReport hello(int number)
+const QByteArray kRun = "run-8byt";
+
+// A Hello; with a challenge (it asks for signed datagrams) and the run it follows.
+ChildReport hello(int number, const QByteArray& challenge = {}, const QByteArray& run = {})
 {
-    return {ChildReport::Kind::Hello, number, {}};
+    return {ChildReport::Kind::Hello, number, {}, challenge, run};
 }
 
 ChildReport showing(int number, const QByteArray& address)
 {
-    return {ChildReport::Kind::Showing, number, address};
+    return {ChildReport::Kind::Showing, number, address, {}, {}};
+}
+
+ChildReports::Answering answering(bool mayAnswer)
+{
+    return mayAnswer ? ChildReports::Answering::Everything : ChildReports::Answering::SwitchedOff;
 }
 } // namespace
 
@@ -56,29 +65,49 @@ private slots:
         QTest::newRow("hello and more") << QByteArray("07Hello\r\n") << u"none"_s;
         QTest::newRow("lower case") << QByteArray("07showing:x") << u"none"_s;
         QTest::newRow("a call") << datagramBytes(callText(7)) << u"none"_s;
+        // A child that holds the teacher's key asks for signed datagrams with a challenge, and
+        // names the run it follows; anything else after "Hello" is no report.
+        const QByteArray challenge = QByteArray::fromHex("00112233445566778899aabbccddeeff");
+        const QByteArray run = QByteArray::fromHex("0123456789abcdef");
+        QTest::newRow("asks") << helloDatagram(7, challenge) << u"hello 7 00112233445566778899aabbccddeeff"_s;
+        QTest::newRow("asks, follows a run")
+            << helloDatagram(7, challenge, run) << u"hello 7 00112233445566778899aabbccddeeff 0123456789abcdef"_s;
+        QTest::newRow("upper-case challenge") << QByteArray("07Hello:00112233445566778899AABBCCDDEEFF") << u"none"_s;
+        QTest::newRow("short challenge") << QByteArray("07Hello:0011") << u"none"_s;
+        QTest::newRow("empty challenge") << QByteArray("07Hello:") << u"none"_s;
+        QTest::newRow("short run") << helloDatagram(7, challenge) + ":0123" << u"none"_s;
+        QTest::newRow("more after the run") << helloDatagram(7, challenge, run) + ":" << u"none"_s;
     }
     void reportsAreReadByThePresenter()
     {
         QFETCH(QByteArray, datagram);
         QFETCH(QString, report);
         const std::optional<ChildReport> read = childReportOf(datagram);
-        const QString summary = !read ? u"none"_s
-                                : read->kind == ChildReport::Kind::Hello
-                                    ? u"hello %1"_s.arg(read->computerNumber)
-                                    : u"showing %1 "_s.arg(read->computerNumber) + QString::fromLatin1(read->address);
+        QString summary = !read ? u"none"_s
+                          : read->kind == ChildReport::Kind::Hello
+                              ? u"hello %1"_s.arg(read->computerNumber)
+                              : u"showing %1 "_s.arg(read->computerNumber) + QString::fromLatin1(read->address);
+        for (const QByteArray& part : {read ? read->challenge : QByteArray(), read ? read->run : QByteArray()}) {
+            if (!part.isEmpty())
+                summary += u' ' + QString::fromLatin1(part.toHex());
+        }
         QCOMPARE(summary, report);
         QVERIFY(!master::callNumberOfDatagram(datagram) || datagram == datagramBytes(callText(7)));
     }
 
-    // Each step is "<ms> page" (slot 07 sent a page), "<ms> hello <answer>" or
-    // "<ms> <reported address> <answer>"; the answer is None, CatchUp or Heal.
+    // Each step is "<ms> page" (slot 07 sent a page), "<ms> hello <answer>", "<ms> keyed <answer>" (a
+    // Hello that asks for signed datagrams), "<ms> following <answer>" (such a Hello that follows
+    // the presenter's run) or "<ms> <reported address> <answer>"; the answer is None, CatchUp, Heal
+    // or Welcome. The presenter signs with kRun unless the row says it has no key.
     void answersKeepTheirLimits_data()
     {
         QTest::addColumn<bool>("mayAnswer");
         QTest::addColumn<QByteArray>("current");
         QTest::addColumn<QStringList>("steps");
-        const auto row = [](const char* name, bool mayAnswer, const QByteArray& current, const QStringList& steps) {
-            QTest::newRow(name) << mayAnswer << current << steps;
+        QTest::addColumn<QByteArray>("run");
+        const auto row = [](const char* name, bool mayAnswer, const QByteArray& current, const QStringList& steps,
+                            const QByteArray& run = kRun) {
+            QTest::newRow(name) << mayAnswer << current << steps << run;
         };
         row("a Hello is caught up", true, kCurrent, {u"5000 hello CatchUp"_s});
         row("one catch-up in 2 s", true, kCurrent,
@@ -99,6 +128,14 @@ private slots:
         row("nothing to heal with while nothing is shown", true, QByteArray(), {u"5000 old None"_s});
         // A report that names no page differs from the current one.
         row("an empty report is healed", true, kCurrent, {u"0 page"_s, u"1000 empty Heal"_s});
+        row("a child that asks is caught up", true, kCurrent, {u"0 keyed CatchUp"_s, u"2000 keyed CatchUp"_s});
+        row("a child that follows the run learns it still does", true, kCurrent,
+            {u"0 following Welcome"_s, u"1999 following None"_s, u"2000 keyed CatchUp"_s});
+        row("switched off: a child that asks learns the run", false, kCurrent,
+            {u"0 keyed Welcome"_s, u"1000 keyed None"_s, u"2000 following Welcome"_s, u"5000 old None"_s});
+        row("without a key: nothing a child that asks would take", true, kCurrent,
+            {u"0 following None"_s, u"2000 keyed None"_s, u"4000 hello CatchUp"_s}, QByteArray());
+        row("without a key, switched off: nothing", false, kCurrent, {u"0 keyed None"_s}, QByteArray());
     }
 
     void answersKeepTheirLimits()
@@ -106,10 +143,13 @@ private slots:
         QFETCH(bool, mayAnswer);
         QFETCH(QByteArray, current);
         QFETCH(QStringList, steps);
+        QFETCH(QByteArray, run);
         const QHash<QString, QByteArray> addresses{{u"current"_s, kCurrent}, {u"old"_s, kOld}, {u"empty"_s, {}}};
         const QHash<QString, ChildReports::Answer> answers{{u"None"_s, ChildReports::Answer::None},
                                                            {u"CatchUp"_s, ChildReports::Answer::CatchUp},
-                                                           {u"Heal"_s, ChildReports::Answer::Heal}};
+                                                           {u"Heal"_s, ChildReports::Answer::Heal},
+                                                           {u"Welcome"_s, ChildReports::Answer::Welcome}};
+        const QByteArray challenge(16, 'c');
         ChildReports reports;
         for (const QString& step : steps) {
             const QStringList parts = step.split(u' ');
@@ -118,13 +158,49 @@ private slots:
                 reports.notePageSent(6, atMs);
                 continue;
             }
-            const ChildReport report = parts[1] == u"hello" ? hello(7) : showing(7, addresses.value(parts[1]));
-            QCOMPARE(reports.hear(report, mayAnswer, current, atMs), answers.value(parts[2]));
+            const ChildReport report = parts[1] == u"hello"       ? hello(7)
+                                       : parts[1] == u"keyed"     ? hello(7, challenge)
+                                       : parts[1] == u"following" ? hello(7, challenge, kRun)
+                                                                  : showing(7, addresses.value(parts[1]));
+            QCOMPARE(reports.hear(report, answering(mayAnswer), current, atMs, run), answers.value(parts[2]));
             QVERIFY(reports.hasSpoken(6));
+            if (report.kind == ChildReport::Kind::Hello)
+                QCOMPARE(reports.challenge(6), report.challenge);
         }
-        // Other slots keep their own records.
+        // Other slots keep their own records; a presenter that does not run answers nothing.
         QVERIFY(!reports.hasSpoken(5) && !reports.hasSpoken(7));
-        QCOMPARE(reports.hear(hello(8), true, current, 100000), ChildReports::Answer::CatchUp);
+        QCOMPARE(reports.hear(hello(8), ChildReports::Answering::Nothing, current, 100000, run),
+                 ChildReports::Answer::None);
+        QCOMPARE(reports.hear(hello(9), answering(true), current, 100000, run), ChildReports::Answer::CatchUp);
+    }
+
+    // A page too long to report whole is reported by its first bytes, which name it; a report of
+    // other first bytes, or of fewer, names another page.
+    void shortenedReportNamesItsPage_data()
+    {
+        QTest::addColumn<int>("change"); // -1: the report as the child shortens it; else a byte changed or cut
+        QTest::addColumn<int>("state");  // FollowState
+        QTest::newRow("shortened to fit") << -1 << int(FollowState::Following);
+        QTest::newRow("other bytes") << 20 << int(FollowState::OtherPage);
+        QTest::newRow("shorter still") << 0 << int(FollowState::OtherPage);
+    }
+
+    void shortenedReportNamesItsPage()
+    {
+        QFETCH(int, change);
+        QFETCH(int, state);
+        const QByteArray page = "http://class/" + QByteArray(kLargestDatagramBytes - 13, 'x');
+        QByteArray reported = showingDatagram(7, page).sliced(showingDatagram(7, {}).size());
+        QCOMPARE(reported.size(), kLongestReportedAddressBytes);
+        if (change == 0)
+            reported.chop(1);
+        else if (change > 0)
+            reported[change] = 'y';
+        ChildReports reports;
+        const bool following = state == int(FollowState::Following);
+        QCOMPARE(reports.hear(showing(7, reported), answering(true), page, 5000),
+                 following ? ChildReports::Answer::None : ChildReports::Answer::Heal);
+        QCOMPARE(int(reports.following(6, true, page, 5000).state), state);
     }
 
     void followingStates_data()
@@ -167,9 +243,9 @@ private slots:
         ChildReports reports;
         constexpr qint64 kHeardAtMs = 50000;
         if (report == u"hello")
-            reports.hear(hello(7), inUse, current, kHeardAtMs);
+            reports.hear(hello(7), answering(inUse), current, kHeardAtMs);
         else if (!report.isEmpty())
-            reports.hear(showing(7, report.toLatin1()), inUse, current, kHeardAtMs);
+            reports.hear(showing(7, report.toLatin1()), answering(inUse), current, kHeardAtMs);
         const SlotFollowing following = reports.following(6, inUse, current, kHeardAtMs + ageMs);
         QCOMPARE(int(following.state), state);
         QCOMPARE(followingToolTip(7, u"PC07"_s, following), toolTip);
@@ -196,11 +272,35 @@ private slots:
         QFETCH(QString, shown);
         QCOMPARE(readableAddress(address), shown);
         ChildReports reports;
-        reports.hear(showing(7, address), true, kCurrent, 0);
+        reports.hear(showing(7, address), answering(true), kCurrent, 0);
         const QString toolTip = followingToolTip(7, u"PC07"_s, reports.following(6, true, kCurrent, 0));
         QCOMPARE(toolTip.count(u'\n'), 1);
         QVERIFY(!Qt::mightBeRichText(toolTip));
         QVERIFY(toolTip.endsWith(u"（0秒前）"_s));
+    }
+
+    // A computer name from the file with markup, or a report with it, reaches the panel's tooltip
+    // as the text it is, both lines and their blanks.
+    void markupInTheToolTipIsShownAsText_data()
+    {
+        QTest::addColumn<QString>("computerName");
+        QTest::addColumn<QByteArray>("address");
+        QTest::newRow("name with a tag") << u"<b>PC07</b>"_s << QByteArray("http://class/a.html");
+        QTest::newRow("name with an entity") << u"PC&lt;07"_s << QByteArray("http://class/a.html");
+        QTest::newRow("address with a tag") << u"PC07"_s << QByteArray("<img src='file:///x.png'>  &");
+    }
+
+    void markupInTheToolTipIsShownAsText()
+    {
+        QFETCH(QString, computerName);
+        QFETCH(QByteArray, address);
+        ChildReports reports;
+        reports.hear(showing(7, address), answering(true), kCurrent, 0);
+        const QString text = followingToolTip(7, computerName, reports.following(6, true, kCurrent, 0));
+        const QString toolTip = toolTipText(text);
+        QTextDocument shown; // what a tooltip shows of a text it takes for markup
+        shown.setHtml(toolTip);
+        QCOMPARE(Qt::mightBeRichText(toolTip) ? shown.toPlainText() : toolTip, text);
     }
 };
 

@@ -1,3 +1,4 @@
+#include "common/teacherkey.h"
 #include "packaging/classfolder.h"
 #include "packaging/launchermessages.h"
 #include "packaging/lessonchoice.h"
@@ -9,6 +10,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -63,7 +66,14 @@ private slots:
             // Read-only templates give files that the settings tool can still save.
             QVERIFY(QFileInfo(copy).permission(QFileDevice::WriteOwner));
         }
-        QVERIFY(launcher::classFolderCreatedText(first.path).contains(first.path));
+        // The teacher's key comes with it, readable by the teacher alone.
+        const SigningKeyFile key = readSigningKeyFile(installation.classFolder() + u'/' + kTeacherKeyFileName);
+        QVERIFY(key.key);
+        QCOMPARE(key.key->publicKey(), first.publicKey);
+        QCOMPARE(readPublicKeyFile(installation.classFolder() + u'/' + kTeacherPublicKeyFileName).publicKey,
+                 first.publicKey);
+        const QString created = launcher::classFolderCreatedText(first.path, first.publicKey);
+        QVERIFY(created.contains(first.path) && created.contains(keyFingerprint(first.publicKey)));
 
         // The teacher's own settings survive every later start.
         QVERIFY(test::writeAll(installation.classFolder() + u'/' + kSettings, "edited\r\n"));
@@ -119,6 +129,40 @@ private slots:
                  before);
         if (inTheWay == u"file")
             QCOMPARE(test::readAll(installation.classFolder()), QByteArray("a file of the user's"));
+    }
+
+    // The command for scripts: the pair goes into the folder named, else the working folder; the
+    // public key's line and its fingerprint are printed; an existing key is never replaced.
+    void makeKeyWritesOnePairForScripts()
+    {
+        QTemporaryDir working;
+        const QString named = working.filePath(u"named"_s);
+        QVERIFY(QDir().mkpath(named));
+        const auto run = [&](const QStringList& arguments) {
+            QProcess launcher;
+            launcher.setWorkingDirectory(working.path());
+            launcher.start(QString::fromUtf8(QH_LAUNCHER_PATH), arguments);
+            launcher.waitForFinished(30000);
+            return std::tuple(launcher.exitCode(), QString::fromLocal8Bit(launcher.readAllStandardOutput()),
+                              QString::fromLocal8Bit(launcher.readAllStandardError()));
+        };
+        for (const QString& folder : {named, working.path()}) {
+            const auto [status, output, error] =
+                run(folder == named ? QStringList{u"--make-key"_s, named} : QStringList{u"--make-key"_s});
+            QCOMPARE(status, 0);
+            const QByteArray publicLine = test::readAll(folder + u'/' + kTeacherPublicKeyFileName);
+            const QByteArray publicKey = readPublicKeyFile(folder + u'/' + kTeacherPublicKeyFileName).publicKey;
+            QCOMPARE(output.split(u'\n').value(0).toLatin1() + '\n', publicLine);
+            QVERIFY2(output.split(u'\n').value(1).endsWith(keyFingerprint(publicKey)), qPrintable(output));
+            QVERIFY(readSigningKeyFile(folder + u'/' + kTeacherKeyFileName).key);
+        }
+        const QByteArray before = test::readAll(named + u'/' + kTeacherKeyFileName);
+        const auto [status, output, error] = run({u"--make-key"_s, named});
+        QCOMPARE(status, 1);
+        QVERIFY(output.isEmpty());
+        QVERIFY2(error.contains(named) && error.contains(kTeacherKeyFileName), qPrintable(error));
+        QCOMPARE(test::readAll(named + u'/' + kTeacherKeyFileName), before);
+        QCOMPARE(std::get<0>(run({u"--make-key"_s, named, u"more"_s})), 2);
     }
 
     // The real launcher, on a later start: it runs the program in the class folder with its

@@ -1,3 +1,5 @@
+#include "common/datagrams.h"
+#include "common/signeddatagram.h"
 #include "common/urllist.h"
 #include "lesson/entrywarnings.h"
 #include "lesson/lessondocument.h"
@@ -179,6 +181,25 @@ private slots:
         QCOMPARE(problems.front().front().toStringList(), QStringList{listFullText()});
     }
 
+    // An address no datagram can carry to the children, signed for those with the teacher's key, is
+    // left out of a drop, from addresses and from text alike; the longest one that fits is added.
+    void importsLeaveOutAddressesTooLongForChildren()
+    {
+        LessonModel model;
+        QSignalSpy problems(&model, &LessonModel::importProblems);
+        const QString longest = u"http://a/"_s.leftJustified(kLargestSignedInnerBytes, u'x');
+        const QString tooLong = longest + u'x';
+        QMimeData urls;
+        urls.setUrls({QUrl(tooLong), QUrl(longest)});
+        QMimeData text;
+        text.setText(u"http://c/\n"_s + tooLong);
+        for (const QMimeData* data : {&urls, &text})
+            QVERIFY(model.dropMimeData(data, Qt::CopyAction, -1, -1, {}));
+        QCOMPARE(model.entries(), (QStringList{longest, u"http://c/"_s}));
+        QCOMPARE(problems.count(), 2);
+        QCOMPARE(problems[1][0].toStringList(), QStringList{tooLongRefusedText(1)});
+    }
+
     void editedEntriesAreTrimmedAndEmptyOnesShown()
     {
         LessonModel model;
@@ -207,6 +228,9 @@ private slots:
         QTest::newRow("not in code page 932") << u"http://café/"_s << QStringList{unsavableText(accent)};
         const QString huge = u"data:text/html,"_s + QString(70000, u'x');
         QTest::newRow("too long for a datagram") << huge << QStringList{tooLongForChildrenText(huge.size())};
+        const QString longest = u"http://a/"_s + QString(kLargestSignedInnerBytes - 9, u'x');
+        QTest::newRow("longest that can be signed") << longest << QStringList{};
+        QTest::newRow("too long to sign") << longest + u'x' << QStringList{tooLongForChildrenText(longest.size() + 1)};
     }
     void entriesAreWarnedAboutByTheRulesThatRefuseThem()
     {
@@ -271,7 +295,9 @@ private slots:
         QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(LessonDocument::kMaxListBytes + 1));
         huge.close();
         QVERIFY(QDir(folder.path()).mkdir(u"folder.txt"_s));
-        for (const QString& name : {u"huge.txt"_s, u"folder.txt"_s}) {
+        const test::Fifo fifo(folder.filePath(u"fifo.txt"_s));
+        QVERIFY(fifo.isValid());
+        for (const QString& name : {u"huge.txt"_s, u"folder.txt"_s, u"fifo.txt"_s}) {
             const LessonDocument::Result result = document.open(folder.filePath(name));
             QVERIFY(!result.ok);
             QVERIFY(result.message.contains(name));

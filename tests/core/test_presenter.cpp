@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <ctime>
+#include <list>
 
 using namespace qh;
 using namespace qh::master;
@@ -248,7 +249,7 @@ private slots:
     void abandonedStartUpLeavesOnlyEnd_data()
     {
         QTest::addColumn<QString>("listName");
-        QTest::addColumn<QString>("listState"); // "missing", "folder" or "written"
+        QTest::addColumn<QString>("listState"); // "missing", "folder", "fifo", "huge" or "written"
         QTest::addColumn<QString>("settingsState");
         QTest::addColumn<QString>("message");
         QTest::newRow("no URL list") << u"weblist.txt"_s << u"missing"_s << u"written"_s
@@ -257,8 +258,19 @@ private slots:
                                                        << u"my list.txtｗｅｂアドレスリストのファイルがありません。"_s;
         QTest::newRow("no configuration file")
             << u"weblist.txt"_s << u"written"_s << u"missing"_s << u"INIファイルがありません"_s;
-        QTest::newRow("URL list unreadable") << u"weblist.txt"_s << u"folder"_s << u"written"_s << QString();
-        QTest::newRow("configuration unreadable") << u"weblist.txt"_s << u"written"_s << u"folder"_s << QString();
+        // What is no regular file, or too large to be a list, is not read at all.
+        const QString listNotAFile =
+            u"weblist.txtｗｅｂアドレスリストのファイルが通常のファイルではないため読めません。"_s;
+        QTest::newRow("URL list a folder") << u"weblist.txt"_s << u"folder"_s << u"written"_s << listNotAFile;
+        QTest::newRow("URL list a FIFO") << u"weblist.txt"_s << u"fifo"_s << u"written"_s << listNotAFile;
+        QTest::newRow("URL list over 64 MB")
+            << u"weblist.txt"_s << u"huge"_s << u"written"_s
+            << u"weblist.txtｗｅｂアドレスリストのファイルが大きすぎるため読めません（64MBまで）。"_s;
+        const QString settingsNotAFile = u"INIファイルが通常のファイルではないため読めません"_s;
+        QTest::newRow("configuration a folder") << u"weblist.txt"_s << u"written"_s << u"folder"_s << settingsNotAFile;
+        QTest::newRow("configuration a FIFO") << u"weblist.txt"_s << u"written"_s << u"fifo"_s << settingsNotAFile;
+        QTest::newRow("configuration over 1 MB")
+            << u"weblist.txt"_s << u"written"_s << u"huge"_s << u"INIファイルが大きすぎるため読めません（1MBまで）"_s;
     }
 
     void abandonedStartUpLeavesOnlyEnd()
@@ -269,12 +281,26 @@ private slots:
         QFETCH(QString, message);
         PresenterFixture fixture;
         const QDir folder(fixture.folder.path());
+        std::list<Fifo> fifos;
+        // Sparse: a file far over the cap is made at once.
+        const auto makeHuge = [&](const QString& name) {
+            QFile huge(folder.filePath(name));
+            return huge.open(QIODevice::WriteOnly) && huge.resize(65 * 1024 * 1024);
+        };
         if (listState == u"folder")
             QVERIFY(folder.mkdir(listName));
+        else if (listState == u"fifo")
+            QVERIFY(fifos.emplace_back(folder.filePath(listName)).isValid());
+        else if (listState == u"huge")
+            QVERIFY(makeHuge(listName));
         else if (listState == u"written")
             QVERIFY(fixture.folder.write(listName, kPageA.toLatin1()));
         if (settingsState == u"folder")
             QVERIFY(folder.mkdir(u"Quillharbour_Master.ini"_s));
+        else if (settingsState == u"fifo")
+            QVERIFY(fifos.emplace_back(folder.filePath(u"Quillharbour_Master.ini"_s)).isValid());
+        else if (settingsState == u"huge")
+            QVERIFY(makeHuge(u"Quillharbour_Master.ini"_s));
         else if (settingsState == u"written")
             fixture.writeSettings(slotOne());
         PresenterOptions options;
@@ -282,7 +308,6 @@ private slots:
         Presenter& presenter = fixture.make(std::move(options));
 
         QVERIFY(!presenter.startUp());
-        // A file that exists but cannot be read abandons the start-up without a message.
         QCOMPARE(fixture.messages.texts(), message.isEmpty() ? QStringList() : QStringList{message});
         for (const CapturedMessage& shown : fixture.messages.messages)
             QCOMPARE(shown.title, u"Quillharbour_Masterからのメッセージ"_s);

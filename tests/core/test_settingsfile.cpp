@@ -141,8 +141,8 @@ private slots:
     {
         const test::WorkingFolder folder;
         QCOMPARE(readSettingsFile(kSettingsFileName).status, FileStatus::Missing);
-        QVERIFY(QDir().mkdir(kSettingsFileName)); // exists, but cannot be read as a file
-        QCOMPARE(readSettingsFile(kSettingsFileName).status, FileStatus::Unopenable);
+        QVERIFY(QDir().mkdir(kSettingsFileName)); // exists, but is no file
+        QCOMPARE(readSettingsFile(kSettingsFileName).status, FileStatus::NotAFile);
         QVERIFY(QDir().rmdir(kSettingsFileName));
         // Code page 932 names, a lone CR and a last line without its end.
         QVERIFY(folder.write(kSettingsFileName, "ChildComp04=1\x8b\xb3\x8e\xba,FullScreen\rRemotePortx=6001"));

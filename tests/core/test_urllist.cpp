@@ -99,6 +99,26 @@ private slots:
         QCOMPARE(browserUrl(entry).toString(), url);
     }
 
+    // What the presenter sends of an address it followed: as Qt writes it when code page 932 holds
+    // that text, else fully encoded, so that no character turns into "?".
+    void followedAddressesAreSentAsCp932HoldsThem_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("Japanese path") << u"file:///srv/授業.html"_s << u"file:///srv/授業.html"_s;
+        QTest::newRow("Japanese host") << u"http://日本.jp/"_s << u"http://日本.jp/"_s;
+        QTest::newRow("é in the path") << u"http://a/Caf%C3%A9.html?q=あ"_s << u"http://a/Caf%C3%A9.html?q=%E3%81%82"_s;
+        QTest::newRow("host in another script") << u"http://bücher.jp/"_s << u"http://xn--bcher-kva.jp/"_s;
+        QTest::newRow("character stored as another") << u"http://a/〜"_s << u"http://a/%E3%80%9C"_s;
+    }
+
+    void followedAddressesAreSentAsCp932HoldsThem()
+    {
+        QFETCH(QString, url);
+        QFETCH(QString, sent);
+        QCOMPARE(sendableAddress(QUrl(url)), sent);
+    }
+
     void fragmentMovesStayInTheDocument_data()
     {
         QTest::addColumn<QString>("from");

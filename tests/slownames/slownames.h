@@ -6,7 +6,8 @@
 namespace qh::test {
 
 // The slow name service (slownameservice.cpp) answers "<label><n>.qhslow" with 127.0.0.<n> after
-// a delay, and finds no "<label>.qhfail"; every other name goes to the system's own service.
+// a delay, and finds no "<label>.qhfail"; every other name that SlowNameAddresses does not list
+// goes to the system's own service.
 
 // Restarts this program, with the same arguments, with the slow name service preloaded, unless it
 // already is. Call it first in main() (or a test's initMain()), before anything looks a name up.
@@ -46,8 +47,8 @@ private:
     qsizetype m_read = 0;
 };
 
-// Gives slow names other addresses from now until it is destroyed: "name address" lines, an
-// address of "-" for a name that is not found.
+// Gives names other addresses from now until it is destroyed: "name address" lines, an address of
+// "-" for a name that is not found. A listed name is answered so whatever its ending, after the delay.
 class SlowNameAddresses
 {
 public:

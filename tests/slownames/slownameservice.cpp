@@ -5,15 +5,16 @@
 //   <label>.qhslow   answered after the delay with 127.0.0.<n>, n being the digits that end the
 //                    first label ("c02.qhslow" is 127.0.0.2, a label without digits 127.0.0.1)
 //   <label>.qhfail   not found, after the delay
+//   a listed name    the address QH_SLOW_NAMES_FILE gives it, after the delay
 //   anything else    the system's own answer, at once
 //
 // The environment is read at every lookup: QH_SLOW_NAMES_MS is the delay (50 ms when unset),
-// QH_SLOW_NAMES_FILE names a file of "name address" lines that give a .qhslow name another address
-// ("-" for none), QH_SLOW_NAMES_LOG a file to which each lookup appends "start <name>" as it
-// begins and "end <name>" as it answers, and QH_SLOW_NAMES_TOGETHER a count of slow or failing
-// lookups that each one waits for (a second at most) before its delay begins: lookups that a
-// program starts together then overlap also where the machine is too busy to start their threads
-// within the delay, while lookups made one after another each wait out the second alone.
+// QH_SLOW_NAMES_FILE names a file of "name address" lines that give a name another address ("-"
+// for none), whatever its ending (a test can serve "xn--bcher-kva.jp" here), QH_SLOW_NAMES_LOG a file to which each
+// lookup appends "start <name>" as it begins and "end <name>" as it answers, and QH_SLOW_NAMES_TOGETHER a count of slow
+// or failing lookups that each one waits for (a second at most) before its delay begins: lookups that a program starts
+// together then overlap also where the machine is too busy to start their threads within the delay, while lookups made
+// one after another each wait out the second alone.
 #include <arpa/inet.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -151,14 +152,14 @@ int lookUp(const char* node, const char* service, const addrinfo* hints, addrinf
     for (char& c : name)
         c = char(std::tolower(static_cast<unsigned char>(c)));
     const bool slow = endsWith(name, ".qhslow");
-    if (!slow && !endsWith(name, ".qhfail"))
-        return systemLookup(node, service, hints, result);
-    wait();
-    if (!slow || (hints && hints->ai_family == AF_INET6))
-        return EAI_NONAME;
     in_addr address{};
     const int listed = listedAddress(name, &address);
-    if (listed < 0 || (listed == 0 && !derivedAddress(name, &address)))
+    if (!slow && listed == 0 && !endsWith(name, ".qhfail"))
+        return systemLookup(node, service, hints, result);
+    wait();
+    if (hints && hints->ai_family == AF_INET6)
+        return EAI_NONAME;
+    if (listed < 0 || (listed == 0 && (!slow || !derivedAddress(name, &address))))
         return EAI_NONAME;
     *result = makeNode(address, service, hints);
     return *result ? 0 : EAI_MEMORY;

@@ -59,7 +59,9 @@ void ChildProcess::launchOnLoopback(int number, quint16 childPort, quint16 maste
     m_address = childLoopbackAddress(number);
     start(QStringList{u"--number"_s, QString::number(number), u"--master"_s, u"127.0.0.1"_s, u"--port"_s,
                       QString::number(childPort), u"--master-port"_s, QString::number(masterPort), u"--bind"_s,
-                      QString::fromLatin1(m_address), u"--local-folders"_s, testPagesFolder()} +
+                      QString::fromLatin1(m_address), u"--local-folders"_s, testPagesFolder(),
+                      // No key unless `more` names one, whatever this computer's own children use.
+                      u"--teacher-key="_s} +
           more);
 }
 

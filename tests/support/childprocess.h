@@ -32,7 +32,8 @@ public:
     // Starts the program in the working folder (the current one when empty).
     void start(const QStringList& arguments, const QString& workingFolder = {});
     // Starts child `number` on its loopback address 127.0.0.(1 + number), its master at 127.0.0.1,
-    // showing files from the tests' pages folder (options in `more` override these), and waits
+    // showing files from the tests' pages folder, without the teacher's key (options in `more`
+    // override these), and waits
     // until it listens. False when it did not get so far.
     bool startOnLoopback(int number, quint16 childPort, quint16 masterPort, const QStringList& more = {});
     // The same without the wait, so that several children start at once; waitFor() the event

@@ -3,6 +3,7 @@
 #include <QRandomGenerator>
 
 #include <arpa/inet.h>
+#include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -25,7 +26,7 @@ std::uint16_t LoopbackChildren::bindFreePort()
     return 0;
 }
 
-bool LoopbackChildren::bind(std::uint16_t port)
+bool LoopbackChildren::bind(std::uint16_t port, const char* onAddress)
 {
     if (m_fd >= 0)
         ::close(m_fd);
@@ -40,6 +41,8 @@ bool LoopbackChildren::bind(std::uint16_t port)
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (onAddress)
+        ::inet_pton(AF_INET, onAddress, &address.sin_addr);
     if (::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         ::close(m_fd);
         m_fd = -1;
@@ -81,6 +84,33 @@ QList<Arrival> LoopbackChildren::take()
     return out;
 }
 
+bool LoopbackChildren::sendFrom(const char* fromAddress, const char* toAddress, std::uint16_t port,
+                                const QByteArray& payload)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    ::inet_pton(AF_INET, toAddress, &address.sin_addr);
+    // The socket listens on every address; the datagram leaves from the one given.
+    char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+    iovec part{const_cast<char*>(payload.constData()), size_t(payload.size())};
+    msghdr message{};
+    message.msg_name = &address;
+    message.msg_namelen = sizeof address;
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = IPPROTO_IP;
+    header->cmsg_type = IP_PKTINFO;
+    header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    in_pktinfo info{};
+    ::inet_pton(AF_INET, fromAddress, &info.ipi_spec_dst);
+    std::memcpy(CMSG_DATA(header), &info, sizeof info);
+    return m_fd >= 0 && ::sendmsg(m_fd, &message, 0) == payload.size();
+}
+
 const QByteArrayList& ChildrenListener::received()
 {
     for (const Arrival& arrival : take())
@@ -110,12 +140,14 @@ bool sendDatagram(const char* toAddress, std::uint16_t port, const QByteArray& p
     return sendDatagramFrom(nullptr, toAddress, port, payload);
 }
 
-bool sendDatagramFrom(const char* fromAddress, const char* toAddress, std::uint16_t port, const QByteArray& payload)
+bool sendDatagramFrom(const char* fromAddress, const char* toAddress, std::uint16_t port, const QByteArray& payload,
+                      std::uint16_t fromPort)
 {
     const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
     if (fromAddress) {
         sockaddr_in source{};
         source.sin_family = AF_INET;
+        source.sin_port = htons(fromPort);
         ::inet_pton(AF_INET, fromAddress, &source.sin_addr);
         if (::bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0) {
             ::close(fd);

@@ -28,11 +28,16 @@ public:
 
     // Binds a free port within the presenter's 16-bit signed range; 0 when none was found.
     std::uint16_t bindFreePort();
-    bool bind(std::uint16_t port);
+    // On every address, or on one: a child computer of its own beside the child programs.
+    bool bind(std::uint16_t port, const char* address = nullptr);
     std::uint16_t port() const { return m_port; }
 
     // Everything that has arrived since the last call, in arrival order.
     QList<Arrival> take();
+
+    // Sends one datagram from this socket's port and the given loopback address, as the teacher's
+    // presenter sends from its master port.
+    bool sendFrom(const char* fromAddress, const char* toAddress, std::uint16_t port, const QByteArray& payload);
 
 private:
     int m_fd = -1;
@@ -55,8 +60,10 @@ private:
 
 // Sends one datagram from a plain socket, as a child's call would come.
 bool sendDatagram(const char* toAddress, std::uint16_t port, const QByteArray& payload);
-// The same from a socket bound to the given loopback address, as another computer would send it.
-bool sendDatagramFrom(const char* fromAddress, const char* toAddress, std::uint16_t port, const QByteArray& payload);
+// The same from a socket bound to the given loopback address (and port, unless 0), as another
+// computer would send it.
+bool sendDatagramFrom(const char* fromAddress, const char* toAddress, std::uint16_t port, const QByteArray& payload,
+                      std::uint16_t fromPort = 0);
 
 // A UDP port within 20000..31999 that nothing holds at the moment.
 std::uint16_t freeUdpPort();

@@ -30,4 +30,15 @@ master::Presenter& PresenterWindowsFixture::make(master::PresenterOptions option
     return made;
 }
 
+master::Presenter& PresenterWindowsFixture::makeWithWebBrowser()
+{
+    master::PresenterOptions options;
+    options.createBrowser = [this] {
+        auto made = std::make_unique<master::WebBrowser>();
+        m_webBrowser = made.get();
+        return made;
+    };
+    return make(std::move(options));
+}
+
 } // namespace qh::test

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "master/presenterwindows.h"
+#include "master/webbrowser.h"
 #include "tests/support/presenterfixture.h"
 
+#include <QPointer>
 #include <QStringList>
 
 #include <memory>
@@ -21,11 +23,15 @@ public:
     ~PresenterWindowsFixture() override;
 
     master::Presenter& make(master::PresenterOptions options = {}) override;
+    // The presenter with the real Qt WebEngine browser, webBrowser() until End releases it.
+    master::Presenter& makeWithWebBrowser();
+    master::WebBrowser* webBrowser() const { return m_webBrowser.data(); }
     master::PresenterWindows& windows() { return *m_windows; }
     master::PresenterBar& bar() { return m_windows->bar(); }
 
 private:
     std::unique_ptr<master::PresenterWindows> m_windows;
+    QPointer<master::WebBrowser> m_webBrowser;
 };
 
 } // namespace qh::test

@@ -3,6 +3,12 @@
 #include <QDir>
 #include <QFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+
 using namespace Qt::StringLiterals;
 
 namespace qh::test {
@@ -35,6 +41,33 @@ void quietOffscreenWarnings()
         if (previous)
             previous(type, context, message);
     });
+}
+
+Fifo::Fifo(const QString& path, int patienceMs) : m_path(QFile::encodeName(path))
+{
+    m_made = ::mkfifo(m_path.constData(), 0600) == 0;
+    if (!m_made)
+        return;
+    m_rescuer = std::thread([this, patienceMs] {
+        const auto rescueAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(patienceMs);
+        while (!m_done) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (std::chrono::steady_clock::now() < rescueAt)
+                continue;
+            // Opens only while someone has the FIFO open to read, the waiting reader included.
+            if (const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC); fd >= 0)
+                ::close(fd);
+        }
+    });
+}
+
+Fifo::~Fifo()
+{
+    m_done = true;
+    if (m_rescuer.joinable())
+        m_rescuer.join();
+    if (m_made)
+        ::unlink(m_path.constData());
 }
 
 WorkingFolder::WorkingFolder() : m_previous(QDir::currentPath())

@@ -2,6 +2,9 @@
 // datagrams on loopback: the page window following the presenter, the bar and its call button.
 #include "child/childmessages.h"
 #include "child/childprogram.h"
+#include "common/datagrams.h"
+#include "common/keytexts.h"
+#include "common/signeddatagram.h"
 #include "tests/support/childprocess.h"
 #include "tests/support/filereadingpage.h"
 #include "tests/support/loopback.h"
@@ -111,6 +114,46 @@ private slots:
         m_masterPort = m_master.bindFreePort();
     }
 
+    // A child with the teacher's key names it by its fingerprint in the call bar's tooltip. While
+    // what comes from the teacher's computer is not signed by that key, the bar says so in place of
+    // its caption; the answer to its Hello signed by the key shows the page.
+    void keyedChildShowsItsKeyAndWhenItIsMissing()
+    {
+        const TeacherSigningKey key = TeacherSigningKey::generate();
+        ChildSettings child = settings();
+        child.teacherKey = key.publicKey();
+        m_master.take();
+        ChildProgram program(child);
+        QVERIFY(program.start());
+        auto* caption = program.bar().findChild<QLabel*>(u"captionLabel"_s);
+        QCOMPARE(program.bar().toolTip(), u"先生の鍵の指紋: "_s + keyFingerprint(key.publicKey()));
+        QCOMPARE(caption->text(), childCaption(7));
+        QByteArray hello;
+        QTRY_VERIFY([&] {
+            for (const Arrival& arrival : m_master.take())
+                hello = arrival.payload.startsWith("07Hello:") ? arrival.payload : hello;
+            return !hello.isEmpty();
+        }());
+        const std::optional<ChildReport> asked = childReportOf(hello);
+        QVERIFY(asked && asked->challenge.size() == kHelloChallengeBytes);
+
+        const QByteArray address = childLoopbackAddress(7);
+        QVERIFY(m_master.sendFrom("127.0.0.1", address.constData(), child.childPort, m_pages.url(u"A"_s).toEncoded()));
+        QTRY_COMPARE(caption->text(), kKeyTroubleText);
+        SignedHeader answer{QByteArray(kRunIdBytes, 'r'), 1, {0, 7, asked->challenge}};
+        for (const QByteArray& inner : {QByteArray("Command:VisibleTrue"), m_pages.url(u"B"_s).toEncoded()}) {
+            QVERIFY(m_master.sendFrom("127.0.0.1", address.constData(), child.childPort,
+                                      signedDatagram(key, answer, inner).value()));
+            ++answer.sequence;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(program.pageWindow().title(), u"B"_s, kLoadTimeoutMs);
+        QCOMPARE(caption->text(), childCaption(7));
+        QVERIFY(program.pageWindow().isVisible());
+        QCOMPARE(loopbackChildSettings(7, 1, 2).teacherKey, QByteArray()); // the other tests' children have none
+        ChildProgram keyless(loopbackChildSettings(8, child.childPort, m_masterPort));
+        QCOMPARE(keyless.bar().toolTip(), kNoTeacherKeyText);
+    }
+
     // The presenter's datagrams in order, then page C: what the page window shows. It starts
     // hidden in the mode of its settings; pages change nothing about whether it is shown.
     void pageWindowFollowsThePresenter_data()
@@ -144,8 +187,9 @@ private slots:
         QVERIFY(!program.pageWindow().isVisible());
         QVERIFY(program.bar().isVisible());
         for (const QByteArray& datagram : datagrams)
-            QVERIFY(sendDatagram(childLoopbackAddress(7).constData(), child.childPort, datagram));
-        QVERIFY(sendDatagram(childLoopbackAddress(7).constData(), child.childPort, m_pages.url(u"C"_s).toEncoded()));
+            QVERIFY(m_master.sendFrom("127.0.0.1", childLoopbackAddress(7).constData(), child.childPort, datagram));
+        QVERIFY(m_master.sendFrom("127.0.0.1", childLoopbackAddress(7).constData(), child.childPort,
+                                  m_pages.url(u"C"_s).toEncoded()));
         QTRY_COMPARE_WITH_TIMEOUT(program.pageWindow().title(), u"C"_s, kLoadTimeoutMs);
         QCOMPARE(state(program.pageWindow()), shows);
         QVERIFY(program.bar().isVisible());
@@ -361,7 +405,7 @@ private slots:
         ChildProgram program(child);
         QVERIFY(program.start());
         const QByteArray address = childLoopbackAddress(7);
-        QVERIFY(sendDatagram(address.constData(), child.childPort, m_pages.url(u"A"_s).toEncoded()));
+        QVERIFY(m_master.sendFrom("127.0.0.1", address.constData(), child.childPort, m_pages.url(u"A"_s).toEncoded()));
         QTRY_COMPARE_WITH_TIMEOUT(program.pageWindow().title(), u"A"_s, kLoadTimeoutMs);
         m_master.take();
         QPushButton* button = program.bar().callButton();
@@ -370,7 +414,7 @@ private slots:
         QTRY_VERIFY((calls += takeCalls(), !calls.isEmpty()));
         QCOMPARE(calls, QByteArrayList{"07Call"});
         if (confirmed)
-            QVERIFY(sendDatagram(address.constData(), child.childPort, "Command:CallReceived"));
+            QVERIFY(m_master.sendFrom("127.0.0.1", address.constData(), child.childPort, "Command:CallReceived"));
         QTRY_COMPARE_WITH_TIMEOUT(button->text(), reads, 5000);
         QVERIFY(!program.pageWindow().url().toString().contains(u"CallReceived"_s));
         QTest::mouseClick(button, Qt::LeftButton);

@@ -75,12 +75,14 @@ private slots:
             }
             return boxes;
         };
-        showNotice(u"first"_s, u"ページ example.com からのメッセージ"_s);
+        // A page's alert text: shown as it is, never as markup.
+        showNotice(u"<b>first</b>"_s, u"ページ example.com からのメッセージ"_s);
         for (int i = 0; i < 100; ++i)
             showNotice(u"again"_s);
         QCOMPARE(noticeBoxes().size(), 1);
         QMessageBox* box = noticeBoxes().first();
-        QCOMPARE(box->text(), u"first"_s);
+        QCOMPARE(box->text(), u"<b>first</b>"_s);
+        QCOMPARE(box->textFormat(), Qt::PlainText);
         QCOMPARE(box->windowTitle(), u"ページ example.com からのメッセージ"_s);
         QCOMPARE(box->windowModality(), Qt::NonModal);
         QVERIFY(!MessageGate::isOpen());

@@ -6,6 +6,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
 
 using namespace Qt::StringLiterals;
 using namespace qh::lesson;
@@ -40,10 +41,10 @@ private slots:
         server.serve(u"/ok.html"_s, answer(htmlPage(u"良いページ"_s)));
         server.serve(u"/missing.html"_s, answer(htmlPage(u"Missing"_s), 404));
         server.serve(u"/silent.html"_s, never());
-        server.serve(
-            u"/rude.html"_s,
-            answer(htmlPage(u"Rude"_s, u"<script>alert('a'); confirm('b'); prompt('c'); "
-                                       u"window.open('/popup.html'); document.title = 'Still rude';</script>"_s)));
+        server.serve(u"/rude.html"_s,
+                     answer(htmlPage(u"Rude"_s, u"<script>alert('a'); confirm('b'); prompt('c'); "
+                                                u"window.open('/popup.html'); document.title = '<b>Still</b> &lt;rude';"
+                                                u"</script>"_s)));
         PageResponse download = answer("bytes of a file");
         download.contentType = "application/octet-stream";
         download.extraHeaders = {"Content-Disposition: attachment; filename=lesson.bin"};
@@ -77,7 +78,12 @@ private slots:
         QCOMPARE(result(0), u"良いページ"_s);
         QCOMPARE(result(1), httpStatusText(404));
         QCOMPARE(result(2), timedOutText(15));
-        QCOMPARE(result(3), u"Still rude"_s);
+        // A title is shown as the text it is, in the row and in its tooltip, markup and all.
+        QCOMPARE(result(3), u"<b>Still</b> &lt;rude"_s);
+        const QString toolTip = model.index(3, LessonModel::ResultColumn).data(Qt::ToolTipRole).toString();
+        QTextDocument shown; // what a tooltip shows of a text it takes for markup
+        shown.setHtml(toolTip);
+        QCOMPARE(Qt::mightBeRichText(toolTip) ? shown.toPlainText() : toolTip, result(3));
         QCOMPARE(result(4), kDownloadText);
         QCOMPARE(result(5), u"良いページ"_s);
         QCOMPARE(result(6), kNotLoadedText);

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <optional>
 #include <unistd.h>
 
 using namespace qh;
@@ -175,7 +176,9 @@ private slots:
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("message");
         QTest::newRow("file removed after loading") << u"remove"_s << u" ファイルがありません"_s;
-        QTest::newRow("folder in the file's place") << u"ini folder"_s << QString();
+        const QString notAFile = u"INIファイルが通常のファイルではないため読めません"_s;
+        QTest::newRow("folder in the file's place") << u"ini folder"_s << notAFile;
+        QTest::newRow("FIFO in the file's place") << u"ini fifo"_s << notAFile;
         QTest::newRow("file read-only")
             << u"read-only"_s
             << u"Quillharbour_Master.ini は読み取り専用のため、設定を保存できませんでした。\n"
@@ -188,6 +191,12 @@ private slots:
         QTest::newRow("symbolic link named Temp.tmp") << u"temp link"_s << notOwn;
         QTest::newRow("link to no file named Temp.tmp") << u"temp dangling link"_s << notOwn;
         QTest::newRow("second name of a file as Temp.tmp") << u"temp hard link"_s << notOwn;
+        // Renamed into place, another user's Temp.tmp would make that user the settings' owner.
+        QTest::newRow("Temp.tmp of another user")
+            << u"temp of another user"_s
+            << u"Temp.tmp が他のユーザーのファイルのため、設定を保存できませんでした。Temp.tmp "
+               u"を削除してから保存してください。\n"
+               u"Quillharbour_Master.ini は変更されていません。"_s;
         // A name that would break the file's line or come back as another name is refused.
         const QString refused = u"コンピュータ番号05の名前に保存できない文字があります。\n設定は保存されていません。"_s;
         QTest::newRow("name outside code page 932") << u"name:café"_s << refused;
@@ -201,10 +210,13 @@ private slots:
         const ToolSession tool;
         const OpenWindow& window = tool.window;
         QCOMPARE(tool.messages.texts(), QStringList());
-        if (setup == u"remove" || setup == u"ini folder")
+        if (setup == u"remove" || setup.startsWith(u"ini "))
             QVERIFY(QFile::remove(kIni));
         if (setup == u"ini folder")
             QVERIFY(QDir().mkpath(kIni + u"/inner"_s));
+        std::optional<Fifo> fifo;
+        if (setup == u"ini fifo")
+            QVERIFY(fifo.emplace(kIni).isValid());
         if (setup == u"read-only")
             QVERIFY(QFile::setPermissions(kIni, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         if (setup == u"temp folder")
@@ -216,6 +228,11 @@ private slots:
             QVERIFY(QFile::link(elsewhere, kTemp));
         if (setup == u"temp hard link")
             QCOMPARE(::link(QFile::encodeName(elsewhere).constData(), QFile::encodeName(kTemp).constData()), 0);
+        constexpr uid_t kOtherUser = 65534; // nobody
+        if (setup == u"temp of another user") {
+            QVERIFY(writeAll(kTemp, "someone else's"));
+            QCOMPARE(::chown(QFile::encodeName(kTemp).constData(), kOtherUser, gid_t(-1)), 0);
+        }
         window.control<QLineEdit>(u"Text1"_s)->setText(u"1234"_s);
         if (setup.startsWith(u"name:"))
             window.control<QLineEdit>(u"Text3_4"_s)->setText(setup.mid(5));
@@ -228,6 +245,8 @@ private slots:
             QVERIFY(!QFileInfo::exists(kIni));
         else if (setup == u"ini folder")
             QVERIFY(QFileInfo(kIni + u"/inner"_s).isDir());
+        else if (setup == u"ini fifo")
+            QVERIFY(!QFileInfo(kIni).isFile() && QFileInfo::exists(kIni));
         else
             QCOMPARE(readAll(kIni), exampleBytes());
         if (setup == u"temp folder")
@@ -238,6 +257,10 @@ private slots:
             QVERIFY(!QFileInfo::exists(kTemp));
         if (setup == u"temp link" || setup == u"temp hard link")
             QCOMPARE(readAll(elsewhere), QByteArray("someone else's"));
+        if (setup == u"temp of another user") {
+            QCOMPARE(readAll(kTemp), QByteArray("someone else's"));
+            QCOMPARE(QFileInfo(kTemp).ownerId(), kOtherUser);
+        }
         if (setup == u"temp dangling link")
             QVERIFY(!QFileInfo::exists(elsewhere));
         QCOMPARE(window.value(u"Text1"_s), QVariant(u"1234"_s));

@@ -1,5 +1,7 @@
 #include "common/aboutbox.h"
 #include "common/cp932text.h"
+#include "common/keytexts.h"
+#include "common/teacherkey.h"
 #include "tests/support/toolfixture.h"
 #include "tool/modelist.h"
 
@@ -89,6 +91,7 @@ private slots:
                                                           {u"Menu10"_s, u"ﾌｧｲﾙ"_s},
                                                           {u"Menu12"_s, u"接続確認"_s},
                                                           {u"Menu13"_s, u"URLリストの編集..."_s},
+                                                          {u"Menu14"_s, u"先生の鍵..."_s},
                                                           {u"Menu11"_s, u"終了"_s},
                                                           {u"Menu00"_s, u"ヘルプ"_s},
                                                           {u"Menu03"_s, u"ヘルプ"_s},
@@ -121,7 +124,7 @@ private slots:
         // The menus in their places, without shortcuts or check marks.
         QCOMPARE(objectNames(window->menuBar()->actions()), (QStringList{u"Menu10"_s, u"Menu00"_s}));
         QCOMPARE(objectNames(window.control<QMenu>(u"Menu10"_s)->actions()),
-                 (QStringList{u"Menu12"_s, u"Menu13"_s, u"Menu11"_s}));
+                 (QStringList{u"Menu12"_s, u"Menu13"_s, u"Menu14"_s, u"Menu11"_s}));
         QCOMPARE(objectNames(window.control<QMenu>(u"Menu00"_s)->actions()), (QStringList{u"Menu03"_s, u"Menu01"_s}));
         for (const QAction* action : window->findChildren<QAction*>()) {
             QVERIFY(!action->isCheckable());
@@ -184,7 +187,8 @@ private slots:
         QTest::addColumn<bool>("missing");
         QTest::addColumn<QStringList>("messages");
         QTest::newRow("missing") << true << QStringList{u"INIファイルがありません"_s};
-        QTest::newRow("folder in its place") << false << QStringList{};
+        QTest::newRow("folder in its place")
+            << false << QStringList{u"INIファイルが通常のファイルではないため読めません"_s};
     }
     void unreadableFileGivesAnEmptyWindow()
     {
@@ -426,6 +430,44 @@ private slots:
         }
         QCOMPARE(tool.messages.texts(), messages);
         QVERIFY(tool.window.isOpen());
+    }
+
+    // "先生の鍵...": a folder without a key is offered one; a key there is shown by its fingerprint
+    // and replaced only when the user chooses so.
+    void teacherKeyIsMadeAndShown()
+    {
+        ToolSession tool;
+        QAction* keyItem = tool.window.control<QAction>(u"Menu14"_s);
+        const QString keyPath = tool.folder.path(kTeacherKeyFileName);
+        tool.messages.answers = {1}; // キャンセル
+        keyItem->trigger();
+        QVERIFY(!QFileInfo::exists(keyPath));
+        tool.messages.answers = {0}; // 作る
+        keyItem->trigger();
+        const QByteArray made = readPublicKeyFile(tool.folder.path(kTeacherPublicKeyFileName)).publicKey;
+        QVERIFY(readSigningKeyFile(keyPath).key);
+        QCOMPARE(tool.messages.texts().size(), 3); // two questions, then what was made
+        QVERIFY(tool.messages.texts().last().contains(keyFingerprint(made)));
+
+        const QByteArray key = readAll(keyPath);
+        tool.messages.answers = {0}; // 閉じる
+        keyItem->trigger();
+        QVERIFY2(tool.messages.texts().last().contains(keyFingerprint(made)), qPrintable(tool.messages.texts().last()));
+        QCOMPARE(readAll(keyPath), key);
+        tool.messages.answers = {1}; // 新しい鍵を作る
+        keyItem->trigger();
+        const QByteArray remade = readPublicKeyFile(tool.folder.path(kTeacherPublicKeyFileName)).publicKey;
+        QVERIFY(remade != made);
+        QVERIFY(tool.messages.texts().last().contains(keyFingerprint(remade)));
+
+        // A key file that cannot be used is named, and can be replaced.
+        QVERIFY(writeAll(keyPath, "broken\n"));
+        tool.messages.answers = {0};
+        keyItem->trigger();
+        QVERIFY2(
+            tool.messages.texts().last().contains(keyFileProblemText(kTeacherKeyFileName, KeyFileProblem::NotAKey)),
+            qPrintable(tool.messages.texts().last()));
+        QCOMPARE(readAll(keyPath), QByteArray("broken\n"));
     }
 };
 

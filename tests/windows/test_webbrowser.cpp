@@ -150,14 +150,8 @@ private slots:
         PresenterWindowsFixture fixture;
         fixture.writeUrlList({page(u"a"_s), page(u"b"_s)});
         fixture.writeSettings({{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s}});
-        WebBrowser* web = nullptr;
-        PresenterOptions options;
-        options.createBrowser = [&web] {
-            auto made = std::make_unique<WebBrowser>();
-            web = made.get();
-            return made;
-        };
-        QVERIFY(fixture.make(std::move(options)).startUp());
+        QVERIFY(fixture.makeWithWebBrowser().startUp());
+        WebBrowser* web = fixture.webBrowser();
         fixture.children.clear();
 
         PresenterBar& bar = fixture.bar();
@@ -205,6 +199,37 @@ private slots:
         QCOMPARE(ConsoleLines::lines, kPageConsoleLines);
     }
 
+    // A page that pushes a new address every 50 ms: the children are sent at most one of them in
+    // half a second, and the last one it pushed.
+    void addressLoopReachesTheChildrenSparingly()
+    {
+        PageServer server;
+        server.serve(u"/loop.html"_s,
+                     answer(htmlPage(u"loop"_s, u"<script>let n = 0; const loop = setInterval(() => {"
+                                                u" history.pushState(null, '', '?n=' + ++n);"
+                                                u" if (n == 20) clearInterval(loop); }, 50);</script>"_s)));
+        const QString page = server.url(u"/loop.html"_s).toString();
+        PresenterWindowsFixture fixture;
+        fixture.writeUrlList({page});
+        fixture.writeSettings({{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s}});
+        QVERIFY(fixture.makeWithWebBrowser().startUp());
+        QList<Arrival> pushed;
+        const QByteArray last = page.toUtf8() + "?n=20";
+        QVERIFY(fixture.runLoop(nullptr, [&] {
+            for (const Arrival& arrival : fixture.children.take()) {
+                if (arrival.payload.startsWith(page.toUtf8() + "?n="))
+                    pushed.append(arrival);
+            }
+            return !pushed.isEmpty() && pushed.last().payload == last;
+        }));
+        for (qsizetype i = 1; i < pushed.size(); ++i) {
+            const qint64 gapMs = (pushed[i].atNs - pushed[i - 1].atNs) / 1000000;
+            QVERIFY2(gapMs >= 500,
+                     qPrintable(u"%1 ms between %2 and %3"_s.arg(gapMs).arg(QString::fromUtf8(pushed[i - 1].payload),
+                                                                            QString::fromUtf8(pushed[i].payload))));
+        }
+    }
+
     void presentationRunsWithTheRealBrowser()
     {
         PresenterWindowsFixture fixture;
@@ -215,15 +240,9 @@ private slots:
         fixture.writeUrlList({a, b});
         fixture.writeSettings(
             {{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s}, {3, u"1"_s, u"127.0.0.4"_s, u"FullScreen"_s}});
-        QPointer<WebBrowser> web;
-        PresenterOptions options;
-        options.createBrowser = [&web] {
-            auto made = std::make_unique<WebBrowser>();
-            web = made.get();
-            return made;
-        };
-        Presenter& presenter = fixture.make(std::move(options));
+        Presenter& presenter = fixture.makeWithWebBrowser();
         QVERIFY(presenter.startUp());
+        const QPointer<WebBrowser> web = fixture.webBrowser();
         QCOMPARE(fixture.children.received(),
                  (QByteArrayList{"127.0.0.2 Command:VisibleTrue", "127.0.0.2 Command:WindowScreen",
                                  "127.0.0.4 Command:VisibleTrue", "127.0.0.4 Command:FullScreen",
