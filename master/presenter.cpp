@@ -171,6 +171,10 @@ void Presenter::followBrowser()
     forwardDue.setSingleShot(true);
     forwardDue.setTimerType(Qt::PreciseTimer);
     QDeadlineTimer nextForward(0);
+    // A forward is waiting for its time: the children have been sent another page than the one
+    // last forwarded, so they are owed the browser's address even when it is that one again (a
+    // link followed, >>, and the same link followed again within the wait).
+    bool forwardOwed = false;
     while (!m_stopFollowing && !m_ended) {
         m_state.presenterNavigated = false;
         // Block until something happens, unless a page held back in the last pass is still due.
@@ -179,7 +183,7 @@ void Presenter::followBrowser()
         forwardPending = false;
         if (m_stopFollowing || m_ended || !m_browser)
             break;
-        if (m_browser->locationUrl() == seenAddress) {
+        if (m_browser->locationUrl() == seenAddress && !forwardOwed) {
             m_forwardDestinations.reset(); // no forward follows the page they were looked up for
             continue;
         }
@@ -188,10 +192,12 @@ void Presenter::followBrowser()
             continue;
         }
         if (!nextForward.hasExpired()) {
+            forwardOwed = true;
             if (!forwardDue.isActive())
                 forwardDue.start(std::chrono::milliseconds(nextForward.remainingTime()));
             continue;
         }
+        forwardOwed = false;
         seenAddress = m_browser->locationUrl();
         showPage(seenAddress, m_state.pageIndex, std::exchange(m_forwardDestinations, std::nullopt), ShownPage::Keep);
         nextForward.setRemainingTime(kForwardInterval, Qt::PreciseTimer);
