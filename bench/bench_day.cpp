@@ -581,6 +581,8 @@ bool Day::step(int number, const Step& step)
     const auto note = [&](Program& program, qint64 shown) {
         if (!shown) {
             ++program.unshownSince;
+            std::fprintf(stderr, "page change %d (%s) to %s: not shown by %s\n", number,
+                         qPrintable(commandOf(step.move)), qPrintable(page), qPrintable(program.name));
             return;
         }
         slowest = std::max(slowest, shown);
@@ -592,8 +594,11 @@ bool Day::step(int number, const Step& step)
         note(m_programs[index + 1], childShown(index));
     if (lost && slowest)
         m_repairMs.append(double(slowest - clicked) / 1000);
-    if (!m_plain->allHave(pageBytes))
+    if (!m_plain->allHave(pageBytes)) {
         ++m_plainMissing;
+        std::fprintf(stderr, "page change %d (%s) to %s: %d plain children lack it\n", number,
+                     qPrintable(commandOf(step.move)), qPrintable(page), m_plain->missing(pageBytes));
+    }
     return true;
 }
 
