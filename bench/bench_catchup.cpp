@@ -61,9 +61,7 @@ int main(int argc, char* argv[])
     fixture.writeUrlList(kPages);
     fixture.writeSettings(
         {{1, u"1"_s, u"127.0.0.2"_s, u"WindowScreen"_s}, {2, u"0"_s, u"127.0.0.3"_s, u"WindowScreen"_s}});
-    master::PresenterOptions options;
-    options.createBrowser = [] { return std::make_unique<master::WebBrowser>(); };
-    if (!fixture.make(std::move(options)).startUp()) {
+    if (!fixture.makeWithWebBrowser().startUp()) {
         std::fprintf(stderr, "the presenter did not start\n");
         return 1;
     }

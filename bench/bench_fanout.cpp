@@ -1,7 +1,8 @@
 // Fan-out: the time from the end of a page load to the arrival of the 30th child's datagram, with
 // 30 children in use on loopback, against a bare loop of the same 30 sendto calls. Then, in the same
 // run, the fan-out once all 30 children have asked for datagrams signed with the teacher's key (one
-// signature for the 30), against the plain fan-out before.
+// signature for the 30; each child gets the plain copy as well, after all the signed ones), against
+// the plain fan-out before.
 #include "bench/benchutil.h"
 #include "bench/timedbrowser.h"
 #include "common/datagrams.h"
@@ -116,11 +117,12 @@ int main(int argc, char* argv[])
     QList<Arrival> catchUps;
     QElapsedTimer waited;
     waited.start();
-    while (catchUps.size() < 3 * kChildren && waited.elapsed() < 10000) {
+    // VisibleTrue, the screen mode and the page, each signed and then plain.
+    while (catchUps.size() < 6 * kChildren && waited.elapsed() < 10000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         catchUps += children.take();
     }
-    if (catchUps.size() != 3 * kChildren || !qh::isSignedDatagram(catchUps.last().payload)) {
+    if (catchUps.size() != 6 * kChildren || !qh::isSignedDatagram(catchUps.at(catchUps.size() - 2).payload)) {
         std::fprintf(stderr, "the children were not caught up signed\n");
         return 1;
     }
@@ -130,11 +132,13 @@ int main(int argc, char* argv[])
     for (int change = 0; change < kPageChanges; ++change) {
         browser->loads.clear();
         presenter.showPage(pages[change % 2], std::int16_t(change % 2));
-        const QList<Arrival> arrivals = arrivalsOf(children, kChildren);
+        // Every signed datagram goes out before the plain copies, which follow to the same 30.
+        const QList<Arrival> arrivals = arrivalsOf(children, 2 * kChildren);
         const std::int64_t loadEndNs = browser->loads.value(0).endNs;
-        if (arrivals.size() == kChildren && arrivals.last().to == "127.0.0.31" && loadEndNs != 0 &&
-            qh::isSignedDatagram(arrivals.last().payload))
-            signedTimes.append(double(arrivals.last().atNs - loadEndNs) / 1000.0);
+        const Arrival& lastSigned = arrivals.value(kChildren - 1);
+        if (arrivals.size() == 2 * kChildren && lastSigned.to == "127.0.0.31" && loadEndNs != 0 &&
+            qh::isSignedDatagram(lastSigned.payload) && !qh::isSignedDatagram(arrivals.value(kChildren).payload))
+            signedTimes.append(double(lastSigned.atNs - loadEndNs) / 1000.0);
         const std::int64_t signStart = nowNs();
         key.sign(arrivals.value(0).payload);
         signTimes.append(double(nowNs() - signStart) / 1000.0);

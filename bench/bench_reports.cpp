@@ -28,19 +28,6 @@ namespace {
 constexpr int kChildren = 30;
 constexpr int kReportIntervalMs = 3000;
 
-// CPU time of all threads of the process, in nanoseconds (the first field of each schedstat).
-qint64 processCpuNs(qint64 pid)
-{
-    qint64 total = 0;
-    const QDir tasks(u"/proc/%1/task"_s.arg(pid));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile file(tasks.filePath(task + u"/schedstat"_s));
-        if (file.open(QIODevice::ReadOnly))
-            total += file.readAll().split(' ').value(0).toLongLong();
-    }
-    return total;
-}
-
 // The children's sockets, each bound to its own loopback address, as 30 computers would send.
 class ReportingChildren
 {

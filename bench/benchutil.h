@@ -162,6 +162,29 @@ inline qint64 cpuTicks(qint64 pid)
     return fields.size() > 12 ? fields[11].toLongLong() + fields[12].toLongLong() : 0;
 }
 
+// A value of /proc/<pid>/<file> in KiB, such as "VmHWM:" of status or "Pss:" of smaps_rollup.
+inline qint64 procKiB(qint64 pid, const char* file, const QByteArray& key)
+{
+    for (const QByteArray& line : procFile(pid, file).split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').first().toLongLong();
+    }
+    return 0;
+}
+
+// CPU time of all threads of the process, in nanoseconds (the first field of each schedstat).
+inline qint64 processCpuNs(qint64 pid)
+{
+    qint64 total = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile file(tasks.filePath(task + QStringLiteral("/schedstat")));
+        if (file.open(QIODevice::ReadOnly))
+            total += file.readAll().split(' ').value(0).toLongLong();
+    }
+    return total;
+}
+
 inline qint64 peakKiB(qint64 pid)
 {
     return procKiB(pid, "status", "VmHWM:");

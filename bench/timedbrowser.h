@@ -32,6 +32,14 @@ public:
             if (!loads.isEmpty() && loads.last().endNs == 0 && !m_inner->isBusy())
                 loads.last().endNs = nowNs();
         });
+        // What the teacher does on the page is the inner browser's.
+        connect(m_inner.get(), &Browser::scrolled, this, &Browser::scrolled);
+        connect(m_inner.get(), &Browser::placeMeasured, this, &Browser::placeMeasured);
+        connect(m_inner.get(), &Browser::pointMeasured, this, &Browser::pointMeasured);
+        connect(m_inner.get(), &Browser::zoomed, this, &Browser::zoomed);
+        connect(m_inner.get(), &Browser::pointerKeyPressed, this, &Browser::pointerKeyPressed);
+        connect(m_inner.get(), &Browser::mouseMoved, this, &Browser::mouseMoved);
+        connect(m_inner.get(), &Browser::mouseLeft, this, &Browser::mouseLeft);
     }
     void navigate(const QString& address) override
     {
@@ -49,6 +57,9 @@ public:
     bool isFullScreen() const override { return m_inner->isFullScreen(); }
     void setFullScreen(bool fullScreen) override { m_inner->setFullScreen(fullScreen); }
     QString locationUrl() const override { return m_inner->locationUrl(); }
+    void measurePlace() override { m_inner->measurePlace(); }
+    void measurePoint(QPoint at) override { m_inner->measurePoint(at); }
+    int zoomPercent() const override { return m_inner->zoomPercent(); }
 
     // Every navigation since the caller last cleared the list, in order.
     QList<TimedLoad> loads;

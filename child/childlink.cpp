@@ -4,6 +4,7 @@
 #include "common/datagrams.h"
 #include "common/logcategories.h"
 #include "common/teacherkey.h"
+#include "common/thumbnail.h"
 
 #include <algorithm>
 
@@ -16,6 +17,10 @@ constexpr std::chrono::milliseconds kFailureLogInterval{60000};
 // Reports that a load or a refused address makes due are at least this far apart: a page that
 // reloads itself, or a flood of addresses, must not turn the child into a flood to the teacher.
 constexpr std::chrono::milliseconds kShowingSpacing{250};
+// The presenter sends the described plain copy right after each signed datagram (a page change all
+// signed ones first, then the plain ones): it comes within this time of its signed twin.
+constexpr std::chrono::milliseconds kPlainCopyWindow{1000};
+constexpr qsizetype kRememberedSignedCount = 4;
 
 } // namespace
 
@@ -114,10 +119,17 @@ void ChildLink::received(const QByteArray& signedOrPlain)
     QByteArray datagram = signedOrPlain;
     if (m_intake) {
         SignedIntake::Result taken = m_intake->take(signedOrPlain);
+        if (taken.verdict == SignedIntake::Verdict::Unsigned && takePlainCopy(signedOrPlain)) {
+            trace(u"ignored"_s, u"plain-copy "_s + QString::fromLatin1(signedOrPlain.left(120)));
+            return;
+        }
         if (taken.verdict != SignedIntake::Verdict::Accepted) {
             refuse(taken.verdict, signedOrPlain);
             return;
         }
+        m_lastSigned.append({taken.inner, now()});
+        if (m_lastSigned.size() > kRememberedSignedCount)
+            m_lastSigned.removeFirst();
         if (taken.newRun) {
             qCInfo(childLog, "following the teacher's presenter %s, signed by the teacher's key",
                    m_intake->run().toHex().constData());
@@ -136,6 +148,15 @@ void ChildLink::received(const QByteArray& signedOrPlain)
     if (m_saidHello && !m_answered) {
         m_answered = true;
         emit masterAnswered();
+    }
+    if (const std::optional<ClassroomCommand> command = classroomCommandOf(datagram)) {
+        if (command->kind == ClassroomCommand::Kind::Picture) {
+            if (m_lastPicture && now() - *m_lastPicture < kPictureSpacing)
+                return; // a flood of requests makes no flood of pictures
+            m_lastPicture = now();
+        }
+        emit classroomCommandReceived(*command);
+        return;
     }
     const ChildAction action = childActionOf(datagram, m_pageRule);
     if (isPageDatagram(datagram)) {
@@ -172,6 +193,18 @@ void ChildLink::refuse(SignedIntake::Verdict verdict, const QByteArray& datagram
         sayHelloSoon(); // a presenter that does not know this child: it learns from the Hello
 }
 
+bool ChildLink::takePlainCopy(const QByteArray& datagram)
+{
+    // Each signed datagram has one plain copy: a second one is no copy but somebody else's.
+    const auto twin = std::find_if(m_lastSigned.cbegin(), m_lastSigned.cend(), [&](const auto& taken) {
+        return taken.first == datagram && now() - taken.second <= kPlainCopyWindow;
+    });
+    if (twin == m_lastSigned.cend())
+        return false;
+    m_lastSigned.erase(twin);
+    return true;
+}
+
 void ChildLink::showKeyTrouble(bool trouble)
 {
     if (trouble != m_keyTrouble) {
@@ -194,6 +227,20 @@ void ChildLink::sendShowing()
     m_lastShowing = now();
     if (m_lastPage && sendToMaster(showingDatagram(m_settings.number, *m_lastPage), "Showing"))
         trace(u"showing"_s);
+}
+
+void ChildLink::answerPicture(const QByteArray& token, const QImage& shown)
+{
+    PictureReport report{m_settings.number, token, shown.isNull(), {}};
+    if (!report.hidden) {
+        const qsizetype header = pictureDatagram({m_settings.number, token, false, "-"}).size() - 1;
+        report.image = thumbnailBytes(shown, kLargestPictureDatagramBytes - header);
+        if (report.image.isEmpty())
+            return;
+    }
+    const QByteArray datagram = pictureDatagram(report);
+    if (sendToMaster(datagram, "a picture"))
+        trace(u"picture"_s, report.hidden ? u"hidden"_s : QString::number(datagram.size()));
 }
 
 ChildLink::CallResult ChildLink::call()

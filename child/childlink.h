@@ -6,10 +6,12 @@
 #include "child/pageloss.h"
 #include "child/signedintake.h"
 #include "common/childaction.h"
+#include "common/classroomdatagrams.h"
 #include "common/datagramreader.h"
 #include "common/pagerule.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QObject>
 #include <QTimer>
 #include <QUdpSocket>
@@ -24,6 +26,8 @@ namespace qh::child {
 inline constexpr std::chrono::milliseconds kHelloInterval{5000};
 // Once the master has sent a page, the child says this often which one it has.
 inline constexpr std::chrono::milliseconds kShowingInterval{3000};
+// Picture requests are answered at most this often; the presenter asks every 3 s.
+inline constexpr std::chrono::milliseconds kPictureSpacing{1000};
 // A child that holds the teacher's key says Hello again soon when the presenter does not seem to
 // know it (it sends plain datagrams, or signs for a run the child does not follow): at once, but not
 // sooner than this after its last Hello, since the presenter answers a slot's Hello at most once in
@@ -67,6 +71,10 @@ public:
     // the next turn of the event loop at the soonest.
     void pageSettled();
 
+    // Answers a picture request with a picture of the page window (shown: not null), or with the
+    // word that it is hidden (null).
+    void answerPicture(const QByteArray& token, const QImage& shown);
+
     // The time on the steady clock that spaces the calls out.
     std::chrono::milliseconds now() const { return std::chrono::milliseconds(m_clock.elapsed()); }
 
@@ -80,6 +88,9 @@ signals:
     // The master has answered this child (it sent something after the child's Hello): it is our
     // presenter, which confirms the calls it lists.
     void masterAnswered();
+    // One of our presenter's classroom commands (attention, a picture request). Picture requests
+    // that come sooner than kPictureSpacing after the last one answered are dropped.
+    void classroomCommandReceived(const qh::ClassroomCommand& command);
     // With the teacher's key: datagrams from the teacher's computer come signed by another key, or
     // unsigned while no presenter signs for this child (true); one it obeys comes again (false).
     void teacherKeyTrouble(bool trouble);
@@ -87,6 +98,8 @@ signals:
 private:
     void received(const QByteArray& datagram);
     void refuse(SignedIntake::Verdict verdict, const QByteArray& datagram);
+    // The plain copy of a signed datagram just taken, taken once.
+    bool takePlainCopy(const QByteArray& datagram);
     // Says Hello again now, or kSignedHelloSpacing after the last one when that is later.
     void sayHelloSoon();
     void showKeyTrouble(bool trouble);
@@ -112,10 +125,14 @@ private:
     QTimer m_showingSoon;
     QTimer m_helloSoon; // the Hello that sayHelloSoon() could not say at once
     std::optional<std::chrono::milliseconds> m_lastShowing;
+    std::optional<std::chrono::milliseconds> m_lastPicture;
     QHostAddress m_masterAddress; // where the last Hello went
     bool m_heard = false;         // the master has sent something since the last Hello
     bool m_keyTrouble = false;
     std::optional<std::chrono::milliseconds> m_lastHello;
+    // The inner bytes of the last signed datagrams taken, and when: the described plain copy that
+    // the presenter sends beside each is no sign of a presenter that does not know this child.
+    QList<std::pair<QByteArray, std::chrono::milliseconds>> m_lastSigned;
     std::array<std::optional<std::chrono::milliseconds>, 2> m_keyLogAt; // unsigned, bad signature
     bool m_saidHello = false;
     bool m_answered = false;

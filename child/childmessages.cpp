@@ -18,6 +18,11 @@ QString childCaption(int number)
     return kChildTitle + u" %1"_s.arg(number, 2, 10, QChar(u'0'));
 }
 
+QString attentionTimeLeftText(qint64 remainingMs)
+{
+    return u"あと "_s + minutesSecondsText(remainingMs);
+}
+
 QString callButtonText(CallState::Reading reading)
 {
     switch (reading) {

@@ -28,6 +28,11 @@ inline const QString kKeyTroubleText = u"先生の鍵の署名がありません
 inline const QString kNoTeacherKeyText = u"先生の鍵なし（先生のPCのアドレスで確かめます）"_s;
 inline const QString kSecondInstanceText = u"すでにこのプログラムは起動しています"_s;
 inline const QString kCommandLineName = u"コマンドライン"_s;
+// On every screen while the teacher calls for attention.
+inline const QString kAttentionText = u"先生の方を見てください"_s;
+
+// Under the attention message: "あと 1:05" for the time left.
+QString attentionTimeLeftText(qint64 remainingMs);
 
 // "Quillharbour_Child 07": the call window's caption.
 QString childCaption(int number);

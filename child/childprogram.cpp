@@ -24,6 +24,15 @@ ChildProgram::ChildProgram(const ChildSettings& settings, QObject* parent)
     m_page.setObjectName(u"pageWindow"_s);
     m_page.setFullScreenMode(settings.fullScreen);
     connect(&m_link, &ChildLink::actionReceived, this, &ChildProgram::act);
+    connect(&m_link, &ChildLink::classroomCommandReceived, this, &ChildProgram::actInClassroom);
+    connect(&m_attention, &AttentionClock::covered, this, [this](std::optional<int> seconds) {
+        m_cover.cover(m_attention.remainingMs());
+        trace(u"attention"_s, u"on "_s + (seconds ? QString::number(*seconds) : u"until-lifted"_s));
+    });
+    connect(&m_attention, &AttentionClock::uncovered, this, [this](AttentionEnd why) {
+        m_cover.uncover();
+        trace(u"attention"_s, u"off "_s + attentionEndName(why));
+    });
     connect(m_bar.callButton(), &QPushButton::clicked, this, &ChildProgram::callTeacher);
     connect(&m_link, &ChildLink::masterFound, this, [this] { m_bar.showLookingForMaster(false); });
     connect(&m_link, &ChildLink::teacherKeyTrouble, &m_bar, &ChildBar::showKeyTrouble);
@@ -49,6 +58,13 @@ ChildProgram::ChildProgram(const ChildSettings& settings, QObject* parent)
     connect(&m_page, &PageWindow::navigationRefused, this, [](const QUrl& page, Refusal refusal) {
         trace(u"refused"_s, refusalName(refusal) + u' ' + page.toString());
     });
+    connect(&m_view, &FollowedView::placed, this,
+            [](QPointF scroll) { trace(u"scrolled"_s, u"%1 %2"_s.arg(scroll.x()).arg(scroll.y())); });
+    connect(&m_view, &FollowedView::zoomed, this,
+            [](int percent) { trace(u"zoom"_s, QString::number(percent / 100.0)); });
+    connect(&m_view, &FollowedView::pointed, this,
+            [](QPointF at) { trace(u"pointer"_s, u"%1 %2"_s.arg(at.x()).arg(at.y())); });
+    connect(&m_view, &FollowedView::pointerHidden, this, [] { trace(u"pointer"_s, u"off"_s); });
     // After the trace of the load, so that the trace tells things in their order.
     connect(&m_page, &PageWindow::loadEnded, &m_link, &ChildLink::pageSettled);
 }
@@ -64,7 +80,10 @@ bool ChildProgram::eventFilter(QObject* watched, QEvent* event)
     // Without a window manager the window shown last is on top. Qt WebEngine makes the page window
     // anew when it is first shown, after the bar was raised: the bar goes above it once more.
     if (watched == &m_page && (event->type() == QEvent::Show || event->type() == QEvent::WinIdChange))
-        QTimer::singleShot(0, &m_bar, &ChildBar::keepAbove);
+        QTimer::singleShot(0, &m_bar, [this] {
+            m_bar.keepAbove();
+            m_cover.keepAbove(); // attention covers even the bar
+        });
     return QObject::eventFilter(watched, event);
 }
 
@@ -91,24 +110,59 @@ void ChildProgram::act(const ChildAction& action)
     case Kind::Show:
         m_page.setShown(true);
         m_bar.keepAbove();
+        m_cover.keepAbove();
         trace(u"shown"_s);
         return;
     case Kind::Hide:
         m_page.setShown(false);
         trace(u"hidden"_s);
+        // End, or this child switched off: the teacher no longer holds this computer.
+        m_attention.end(AttentionEnd::Hidden);
         return;
     case Kind::FullScreen:
     case Kind::WindowScreen:
         m_page.setFullScreenMode(action.kind == Kind::FullScreen);
         m_bar.keepAbove();
+        m_cover.keepAbove();
         trace(action.kind == Kind::FullScreen ? u"full-screen"_s : u"window"_s);
         return;
     case Kind::CallReceived:
         callConfirmed();
         return;
+    case Kind::Place:
+        m_view.place(action.spot);
+        return;
+    case Kind::Pointer:
+        m_view.point(action.spot);
+        return;
+    case Kind::PointerOff:
+        m_view.pointerOff();
+        return;
+    case Kind::Zoom:
+        m_view.zoom(action.zoomPercent);
+        return;
     case Kind::Open:
         trace(u"open"_s, action.page.toString());
+        m_view.pageSent(action.page);
         m_page.open(action.page);
+        return;
+    }
+}
+
+void ChildProgram::actInClassroom(const ClassroomCommand& command)
+{
+    switch (command.kind) {
+    case ClassroomCommand::Kind::Picture: {
+        // The page window alone, drawn by itself: never what else is on the student's screen.
+        const bool shown = m_page.isVisible() && !m_page.isMinimized();
+        m_link.answerPicture(command.token, shown ? m_page.grab().toImage() : QImage());
+        return;
+    }
+    case ClassroomCommand::Kind::AttentionOn:
+        m_attention.cover(command.seconds);
+        return;
+    case ClassroomCommand::Kind::AttentionOff:
+        m_attention.end(AttentionEnd::Lifted);
         return;
     }
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "child/attentionclock.h"
+#include "child/attentionscreen.h"
 #include "child/callstate.h"
 #include "child/childbar.h"
 #include "child/childlink.h"
 #include "child/childsettings.h"
+#include "child/followedview.h"
 #include "child/pagewindow.h"
 
 #include <QObject>
@@ -29,12 +32,14 @@ public:
 
     PageWindow& pageWindow() { return m_page; }
     ChildBar& bar() { return m_bar; }
+    AttentionScreen& attentionScreen() { return m_cover; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void act(const ChildAction& action);
+    void actInClassroom(const ClassroomCommand& command);
     void callTeacher();
     void callConfirmed();
     // Shows what the call button reads now, and when it reads otherwise, shows that then.
@@ -43,8 +48,11 @@ private:
     const ChildSettings m_settings;
     ChildLink m_link;
     PageWindow m_page;
+    FollowedView m_view{m_page};
     ChildBar m_bar;
     CallState m_call;
+    AttentionClock m_attention;
+    AttentionScreen m_cover;
     CallState::Reading m_callReading = CallState::Reading::Ready;
     QTimer m_callReadingChange;
 };

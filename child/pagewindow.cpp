@@ -1,5 +1,6 @@
 #include "child/pagewindow.h"
 
+#include "common/browseraddress.h"
 #include "common/pageprofile.h"
 #include "common/untrustedpage.h"
 
@@ -79,13 +80,25 @@ void PageWindow::open(const QUrl& page)
 
 void PageWindow::navigate()
 {
-    if (sameAddress(m_target, url()) && (m_state == LoadState::Loading || m_state == LoadState::Loaded))
+    if (sameAddress(m_target, url()) && (m_state == LoadState::Loading || m_state == LoadState::Loaded)) {
+        if (m_state == LoadState::Loaded)
+            emit settled();
         return;
+    }
     m_retried = false;
-    m_targetEnded = false;
     m_quietLoadCheck.stop();
-    m_state = LoadState::Loading;
+    // A move within the document loads nothing, and no end of a load comes for it.
+    const bool sameDocument = m_state == LoadState::Loaded && isSameDocument(url(), m_target);
+    m_targetEnded = sameDocument;
+    m_state = sameDocument ? LoadState::Loaded : LoadState::Loading;
     setUrl(m_target);
+    if (sameDocument)
+        emit settled();
+}
+
+bool PageWindow::showsTarget() const
+{
+    return !m_userMoved && sameAddress(m_target, url());
 }
 
 void PageWindow::navigationRequested(QWebEngineNavigationRequest& request)
@@ -205,6 +218,8 @@ void PageWindow::endLoad(const QUrl& loaded, LoadState state)
     if (sameAddress(loaded, m_target))
         m_targetEnded = true;
     emit loadEnded(loaded, m_state == LoadState::Loaded);
+    if (m_state == LoadState::Loaded)
+        emit settled();
     // The error page of a load that a later page replaced can still take the window over, and the
     // later page is then never shown: it is loaded once more.
     if (m_state == LoadState::Failed && !m_userMoved && !m_retried && !m_target.isEmpty() &&

@@ -34,10 +34,17 @@ public:
 
     // The page last sent, which a crashed renderer reloads.
     QUrl target() const { return m_target; }
+    // The window shows that page, and the student has not followed a link away from it.
+    bool showsTarget() const;
+    // A page is due or loading: what is to happen on the page waits for settled().
+    bool isSettling() const { return m_navigate.isActive() || m_state == LoadState::Loading; }
 
 signals:
     // A page's load has ended, well or not.
     void loadEnded(const QUrl& page, bool succeeded);
+    // The page sent is in: loaded, kept as it was (the same page sent again), or moved to within
+    // the document.
+    void settled();
     // The renderer ended while showing the page; the page is loaded anew.
     void reloadingAfterCrash(const QUrl& page);
     // The page went, or a link in it led, to an address the rule does not show, and it stays where

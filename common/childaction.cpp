@@ -13,6 +13,21 @@ namespace qh::child {
 namespace {
 using Kind = ChildAction::Kind;
 
+Kind kindOf(ViewCommand::Kind view)
+{
+    switch (view) {
+    case ViewCommand::Kind::Place:
+        return Kind::Place;
+    case ViewCommand::Kind::Pointer:
+        return Kind::Pointer;
+    case ViewCommand::Kind::PointerOff:
+        return Kind::PointerOff;
+    case ViewCommand::Kind::Zoom:
+        break;
+    }
+    return Kind::Zoom;
+}
+
 bool holdsControlCharacter(QStringView text)
 {
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
@@ -33,6 +48,8 @@ ChildAction childActionOf(QByteArrayView datagram, const PageRule& rule)
             if (datagram == bytes)
                 return {kind, {}};
         }
+        if (const std::optional<ViewCommand> view = viewCommandOf(datagram))
+            return {kindOf(view->kind), {}, Refusal::None, view->spot, view->zoomPercent};
         return {};
     }
     if (datagram.isEmpty() || !cp932::canDecode(datagram))

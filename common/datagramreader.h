@@ -28,6 +28,7 @@ public:
     explicit DatagramReader(QUdpSocket& socket, QObject* parent = nullptr);
 
     void setHeld(bool held);
+    bool isHeld() const { return m_held; }
 
 signals:
     // One datagram read from the socket, with the address and the port it came from.

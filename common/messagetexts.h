@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <algorithm>
+
 // Texts that both programs show.
 namespace qh {
 
@@ -36,6 +38,14 @@ inline QString settingsFileProblemText(FileStatus status)
 inline QString usablePortRangeText()
 {
     return u"%1～%2"_s.arg(kLowestUsablePort).arg(kHighestUsablePort);
+}
+
+// A time left as the presenter and the child's attention screen count it down: "1:05", whole
+// seconds rounded up, so that 0:00 shows only when the time is over.
+inline QString minutesSecondsText(qint64 remainingMs)
+{
+    const qint64 seconds = (std::max<qint64>(remainingMs, 0) + 999) / 1000;
+    return u"%1:%2"_s.arg(seconds / 60).arg(seconds % 60, 2, 10, QChar(u'0'));
 }
 
 } // namespace qh

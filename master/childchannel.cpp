@@ -36,11 +36,16 @@ bool ChildChannel::bind(std::int16_t port)
     return true;
 }
 
+bool ChildChannel::isUsableDestination(const QHostAddress& destination)
+{
+    return !destination.isNull() && destination.protocol() == QAbstractSocket::IPv4Protocol &&
+           destination != QHostAddress(QHostAddress::AnyIPv4);
+}
+
 ChildChannel::SendResult ChildChannel::send(const QHostAddress& destination, std::int16_t childPort,
                                             const QByteArray& datagram)
 {
-    if (destination.isNull() || destination.protocol() != QAbstractSocket::IPv4Protocol ||
-        destination == QHostAddress(QHostAddress::AnyIPv4))
+    if (!isUsableDestination(destination))
         return SendResult::NameNotFound;
     if (!isUsablePort(childPort))
         return SendResult::Failed;

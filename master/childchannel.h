@@ -30,6 +30,10 @@ public:
     // 1..32767 or cannot be bound; sending still works then, from a port the system picks.
     bool bind(std::int16_t port);
 
+    // Whether a datagram can go to the address: an IPv4 address of a computer, not null (a name
+    // that gave no address) and not the any-address.
+    static bool isUsableDestination(const QHostAddress& destination);
+
     // A null destination (the name gave no address) is NameNotFound, like an address no datagram
     // can go to.
     SendResult send(const QHostAddress& destination, std::int16_t childPort, const QByteArray& datagram);
@@ -37,6 +41,7 @@ public:
     // While held (the presenter waits for a page load), arriving datagrams stay in the socket;
     // they are read, in order, once the hold ends. A message box on screen holds them the same way.
     void setReadingHeld(bool held) { m_reader.setHeld(held); }
+    bool isReadingHeld() const { return m_reader.isHeld(); }
 
 signals:
     // One datagram read from the socket, in arrival order, with the address it came from.

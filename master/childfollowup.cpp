@@ -260,6 +260,8 @@ void ChildFollowUp::sendPending(int slotIndex, const ComputerAddress& address)
         if (!m_currentPage.isEmpty()) {
             sendTo(to, m_currentPage, catchUp);
             notePageSent(slotIndex);
+            for (const QByteArray& datagram : m_currentView)
+                sendTo(to, datagram, false, PlainCopy::OurChildren);
         }
         // The report's sender is named too: a slot whose computer has several addresses may report
         // from another one than the answers go to.
@@ -275,26 +277,27 @@ void ChildFollowUp::sendPending(int slotIndex, const ComputerAddress& address)
                                              << m_reportSenders[slotIndex].toString();
             }
         }
+        if (catchUp)
+            emit caughtUp(slotIndex);
     } else if ((sends & (Welcome | CatchUp)) && m_sender.asksSigned(slotIndex)) {
-        sendTo(to, datagramBytes(commandText(kVerbWelcome)), true);
+        sendTo(to, datagramBytes(commandText(kVerbWelcome)), true, PlainCopy::OurChildren);
     }
     if (sends & Confirm) {
-        sendTo(to, datagramBytes(commandText(kVerbCallReceived)));
+        sendTo(to, datagramBytes(commandText(kVerbCallReceived)), false, PlainCopy::OurChildren);
         if (mayLog(callsLog))
             qCInfo(callsLog).noquote() << "call of" << slotTitle(slotIndex) << "confirmed at" << destination.toString();
     }
 }
 
-void ChildFollowUp::sendTo(const ChildRecipient& to, const QByteArray& datagram, bool answer)
+void ChildFollowUp::sendTo(const ChildRecipient& to, const QByteArray& datagram, bool answer, PlainCopy plain)
 {
     const ChildSender::Prepared prepared =
-        answer ? m_sender.prepareAnswer(datagram, to.slot) : m_sender.prepare(datagram, {to.slot});
-    if (prepared.tooLongToSign()) {
-        if (mayLog(channelLog)) {
-            qCInfo(channelLog).noquote() << "send to" << slotTitle(to.slot) << "at" << to.address.toString()
-                                         << "left out: too long to sign:" << readableAddress(datagram);
-        }
-    } else if (m_sender.send(prepared, to) != ChildChannel::SendResult::Sent && mayLog(channelLog)) {
+        answer ? m_sender.prepareAnswer(datagram, to.slot, plain) : m_sender.prepare(datagram, {to.slot}, plain);
+    if (prepared.tooLongToSign() && mayLog(channelLog)) {
+        qCInfo(channelLog).noquote() << "signed send to" << slotTitle(to.slot) << "at" << to.address.toString()
+                                     << "left out: too long to sign:" << readableAddress(datagram);
+    }
+    if (m_sender.send(prepared, to) != ChildChannel::SendResult::Sent && mayLog(channelLog)) {
         qCInfo(channelLog).noquote() << "send to" << slotTitle(to.slot) << "at" << to.address.toString()
                                      << "failed:" << readableAddress(datagram);
     }

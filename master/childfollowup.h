@@ -4,8 +4,10 @@
 #include "common/logcategories.h"
 #include "common/settingsfile.h"
 #include "master/childreports.h"
+#include "master/childsender.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
@@ -19,9 +21,6 @@ namespace qh::master {
 // Lines the log takes in a second from the follow-up (calls, reports and the answers to them); a
 // flood beyond it is counted, not written.
 inline constexpr int kFollowUpLinesPerSecond = 20;
-
-class ChildSender;
-struct ChildRecipient;
 
 // The presenter's answers to what its own children report on the master port: a child that has
 // (re)started gets "Command:VisibleTrue", its screen mode and the current page; a child that
@@ -49,6 +48,8 @@ public:
     void setAnswering(bool answering);
     // The page the presenter has just sent to the children in use: what a catch-up or a heal sends.
     void setCurrentPage(const QByteArray& datagram) { m_currentPage = datagram; }
+    // What follows the page in a catch-up or a heal: where the teacher is on it (ViewFollower).
+    void setCurrentView(const QByteArrayList& datagrams) { m_currentView = datagrams; }
     // The presenter has sent the slot's child a page (0-based slot index).
     void notePageSent(int slotIndex) { m_reports.notePageSent(slotIndex, m_clock.elapsed()); }
 
@@ -57,6 +58,10 @@ public:
     void handleDatagram(const QByteArray& datagram, const QHostAddress& sender);
 
     SlotFollowing following(int slotIndex) const;
+
+signals:
+    // The slot's child, (re)started, has been sent its catch-up: shown, its mode and the page.
+    void caughtUp(int slotIndex);
 
 private:
     enum Send : unsigned { CatchUp = 1, Heal = 2, Confirm = 4, Welcome = 8 };
@@ -80,8 +85,10 @@ private:
     void lookUp(int slotIndex);
     void nameAnswered(const QString& name, const ComputerAddress& address);
     void sendPending(int slotIndex, const ComputerAddress& address);
-    // `answer`: signed as the answer to the slot's last Hello, for a child that asked.
-    void sendTo(const ChildRecipient& to, const QByteArray& datagram, bool answer = false);
+    // `answer`: signed as the answer to the slot's last Hello, for a child that asked; `plain`: who
+    // gets the plain copy (ChildSender).
+    void sendTo(const ChildRecipient& to, const QByteArray& datagram, bool answer = false,
+                PlainCopy plain = PlainCopy::Everyone);
     // Whether a line of the category at that level is written and fits in the log's budget; the
     // line is only formatted then, so that a flood costs no text. Names first the lines left out
     // since the last one.
@@ -94,6 +101,7 @@ private:
     ChildSender& m_sender;
     QElapsedTimer m_clock;
     QByteArray m_currentPage;
+    QByteArrayList m_currentView;
     bool m_answering = false;
     std::array<unsigned, kSlotCount> m_pending{};         // Send flags waiting for the slot's name
     std::array<bool, kSlotCount> m_lookingUp{};           // the slot's name is being looked up

@@ -18,14 +18,14 @@ bool ChildSender::asksSigned(int slot) const
     return !m_reports.challenge(slot).isEmpty();
 }
 
-std::optional<QByteArray> ChildSender::Prepared::bytesFor(int slot) const
+std::optional<QByteArray> ChildSender::Prepared::signedFor(int slot) const
 {
-    const quint32 bit = 1u << slot;
-    if (m_signedSlots & bit)
-        return m_signed;
-    if (m_plainSlots & bit)
-        return m_plain;
-    return std::nullopt;
+    return (m_signedSlots & (1u << slot)) ? std::optional(m_signed) : std::nullopt;
+}
+
+std::optional<QByteArray> ChildSender::Prepared::plainFor(int slot) const
+{
+    return (m_plainSlots & (1u << slot)) ? std::optional(m_plain) : std::nullopt;
 }
 
 ChildSender::Prepared ChildSender::prepare(const QByteArray& datagram, const QList<int>& slotIndexes, PlainCopy plain)
@@ -45,9 +45,10 @@ ChildSender::Prepared ChildSender::prepareFor(const QByteArray& datagram, const 
     prepared.m_plain = datagram;
     quint32 asking = 0;
     for (int slot : slotIndexes) {
-        if (m_key && asksSigned(slot))
+        const bool signs = m_key && asksSigned(slot);
+        if (signs)
             asking |= 1u << slot;
-        else if (plain == PlainCopy::Everyone || m_reports.hasSpoken(slot))
+        if (plain == PlainCopy::Everyone || (!signs && m_reports.hasSpoken(slot)))
             prepared.m_plainSlots |= 1u << slot;
     }
     if (!asking)
@@ -69,9 +70,17 @@ ChildSender::Prepared ChildSender::prepareFor(const QByteArray& datagram, const 
     return prepared;
 }
 
-ChildChannel::SendResult ChildSender::send(const Prepared& prepared, const ChildRecipient& to)
+ChildChannel::SendResult ChildSender::send(const Prepared& prepared, const ChildRecipient& to, Copies copies)
 {
-    const std::optional<QByteArray> bytes = prepared.bytesFor(to.slot);
+    const ChildChannel::SendResult signedResult =
+        copies == Copies::Plain ? ChildChannel::SendResult::Sent : sendBytes(prepared.signedFor(to.slot), to);
+    const ChildChannel::SendResult plainResult =
+        copies == Copies::Signed ? ChildChannel::SendResult::Sent : sendBytes(prepared.plainFor(to.slot), to);
+    return signedResult != ChildChannel::SendResult::Sent ? signedResult : plainResult;
+}
+
+ChildChannel::SendResult ChildSender::sendBytes(const std::optional<QByteArray>& bytes, const ChildRecipient& to)
+{
     if (!bytes)
         return ChildChannel::SendResult::Sent; // nothing for this child
     return m_channel.send(to.address, m_settings.childPort, *bytes);
@@ -84,7 +93,9 @@ void ChildSender::sendToAll(const QByteArray& datagram, const QList<ChildRecipie
         slotIndexes.append(recipient.slot);
     const Prepared prepared = prepare(datagram, slotIndexes, plain);
     for (const ChildRecipient& recipient : to)
-        send(prepared, recipient);
+        send(prepared, recipient, Copies::Signed);
+    for (const ChildRecipient& recipient : to)
+        send(prepared, recipient, Copies::Plain);
 }
 
 ChildChannel::SendResult ChildSender::sendTo(const QByteArray& datagram, const ChildRecipient& to, PlainCopy plain)

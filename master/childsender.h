@@ -21,25 +21,26 @@ struct ChildRecipient {
     QHostAddress address;
 };
 
-// Who gets the plain datagram among the children that did not ask for signed ones.
+// Who gets the plain datagram.
 enum class PlainCopy {
     Everyone,    // a described datagram (a page, a command): every child, as always
-    OurChildren, // one of our own: a child that has reported (our child program); no other peer
+    OurChildren, // one of our own: a child that has reported and did not ask for signed ones; no other peer
 };
 
-// The one way the presenter's datagrams go to its children. With the teacher's key, a child that
-// asked for signed datagrams in its Hello (common/datagrams.h) gets each one signed
-// (common/signeddatagram.h) in place of the plain datagram, which it would refuse; every other
-// child gets the plain datagram exactly as before. One signature serves all children of a fan-out:
-// prepare() signs once for every slot of the send, send() gives each slot its bytes.
+// The one way the presenter's datagrams go to its children. Every child gets the described
+// datagrams exactly as before. With the teacher's key, a child that asked for signed datagrams in its
+// Hello (common/datagrams.h) gets each one signed (common/signeddatagram.h) as well, just before the
+// plain copy, which it refuses: a peer that knows only the described datagrams sees no difference.
+// One signature serves all children of a fan-out: prepare() signs once for every slot of the send,
+// send() gives each slot its bytes.
 //
 // Each signed datagram carries this presenter run's random id and the next sequence number of the
 // run. An answer to a child's Hello (prepareAnswer()) is signed for that Hello's challenge, which
 // makes the child follow this run.
 //
-// Everything new that the presenter sends a child goes this way, with PlainCopy::OurChildren, and
-// starts with "Command:", so that a child that knows only the described datagrams ignores it even
-// if it arrived.
+// Everything new that the presenter sends a child goes this way, with PlainCopy::OurChildren (a
+// child that asked for signing then gets the signed datagram alone), and starts with "Command:", so
+// that a child that knows only the described datagrams ignores it even if it arrived.
 class ChildSender
 {
 public:
@@ -59,8 +60,9 @@ public:
     class Prepared
     {
     public:
-        // What the slot gets: the signed datagram, the plain one, or nothing.
-        std::optional<QByteArray> bytesFor(int slot) const;
+        // What the slot gets signed, and plain; either may be none.
+        std::optional<QByteArray> signedFor(int slot) const;
+        std::optional<QByteArray> plainFor(int slot) const;
         // A slot of the send asked for signed datagrams but the datagram is too long to sign: those
         // children get nothing.
         bool tooLongToSign() const { return m_tooLong; }
@@ -79,8 +81,11 @@ public:
     Prepared prepare(const QByteArray& datagram, const QList<int>& slotIndexes, PlainCopy plain = PlainCopy::Everyone);
     // The same for one slot, signed as the answer to its last Hello.
     Prepared prepareAnswer(const QByteArray& datagram, int slot, PlainCopy plain = PlainCopy::Everyone);
+    // Which of a slot's bytes a send takes: both (the signed datagram first), or one of them, for a
+    // fan-out that sends every signed datagram before the plain ones.
+    enum class Copies { Both, Signed, Plain };
     // Sends the slot's bytes of the send to the address; a slot that gets nothing is Sent.
-    ChildChannel::SendResult send(const Prepared& prepared, const ChildRecipient& to);
+    ChildChannel::SendResult send(const Prepared& prepared, const ChildRecipient& to, Copies copies = Copies::Both);
 
     // prepare() and send() to each: one datagram to these children, or to this one.
     void sendToAll(const QByteArray& datagram, const QList<ChildRecipient>& to, PlainCopy plain);
@@ -89,6 +94,7 @@ public:
 private:
     Prepared prepareFor(const QByteArray& datagram, const QList<int>& slotIndexes, PlainCopy plain,
                         std::optional<int> answered);
+    ChildChannel::SendResult sendBytes(const std::optional<QByteArray>& bytes, const ChildRecipient& to);
 
     const PresenterSettings& m_settings;
     ChildChannel& m_channel;

@@ -105,6 +105,15 @@ void ControlPanel::buildWindow()
     connect(m_window.get(), &PanelWindow::slotClicked, this, &ControlPanel::switchChild);
     connect(m_window.get(), &PanelWindow::screenModeChosen, this, &ControlPanel::chooseScreenMode);
     connect(m_window.get(), &PanelWindow::closed, this, &ControlPanel::windowClosed);
+    connect(m_window.get(), &PanelWindow::pointerChosen, this, [this](bool on) { m_services.setPointerOn(on); });
+    m_window->setPointerCheck(m_services.isPointerOn());
+    emit windowBuilt(m_window.get());
+}
+
+void ControlPanel::showPointerOn(bool on)
+{
+    if (m_window)
+        m_window->setPointerCheck(on);
 }
 
 void ControlPanel::windowClosed()

@@ -36,11 +36,18 @@ public:
     // without a computer stays as it is.
     void switchChild(int index);
 
+    // The pointer was switched on or off (also by its key in the browser window).
+    void showPointerOn(bool on);
+
     // True while the window has been shown through PANEL and not hidden or closed since.
     bool isShown() const { return m_shown; }
 
     // The loaded window, or nullptr after its close box closed it.
     PanelWindow* window() const { return m_window.get(); }
+
+signals:
+    // A window has been built from its layout (at start-up, or after a close), still hidden.
+    void windowBuilt(qh::master::PanelWindow* window);
 
 private:
     void buildWindow();

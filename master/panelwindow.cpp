@@ -5,6 +5,8 @@
 #include "common/tooltiptext.h"
 #include "common/twips.h"
 #include "master/clicklabel.h"
+#include "master/followstyle.h"
+#include "master/pointermenu.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
@@ -21,25 +23,6 @@ QRect slotLabelRect(int index)
     const int column = index % 10;
     const int width = (index == 0 || index == 10) ? 135 : 255;
     return {120 + 360 * column, 120 + 360 * row, width, 255};
-}
-
-// Light backgrounds, so that the blue and red text stays readable on each: green following, yellow
-// on another page, pink silent, white never heard from, grey switched off.
-std::uint32_t followBackground(FollowState state)
-{
-    switch (state) {
-    case FollowState::Following:
-        return 0xCEEFC6;
-    case FollowState::OtherPage:
-        return 0x9CEBFF;
-    case FollowState::Silent:
-        return 0xCEC7FF;
-    case FollowState::SwitchedOff:
-        return 0xC0C0C0;
-    case FollowState::Unknown:
-        break;
-    }
-    return kBgrWhite;
 }
 } // namespace
 
@@ -74,6 +57,9 @@ PanelWindow::PanelWindow(QWidget* parent) : QMainWindow(parent)
     // A command on the bar itself, with no items under it.
     m_aboutAction = menuBar()->addAction(u"About..."_s, this, &showAboutBox);
     m_aboutAction->setObjectName(u"Menu01"_s);
+    // Our own menus follow the described ones, each built in a home of its own.
+    m_pointerAction = addPointerMenu(*menuBar());
+    connect(m_pointerAction, &QAction::triggered, this, &PanelWindow::pointerChosen);
 
     resize(twips::sizeToPixels(3750, 1185) + QSize(0, menuBar()->sizeHint().height()));
 }
@@ -104,6 +90,11 @@ void PanelWindow::setScreenModeChecks(bool fullScreen)
 {
     m_fullScreenAction->setChecked(fullScreen);
     m_windowAction->setChecked(!fullScreen);
+}
+
+void PanelWindow::setPointerCheck(bool on)
+{
+    m_pointerAction->setChecked(on);
 }
 
 void PanelWindow::closeEvent(QCloseEvent* event)

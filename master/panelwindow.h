@@ -27,6 +27,7 @@ public:
     QAction* fullScreenAction() const { return m_fullScreenAction; }
     QAction* windowAction() const { return m_windowAction; }
     QAction* aboutAction() const { return m_aboutAction; }
+    QAction* pointerAction() const { return m_pointerAction; }
 
     // Blue for a child switched on, red for one switched off.
     void showSwitchedOn(int index, bool switchedOn);
@@ -36,10 +37,12 @@ public:
     // is also the label's accessible description). The text colour stays as it is.
     void showFollowing(int index, FollowState state, const QString& toolTip);
     void setScreenModeChecks(bool fullScreen);
+    void setPointerCheck(bool on);
 
 signals:
     void slotClicked(int index);
     void screenModeChosen(bool fullScreen);
+    void pointerChosen(bool on);
     // The close box closed the window; its owner discards it.
     void closed();
 
@@ -51,6 +54,7 @@ private:
     QAction* m_fullScreenAction = nullptr;
     QAction* m_windowAction = nullptr;
     QAction* m_aboutAction = nullptr;
+    QAction* m_pointerAction = nullptr;
 };
 
 } // namespace qh::master

@@ -33,11 +33,14 @@ Presenter::Presenter(PresenterOptions options, QObject* parent)
       m_singleInstance(m_options.lockFilePath.isEmpty() ? SingleInstance::userLockFilePath(kPresenterLockName)
                                                         : m_options.lockFilePath),
       m_channel(this), m_sender(m_state.settings, m_channel, m_reports),
-      m_followUp(m_state.settings, m_reports, m_sender)
+      m_followUp(m_state.settings, m_reports, m_sender),
+      m_classroom(m_state.settings, m_channel, m_sender, m_reports, m_followUp)
 {
     if (m_options.urlListFileName.isEmpty())
         m_options.urlListFileName = kDefaultUrlListFileName;
     connect(&m_channel, &ChildChannel::datagramRead, this, &Presenter::handleDatagram);
+    connect(&m_view, &ViewFollower::datagramReady, this, &Presenter::sendToOurChildren);
+    connect(&m_view, &ViewFollower::currentViewChanged, &m_followUp, &ChildFollowUp::setCurrentView);
 }
 
 Presenter::~Presenter() = default;
@@ -76,7 +79,11 @@ bool Presenter::startUp()
 void Presenter::handleDatagram(const QByteArray& datagram, const QHostAddress& sender)
 {
     emit datagramReceived(datagram);
+    // A picture is no report and no call to confirm.
+    if (m_classroom.takeDatagram(datagram, sender))
+        return;
     m_followUp.handleDatagram(datagram, sender);
+    updateListened();
 }
 
 bool Presenter::readFiles()
@@ -142,12 +149,14 @@ void Presenter::announceToChildren()
 void Presenter::openBrowser()
 {
     m_browser = m_options.createBrowser();
+    m_view.setBrowser(m_browser.get());
     m_browser->setToolBar(false);
     m_browser->setMenuBar(false);
     m_browser->setFullScreen(isFullScreen(m_state.settings.screenMode));
     trace(u"browser"_s);
     m_running = true;
     m_followUp.setAnswering(true);
+    m_classroom.setRunning(true);
     if (m_state.urlList.isEmpty()) {
         // Nothing to present: a blank page, and nothing for the children.
         m_browser->navigate(QString());
@@ -241,14 +250,17 @@ Presenter::Destinations Presenter::showPage(const QString& address, std::int16_t
     const Destinations destinations = knownForAll ? *std::move(known) : lookUpNames(inUse);
     const QByteArray datagram = datagramBytes(address); // the same bytes for every child
     m_followUp.setCurrentPage(datagram);
+    m_pageDestinations = destinations;
+    m_view.setCurrentPage(datagram);
     // Signed once for all the children that asked, also those that a name not found leaves out.
     const ChildSender::Prepared page = m_sender.prepare(datagram, inUse);
     if (page.tooLongToSign() && std::exchange(m_tooLongToSignAddress, address) != address)
         showMessage(addressTooLongToSignText(datagram.size()), kOwnMessageTitle);
+    sendSignedCopies(inUse, page, destinations);
     for (int slot : inUse) {
         m_followUp.notePageSent(slot);
         // Slots left out here are sent the page by the follow-up once their child reports another.
-        if (!sendToChild(slot, page, destinations))
+        if (!sendToChild(slot, page, destinations, ChildSender::Copies::Plain))
             break; // the first name not found ends this page's sends
     }
     trace(u"sent"_s, address);
@@ -348,6 +360,8 @@ void Presenter::end()
     if (m_ended)
         return;
     m_followUp.setAnswering(false); // no catch-up may follow a child's VisibleFalse
+    m_classroom.setRunning(false);  // attention lifted before the pages are hidden
+    m_view.setBrowser(nullptr);
     m_forwardDestinations.reset();
     const QList<int> inUse = slotsInUse();
     const Destinations destinations = lookUpNames(inUse);
@@ -377,18 +391,62 @@ void Presenter::sendToChild(int slot, const QStringList& texts)
 {
     m_forwardDestinations.reset();
     const Destinations destinations = lookUpNames({slot});
+    bool pageSent = false;
     for (const QString& text : texts) {
-        if (!text.startsWith(kCommandPrefix))
+        if (!text.startsWith(kCommandPrefix)) {
             m_followUp.notePageSent(slot);
+            pageSent = true;
+        }
         sendToChild(slot, m_sender.prepare(datagramBytes(text), {slot}), destinations);
+    }
+    // A child switched on again shows the page where the teacher is, as one that catches up.
+    const bool found = destinations.value(m_state.settings.childSlots[slot].computerName).isFound();
+    if (pageSent && found && m_reports.hasSpoken(slot)) {
+        for (const QByteArray& datagram : m_view.currentView())
+            sendToChild(slot, m_sender.prepare(datagram, {slot}, PlainCopy::OurChildren), destinations);
+    }
+    updateListened();
+}
+
+void Presenter::sendToOurChildren(const QByteArray& datagram)
+{
+    QList<ChildRecipient> recipients;
+    for (int slot : slotsInUse()) {
+        const QString& name = m_state.settings.childSlots[slot].computerName;
+        const std::optional<ComputerAddress> address =
+            m_pageDestinations.contains(name) ? m_pageDestinations.value(name) : addressWithoutLookup(name);
+        if (address && address->isFound())
+            recipients.append({slot, address->address});
+    }
+    // Only the children that have reported get it, signed for those that asked.
+    m_sender.sendToAll(datagram, recipients, PlainCopy::OurChildren);
+}
+
+void Presenter::updateListened()
+{
+    const QList<int> inUse = slotsInUse();
+    m_view.setListened(
+        std::any_of(inUse.cbegin(), inUse.cend(), [this](int slot) { return m_reports.hasSpoken(slot); }));
+}
+
+void Presenter::sendSignedCopies(const QList<int>& slotIndexes, const ChildSender::Prepared& datagram,
+                                 const Destinations& destinations)
+{
+    for (int slot : slotIndexes) {
+        const QHostAddress destination =
+            destinations.value(m_state.settings.childSlots.at(std::size_t(slot)).computerName).address;
+        if (!ChildChannel::isUsableDestination(destination))
+            return;
+        m_sender.send(datagram, {slot, destination}, ChildSender::Copies::Signed);
     }
 }
 
-bool Presenter::sendToChild(int slot, const ChildSender::Prepared& datagram, const Destinations& destinations)
+bool Presenter::sendToChild(int slot, const ChildSender::Prepared& datagram, const Destinations& destinations,
+                            ChildSender::Copies copies)
 {
     const ChildSlot& child = m_state.settings.childSlots.at(std::size_t(slot));
     const QHostAddress destination = destinations.value(child.computerName).address;
-    const ChildChannel::SendResult result = m_sender.send(datagram, {slot, destination});
+    const ChildChannel::SendResult result = m_sender.send(datagram, {slot, destination}, copies);
     if (result == ChildChannel::SendResult::NameNotFound) {
         showMessage(computerNotFoundText(child.computerName), kOwnMessageTitle);
         return false;

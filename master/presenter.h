@@ -7,8 +7,10 @@
 #include "master/childfollowup.h"
 #include "master/childreports.h"
 #include "master/childsender.h"
+#include "master/classroom.h"
 #include "master/presenterservices.h"
 #include "master/presenterstate.h"
+#include "master/viewfollower.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -64,7 +66,11 @@ public:
     void end();
 
     bool hasEnded() const { return m_ended; }
+    // Where the teacher is on the page, for the children that speak our extension.
+    ViewFollower& view() { return m_view; }
     bool isRunning() const { return m_running; }
+    // The class view's pictures and attention.
+    Classroom& classroom() { return m_classroom; }
 
     // PresenterServices
     ChildSlot& childSlot(int index) override;
@@ -73,6 +79,8 @@ public:
     QString browserLocation() override;
     void setBrowserFullScreen(bool fullScreen) override;
     SlotFollowing slotFollowing(int index) const override;
+    bool isPointerOn() const override { return m_view.isPointerOn(); }
+    void setPointerOn(bool on) override { m_view.setPointerOn(on); }
 
 signals:
     // Start-up passed the single-instance test: the bar comes up, above all windows, before any
@@ -120,7 +128,20 @@ private:
     Destinations lookUpNames(const QList<int>& slotIndexes);
     // Sends one datagram to a slot's child, its bytes as prepared for the send (ChildSender); false
     // when its name was not found (the user was told).
-    bool sendToChild(int slot, const ChildSender::Prepared& datagram, const Destinations& destinations);
+    bool sendToChild(int slot, const ChildSender::Prepared& datagram, const Destinations& destinations,
+                     ChildSender::Copies copies = ChildSender::Copies::Both);
+    // A page's signed copies, to the slots before the first whose name was not found: a page change
+    // sends them all before the plain ones, so that a child that holds the key is not kept waiting
+    // behind the plain fan-out.
+    void sendSignedCopies(const QList<int>& slotIndexes, const ChildSender::Prepared& datagram,
+                          const Destinations& destinations);
+    // One datagram of the teacher's view to each child in use that speaks our extension (ChildSender's
+    // PlainCopy::OurChildren), at the address of the last page change (or the one its computer name
+    // is written as): such a datagram comes up to ten times a second, too often to look names up. A
+    // slot whose name was not found then gets its view with its next page.
+    void sendToOurChildren(const QByteArray& datagram);
+    // Tells the view whether some child in use speaks our extension.
+    void updateListened();
     void waitWhileBusy();
     // Runs the events that neither the user's input nor the children's datagrams cause, waiting for
     // each, until done() holds or 10 s have passed: both wait in their queues until the presenter
@@ -134,12 +155,15 @@ private:
     ChildReports m_reports;
     ChildSender m_sender;
     ChildFollowUp m_followUp;
+    Classroom m_classroom;
+    ViewFollower m_view;
     std::unique_ptr<Browser> m_browser;
     QString m_lastShownAddress;
     QString m_tooLongToSignAddress; // the page last said to be too long to sign, said once
     // The destinations of the page >> or << just sent; its forward in the follow loop's next pass
     // sends to them instead of waiting for the same names again. Any other step drops them.
     std::optional<Destinations> m_forwardDestinations;
+    Destinations m_pageDestinations; // those of the last page sent
     bool m_running = false;
     bool m_ended = false;
     bool m_stopFollowing = false;

@@ -1,8 +1,11 @@
 #include "master/presentermessages.h"
 
+#include "common/messagetexts.h"
 #include "common/signeddatagram.h"
 #include "common/teacherkey.h"
 #include "common/urllist.h"
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -101,16 +104,35 @@ QString followStateText(FollowState state)
     return u"不明"_s;
 }
 
+QString slotTitle(int slotNumber, const QString& computerName)
+{
+    return u"%1 %2"_s.arg(slotNumber, 2, 10, QChar(u'0')).arg(computerName);
+}
+
 QString followingToolTip(int slotNumber, const QString& computerName, const SlotFollowing& following)
 {
-    QString text =
-        u"%1 %2: "_s.arg(slotNumber, 2, 10, QChar(u'0')).arg(computerName) + followStateText(following.state);
+    QString text = slotTitle(slotNumber, computerName) + u": "_s + followStateText(following.state);
     if (following.heard) {
         const QString reported = following.lastWasHello ? u"起動しました"_s : readableAddress(following.address);
         // One pass over the pattern: a reported "%2" stays as it is.
         text += u"\n%1（%2秒前）"_s.arg(reported, QString::number(following.ageMs / 1000));
     }
     return text;
+}
+
+QString attentionItemText(std::optional<int> seconds)
+{
+    return seconds ? u"注目画面（%1分）"_s.arg(*seconds / 60) : u"注目画面（解除まで）"_s;
+}
+
+QString attentionStatusText(std::optional<qint64> remainingMs)
+{
+    return remainingMs ? u"注目中 あと"_s + minutesSecondsText(*remainingMs) : u"注目中（解除まで）"_s;
+}
+
+QString pictureAgeText(qint64 ageMs)
+{
+    return u"%1秒前"_s.arg(std::max<qint64>(ageMs, 0) / 1000);
 }
 
 } // namespace qh::master

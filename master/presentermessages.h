@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include <cstdint>
+#include <optional>
 
 // The texts of the presenter's message boxes: the second-instance warning, the missing URL list and
 // the computer that is not found, the messages about a file or port it cannot use, and what it
@@ -42,10 +43,33 @@ QString childAsksForKeyText(int childNumber);
 QString addressTooLongToSignText(qsizetype addressBytes);
 QString childPortUnusableText(std::int16_t port);
 
+// "07 PC07": a slot as the panel's tooltips and the class view name it.
+QString slotTitle(int slotNumber, const QString& computerName);
+// The control panel's menu of the teacher's pointer, and its item that switches it on and off.
+inline const QString kPointerMenuTitle = u"ポインター"_s;
+inline const QString kPointerItemText = u"ポインターを表示"_s;
+
 // 追従中, 別のページ, 応答なし, 不明 or 停止中.
 QString followStateText(FollowState state);
 // A slot label's tooltip: "07 PC07: 追従中", and on a second line what the child last reported and
 // how many seconds ago, when it has reported.
 QString followingToolTip(int slotNumber, const QString& computerName, const SlotFollowing& following);
+
+// The class view and attention, on the control panel's menu "クラス".
+inline const QString kClassMenuTitle = u"クラス"_s;
+inline const QString kClassViewItemText = u"クラスビュー..."_s;
+inline const QString kLiftAttentionItemText = u"注目画面を解除"_s;
+inline const QString kClassViewTitle = u"Quillharbour_Master クラスビュー"_s;
+inline const QString kLiftAttentionButtonText = u"解除"_s;
+// On a tile without a picture: the child's page window is hidden, or no picture has come yet.
+inline const QString kPageHiddenText = u"ページは非表示"_s;
+inline const QString kNoPictureText = u"画像なし"_s;
+// "注目画面（1分）", or "注目画面（解除まで）" for none.
+QString attentionItemText(std::optional<int> seconds);
+// While attention is on, on the panel's menu bar and above the class view's tiles:
+// "注目中 あと1:05", or "注目中（解除まで）" without a time.
+QString attentionStatusText(std::optional<qint64> remainingMs);
+// How old a tile's picture is: "3秒前".
+QString pictureAgeText(qint64 ageMs);
 
 } // namespace qh::master

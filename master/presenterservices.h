@@ -32,6 +32,10 @@ public:
 
     // What the slot's child last reported, and how closely it follows the presentation now.
     virtual SlotFollowing slotFollowing(int index) const = 0;
+
+    // The teacher's pointer on the children's pages.
+    virtual bool isPointerOn() const = 0;
+    virtual void setPointerOn(bool on) = 0;
 };
 
 } // namespace qh::master

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "common/browserwindow.h"
+#include "common/pagequery.h"
 #include "master/browser.h"
 
-#include <QObject>
+#include <QTimer>
 #include <QUrl>
 
 #include <memory>
@@ -17,7 +18,12 @@ namespace qh::master {
 // reports the new address, and addresses that cannot be loaded open the blank page instead. Its
 // page (UntrustedPage) refuses what would leave it; the dialogs a page opens and the downloads it
 // starts are told to the teacher in notices, which nothing waits for.
-class WebBrowser : public QObject, public Browser
+//
+// Where the teacher is on the page is measured by a script in the isolated world (common/
+// viewscripts.h). A page whose script does not answer within kMeasureWaitMs cannot hold the
+// measure: the document's share that Qt WebEngine gives without any script answers in its place,
+// and a later answer follows when nothing newer was asked.
+class WebBrowser : public Browser
 {
     Q_OBJECT
 public:
@@ -36,6 +42,11 @@ public:
     bool isFullScreen() const override { return m_view->isFullScreenMode(); }
     void setFullScreen(bool fullScreen) override;
     QString locationUrl() const override;
+    void measurePlace() override;
+    void measurePoint(QPoint at) override;
+    int zoomPercent() const override;
+
+    static constexpr int kMeasureWaitMs = 30;
 
     BrowserWindow* view() const { return m_view.get(); }
 
@@ -43,6 +54,12 @@ private:
     void loadingChanged(const QWebEngineLoadingInfo& info);
     void urlChanged(const QUrl& url);
     void rendererEnded();
+    void stepZoom(int step);
+    // The spot of a point of the view (CSS pixels of the view) from the scroll position and the
+    // contents' size alone.
+    PageSpot documentSpot(QPointF viewPoint) const;
+    void placeAnswered(const QVariant& result);
+    void pointAnswered(const QVariant& result);
 
     std::unique_ptr<BrowserWindow> m_view;
     QUrl m_target;
@@ -50,6 +67,13 @@ private:
     bool m_sameDocument = false;
     bool m_toolBar = false;
     bool m_menuBar = false;
+    PageQuery m_placeQuery;
+    PageQuery m_pointQuery;
+    // The document's shares of the last measure, sent when its script does not answer in time.
+    PageSpot m_placeFallback;
+    PageSpot m_pointFallback;
+    QTimer m_placeWait;
+    QTimer m_pointWait;
 };
 
 } // namespace qh::master

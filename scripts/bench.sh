@@ -4,10 +4,11 @@
 # start-up against a bare view's, its idle CPU use and peak memory, its CPU use with 30 children
 # reporting, the handling of bursts of calls, page changes to children with slow names, the child
 # program's end-to-end time, memory and idle CPU, our class against a bare class of bare views,
-# children catching up with a lesson (without and with the teacher's key), the lesson editor on the
-# largest list with its check, and a compressed school day of 2 000 page changes (about a quarter
-# of an hour on a quiet machine). The run ends with its goals side by side, and the machine's load:
-# figures taken while other work keeps the cores busy say little.
+# children catching up with a lesson (without and with the teacher's key), children following the
+# teacher's place on the page, the class view's cost, the lesson editor on the largest list with its
+# check, and a compressed school day of 2 000 page changes (about a quarter of an hour on a quiet
+# machine). The run ends with its goals side by side, and the machine's load: figures taken while
+# other work keeps the cores busy say little.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -30,6 +31,8 @@ run "$build/bench/bench_child"
 run "$build/bench/bench_class"
 run "$build/bench/bench_catchup"
 run "$build/bench/bench_catchup" 8 --keys
+run "$build/bench/bench_place"
+run "$build/bench/bench_classview"
 run "$build/bench/bench_lesson"
 run "$build/bench/bench_day"
 echo

@@ -3,6 +3,7 @@
 #include "common/childaction.h"
 #include "common/cp932text.h"
 #include "common/pagerule.h"
+#include "common/viewdatagrams.h"
 #include "tests/support/actionsummary.h"
 #include "tests/support/testfiles.h"
 
@@ -87,6 +88,56 @@ private slots:
         QTest::newRow("invalid code page 932") << QByteArray("http://a/\x80\xff") << u"none"_s;
         QTest::newRow("lone lead byte") << QByteArray("http://a/\x81") << u"none"_s;
         QTest::newRow("largest datagram") << QByteArray(65507, 'C') << u"refused not-an-address"_s;
+
+        // The teacher's view: each spot has exactly one form, and nothing else passes.
+        const QByteArray deepest = QByteArray("/0").repeated(kLongestElementPath);
+        const QByteArray longestId = QByteArray(kLongestElementId, 'a');
+        const QList<QByteArray> spots{
+            "0 523000 0 57143 #s3/2/0", "10 20 0 0 -",        "1000000 1 -1 -100000000 /0/99999",
+            "1 2 3 4 #a-b_c.d:e",       "1 2 3 4 " + deepest, "1 2 3 4 #" + longestId + deepest};
+        for (const QByteArray& spot : spots) {
+            QTest::newRow("place " + spot.left(40))
+                << "Command:Place:" + spot << u"place "_s + QString::fromLatin1(spot);
+            QTest::newRow("pointer " + spot.left(40))
+                << "Command:Pointer:" + spot << u"pointer "_s + QString::fromLatin1(spot);
+        }
+        QTest::newRow("pointer off") << QByteArray("Command:PointerOff") << u"pointer off"_s;
+        QTest::newRow("zoom") << QByteArray("Command:Zoom:125") << u"zoom 125"_s;
+        QTest::newRow("zoom smallest") << QByteArray("Command:Zoom:25") << u"zoom 25"_s;
+        QTest::newRow("zoom largest") << QByteArray("Command:Zoom:500") << u"zoom 500"_s;
+        const QList<QByteArray> wrong{"Command:Zoom:501",
+                                      "Command:Zoom:24",
+                                      "Command:Zoom:090",
+                                      "Command:Zoom:",
+                                      "Command:Zoom:+100",
+                                      "Command:Zoom:1.25",
+                                      "Command:PointerOff ",
+                                      "Command:Place:",
+                                      "Command:Place:1 2 3 4",
+                                      "Command:Place:1 2 3 4 ",
+                                      "Command:Place:1  2 3 4 -",
+                                      "Command:Place:1000001 0 0 0 -",
+                                      "Command:Place:-1 0 0 0 -",
+                                      "Command:Place:0 0 -0 0 -",
+                                      "Command:Place:01 0 0 0 -",
+                                      "Command:Place:+1 0 0 0 -",
+                                      "Command:Place:0 0 0 -100000001 -",
+                                      "Command:Place:0 0 0 0 s3",
+                                      "Command:Place:0 0 0 0 #",
+                                      "Command:Place:0 0 0 0 #/1",
+                                      "Command:Place:0 0 0 0 #a'b",
+                                      "Command:Place:0 0 0 0 #a b",
+                                      "Command:Place:0 0 0 0 /1/",
+                                      "Command:Place:0 0 0 0 //1",
+                                      "Command:Place:0 0 0 0 /100000",
+                                      "Command:Place:0 0 0 0 -/1",
+                                      "Command:Place:0 0 0 0 " + deepest + "/0",
+                                      "Command:Place:0 0 0 0 #" + longestId + "a",
+                                      "Command:Place:1e3 0 0 0 -",
+                                      "Command:Pointer:0 0 0 0 -x",
+                                      "Command:place:0 0 0 0 -"};
+        for (const QByteArray& datagram : wrong)
+            QTest::newRow(datagram.left(50)) << datagram << u"none"_s;
     }
     void datagramBecomesAction()
     {

@@ -22,6 +22,14 @@ QString actionSummary(const ChildAction& action)
         return u"window"_s;
     case ChildAction::Kind::CallReceived:
         return u"received"_s;
+    case ChildAction::Kind::Place:
+        return u"place "_s + QString::fromLatin1(spotText(action.spot));
+    case ChildAction::Kind::Pointer:
+        return u"pointer "_s + QString::fromLatin1(spotText(action.spot));
+    case ChildAction::Kind::PointerOff:
+        return u"pointer off"_s;
+    case ChildAction::Kind::Zoom:
+        return u"zoom %1"_s.arg(action.zoomPercent);
     case ChildAction::Kind::Open:
         return action.page.toString();
     }

@@ -30,7 +30,8 @@ bool LoopbackChildren::bind(std::uint16_t port, const char* onAddress)
 {
     if (m_fd >= 0)
         ::close(m_fd);
-    m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+    // Not inherited by the programs a test starts, which would keep the port after it is closed here.
+    m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     const int on = 1;
     ::setsockopt(m_fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
     ::setsockopt(m_fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);

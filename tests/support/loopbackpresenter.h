@@ -30,6 +30,7 @@ public:
     int sendCount = 0;              // every text asked to be sent, whether it went out or not
     // What slotFollowing() reports.
     std::array<master::SlotFollowing, kSlotCount> followings;
+    bool pointerOn = false;
 
     ChildSlot& childSlot(int index) override { return childSlots.at(index); }
     QString screenMode() const override { return screenModeText; }
@@ -37,6 +38,8 @@ public:
     QString browserLocation() override { return location; }
     void setBrowserFullScreen(bool fullScreen) override { fullScreenSettings.append(fullScreen); }
     master::SlotFollowing slotFollowing(int index) const override { return followings.at(index); }
+    bool isPointerOn() const override { return pointerOn; }
+    void setPointerOn(bool on) override { pointerOn = on; }
 
 private:
     QUdpSocket m_socket;

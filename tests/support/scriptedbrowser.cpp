@@ -16,4 +16,15 @@ void ScriptedBrowser::navigate(const QString& address)
     }
 }
 
+void ScriptedBrowser::measurePlace()
+{
+    ++m_log->placeMeasures;
+    QTimer::singleShot(0, &m_context, [this, place = m_log->place] { emit placeMeasured(place); });
+}
+
+void ScriptedBrowser::measurePoint(QPoint at)
+{
+    QTimer::singleShot(0, &m_context, [this, at] { emit pointMeasured(PageSpot{at.x(), at.y(), 0, 0, {}, {}}); });
+}
+
 } // namespace qh::test

@@ -18,6 +18,8 @@ struct BrowserLog {
     bool menuBar = true;
     bool released = false;
     int loadMilliseconds = 0; // > 0: each load keeps isBusy() true this long
+    qh::PageSpot place;       // what a measure of the place answers, in the next turn of the event loop
+    int placeMeasures = 0;
 };
 
 // A browser without pages, for the presenter's logic: it goes where it is sent at once (or after
@@ -40,6 +42,10 @@ public:
     bool isFullScreen() const override { return m_log->fullScreen; }
     void setFullScreen(bool fullScreen) override { m_log->fullScreen = fullScreen; }
     QString locationUrl() const override { return m_location; }
+    void measurePlace() override;
+    // The spot of a point is the point itself, as the document's shares: (x, y) gives "x y 0 0 -".
+    void measurePoint(QPoint at) override;
+    int zoomPercent() const override { return 100; }
 
     // The user clicked a link in the page.
     void followLink(const QString& address) { m_location = address; }

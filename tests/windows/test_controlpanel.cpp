@@ -109,9 +109,27 @@ private slots:
         QCOMPARE(panel->fullScreenAction()->text(), u"全画面表示"_s);
         QCOMPARE(panel->windowAction()->text(), u"ウィンドウ表示"_s);
         // "About..." stands on the menu bar itself, with no items under it.
-        QCOMPARE(panel->menuBar()->actions(), (QList<QAction*>{screenMenu->menuAction(), panel->aboutAction()}));
+        // Our own menus come after the described ones.
+        QCOMPARE(panel->menuBar()->actions().first(2),
+                 (QList<QAction*>{screenMenu->menuAction(), panel->aboutAction()}));
         QCOMPARE(panel->aboutAction()->text(), u"About..."_s);
         QVERIFY(!panel->aboutAction()->menu());
+
+        // The pointer's item switches it through the presenter, and a panel built anew shows it on.
+        auto* pointerMenu = panel->findChild<QMenu*>(u"pointerMenu"_s);
+        QCOMPARE(panel->menuBar()->actions().at(2), pointerMenu->menuAction());
+        QCOMPARE(pointerMenu->title(), u"ポインター"_s);
+        QCOMPARE(pointerMenu->actions(), QList<QAction*>{panel->pointerAction()});
+        QCOMPARE(panel->pointerAction()->text(), u"ポインターを表示"_s);
+        QCOMPARE(panel->pointerAction()->shortcut(), QKeySequence(u"Ctrl+L"_s));
+        panel->pointerAction()->trigger();
+        QVERIFY(m_presenter->pointerOn);
+        m_panel->toggle();
+        panel->close();
+        m_panel->toggle();
+        QVERIFY(m_panel->window()->pointerAction()->isChecked());
+        m_panel->showPointerOn(false);
+        QVERIFY(!m_panel->window()->pointerAction()->isChecked());
     }
 
     void preparationMarksEachSlot_data()

@@ -9,15 +9,15 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
-#include <QWindow>
-#include <qpa/qplatformdrag.h>
-#include <qpa/qwindowsysteminterface.h>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
+#include <QWindow>
+#include <qpa/qplatformdrag.h>
+#include <qpa/qwindowsysteminterface.h>
 
 using namespace Qt::StringLiterals;
 using namespace qh;

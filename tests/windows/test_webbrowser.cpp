@@ -121,6 +121,34 @@ private slots:
         QCOMPARE(browser.view()->geometry(), window);
     }
 
+    // A page whose script never returns cannot hold a measure of where the teacher is: the
+    // document's share that Qt WebEngine knows without a script answers at once, again and again.
+    void heldPageIsMeasuredWithoutItsScript()
+    {
+        QTemporaryDir folder;
+        QVERIFY(writeAll(folder.path() + u"/held.html"_s,
+                         "<html><body style='margin:0'><div style='height:4000px'></div><script>scrollTo(0, 1000);"
+                         "</script></body></html>"));
+        WebBrowser browser;
+        browser.setVisible(true);
+        browser.navigate(pageUrl(folder.path(), u"held.html"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(!browser.isBusy(), kLoadTimeoutMs);
+        bool answered = false;
+        QTRY_VERIFY_WITH_TIMEOUT(browser.view()->page()->scrollPosition().y() == 1000, kLoadTimeoutMs);
+        // Held by a script that never returns: another script of the page's own gets no answer.
+        browser.view()->page()->runJavaScript(u"for (;;) {}"_s);
+        browser.view()->page()->runJavaScript(u"1"_s, [&answered](const QVariant&) { answered = true; });
+        QTest::qWait(500);
+        QVERIFY(!answered);
+        QList<PageSpot> places;
+        connect(&browser, &Browser::placeMeasured, this, [&places](const PageSpot& place) { places.append(place); });
+        for (int measure = 1; measure <= 2; ++measure) {
+            browser.measurePlace();
+            QTRY_COMPARE(places.size(), measure);
+            QCOMPARE(places.last(), (PageSpot{0, 250000, 0, 0, {}, {}}));
+        }
+    }
+
     // A page change fetches its page once: the forward of the page >> or << showed sends it again
     // without loading it again, and a link the teacher follows is loaded once and sent once. Home
     // on the page shown loads it anew.
