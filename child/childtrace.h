@@ -20,7 +20,8 @@
 // run <id> (the run of the presenter followed from now on) and refused <why> <datagram> for a
 // datagram not obeyed, why being unsigned, bad-signature, replay, not-addressed or unknown-run; and
 // what the teacher's view makes the page do: scrolled <x> <y> (the scroll position after a place),
-// zoom <factor>, pointer <x> <y> and pointer off (all in the page's CSS pixels). espace qh::child {
+// zoom <factor>, pointer <x> <y> and pointer off (all in the page's CSS pixels).
+namespace qh::child {
 
 bool isTracing();
 void trace(const QString& event, const QString& detail = {});
