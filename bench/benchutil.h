@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QList>
 #include <QProcess>
 #include <QThread>
@@ -160,16 +161,6 @@ inline qint64 cpuTicks(qint64 pid)
 {
     const QList<QByteArray> fields = statFields(pid);
     return fields.size() > 12 ? fields[11].toLongLong() + fields[12].toLongLong() : 0;
-}
-
-// A value of /proc/<pid>/<file> in KiB, such as "VmHWM:" of status or "Pss:" of smaps_rollup.
-inline qint64 procKiB(qint64 pid, const char* file, const QByteArray& key)
-{
-    for (const QByteArray& line : procFile(pid, file).split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').first().toLongLong();
-    }
-    return 0;
 }
 
 // CPU time of all threads of the process, in nanoseconds (the first field of each schedstat).
