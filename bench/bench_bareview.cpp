@@ -1,8 +1,9 @@
 // A bare Qt WebEngine view and nothing else, in a window of the size our programs give theirs: what
 // the presenter's start-up and the child program's memory are compared with, and the child side of
 // the bare class (bench_class). On its standard output it writes "<event> <microseconds since 1970>
-// <address>": "loaded" when a load has ended well ("failed" for the page of the command line), and
-// with --listen "ready" once it listens and "open" as a datagram arrives.
+// <address>": "start" as main() begins, "view" once the view has its page (the browser engine is
+// up), "loaded" when a load has ended well ("failed" for the page of the command line), and with
+// --listen "ready" once it listens and "open" as a datagram arrives.
 //
 //     bench_bareview <address>                     loads the address
 //     bench_bareview --listen <IPv4 address> <port>  loads the address each datagram carries
@@ -19,6 +20,7 @@ using namespace qh::bench;
 
 int main(int argc, char* argv[])
 {
+    printEvent("start");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     const bool listening = argc == 4 && qstrcmp(argv[1], "--listen") == 0;
@@ -27,6 +29,8 @@ int main(int argc, char* argv[])
         return 2;
     }
     QWebEngineView view;
+    view.page(); // the page setUrl() would make first, in the default profile
+    printEvent("view");
     sizeLikeOurWindows(view);
     QObject::connect(&view, &QWebEngineView::loadFinished, &view, [&view, listening](bool ok) {
         if (ok || !listening)

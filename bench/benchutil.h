@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/support/loopback.h"
+#include "tests/support/processusage.h"
 #include "tests/support/testfiles.h"
 
 #include <QByteArray>
@@ -19,7 +20,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 
 namespace qh::bench {
 
@@ -110,14 +110,21 @@ inline QByteArray writeClassFolder(const QString& folder, int childCount, int ch
 }
 
 // Starts the presenter program in the class folder, with a single-instance lock of its own and its
-// output dropped. False when it cannot be started.
-inline bool startPresenterIn(QProcess& presenter, const QString& program, const QString& folder)
+// output dropped. With a trace file, its trace (QH_PRESENTER_TRACE) and everything else it writes
+// to its standard error go there. False when it cannot be started.
+inline bool startPresenterIn(QProcess& presenter, const QString& program, const QString& folder,
+                             const QString& traceFile = {})
 {
     presenter.setWorkingDirectory(folder);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TMPDIR"), folder);
+    if (!traceFile.isEmpty()) {
+        environment.insert(QStringLiteral("QH_PRESENTER_TRACE"), QStringLiteral("1"));
+        presenter.setStandardErrorFile(traceFile);
+    } else {
+        presenter.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    }
     presenter.setProcessEnvironment(environment);
-    presenter.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     presenter.setStandardOutputFile(QProcess::nullDevice());
     presenter.start(program, {});
     return presenter.waitForStarted();
@@ -144,56 +151,16 @@ inline std::int64_t waitForPage(LoopbackChildren& children, const QByteArray& pa
 }
 
 // What /proc tells about a process and the processes it started (the browser's helpers).
-
-inline QByteArray procFile(qint64 pid, const char* name)
-{
-    QFile file(QStringLiteral("/proc/%1/%2").arg(pid).arg(QString::fromLatin1(name)));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Fields of /proc/<pid>/stat after the command name.
-inline QList<QByteArray> statFields(qint64 pid)
-{
-    const QByteArray stat = procFile(pid, "stat");
-    const qsizetype close = stat.lastIndexOf(')');
-    return close < 0 ? QList<QByteArray>{} : stat.mid(close + 2).split(' ');
-}
-
-// The process and all its descendants.
-inline QList<qint64> processTree(qint64 root)
-{
-    std::multimap<qint64, qint64> children;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool isPid = false;
-        const qint64 pid = entry.toLongLong(&isPid);
-        const QList<QByteArray> fields = isPid ? statFields(pid) : QList<QByteArray>{};
-        if (fields.size() > 1)
-            children.emplace(fields[1].toLongLong(), pid);
-    }
-    QList<qint64> tree{root};
-    for (qsizetype i = 0; i < tree.size(); ++i) {
-        const auto range = children.equal_range(tree[i]);
-        for (auto it = range.first; it != range.second; ++it)
-            tree.append(it->second);
-    }
-    return tree;
-}
+using test::procFile;
+using test::processTree;
+using test::procKiB;
+using test::statFields;
 
 // User and system CPU time in clock ticks.
 inline qint64 cpuTicks(qint64 pid)
 {
     const QList<QByteArray> fields = statFields(pid);
     return fields.size() > 12 ? fields[11].toLongLong() + fields[12].toLongLong() : 0;
-}
-
-// A value of /proc/<pid>/<file> in KiB, such as "VmHWM:" of status or "Pss:" of smaps_rollup.
-inline qint64 procKiB(qint64 pid, const char* file, const QByteArray& key)
-{
-    for (const QByteArray& line : procFile(pid, file).split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').first().toLongLong();
-    }
-    return 0;
 }
 
 // CPU time of all threads of the process, in nanoseconds (the first field of each schedstat).

@@ -1,5 +1,6 @@
 #include "child/childprogram.h"
 #include "child/childsettings.h"
+#include "child/childtrace.h"
 #include "common/windowplatform.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ int main(int argc, char* argv[])
             return 0;
         }
     }
+    qh::child::trace(QStringLiteral("start"));
     // On Wayland the call bar could not stay above the page window; XWayland lets it.
     qh::chooseStayOnTopPlatform();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

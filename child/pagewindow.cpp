@@ -7,8 +7,10 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNavigationRequest>
+#include <QWebEngineScript>
 
 #include <algorithm>
 #include <array>
@@ -21,6 +23,9 @@ namespace {
 // A page that crashes its renderer again right after a reload is reloaded only after this pause,
 // so that it cannot keep the computer busy restarting renderers.
 constexpr int kCrashPauseMs = 10000;
+// A page loaded without the loading signals is looked at this often, for at most this long.
+constexpr int kQuietLoadCheckMs = 100;
+constexpr qint64 kQuietLoadLongestMs = 10000;
 
 // What the context menu keeps: moving within the page's history, editing and copying. Everything
 // else (open in a new window, save, view the source, inspect, download) would leave the page.
@@ -60,6 +65,9 @@ PageWindow::PageWindow(PageRule rule) : BrowserWindow(std::make_unique<PageProfi
     connect(page(), &QWebEnginePage::loadingChanged, this, &PageWindow::loadingChanged);
     connect(page(), &QWebEnginePage::renderProcessTerminated, this, &PageWindow::rendererEnded);
     connect(page(), &QWebEnginePage::navigationRequested, this, &PageWindow::navigationRequested);
+    connect(page(), &QWebEnginePage::urlChanged, this, &PageWindow::urlChanged);
+    m_quietLoadCheck.setInterval(kQuietLoadCheckMs);
+    connect(&m_quietLoadCheck, &QTimer::timeout, this, &PageWindow::checkQuietLoad);
 }
 
 void PageWindow::open(const QUrl& page)
@@ -78,8 +86,10 @@ void PageWindow::navigate()
         return;
     }
     m_retried = false;
+    m_quietLoadCheck.stop();
     // A move within the document loads nothing, and no end of a load comes for it.
     const bool sameDocument = m_state == LoadState::Loaded && isSameDocument(url(), m_target);
+    m_targetEnded = sameDocument;
     m_state = sameDocument ? LoadState::Loaded : LoadState::Loading;
     setUrl(m_target);
     if (sameDocument)
@@ -152,22 +162,62 @@ void PageWindow::loadingChanged(const QWebEngineLoadingInfo& info)
     // The end of a load whose renderer the page ended: the page makes the load again.
     if (untrustedPage()->isRestartingLoad())
         return;
-    // Only the load of the page the view shows counts; a load it replaced may end later.
-    if (!sameAddress(info.url(), url()))
+    const bool started = info.status() == QWebEngineLoadingInfo::LoadStartedStatus;
+    // Only the load of the page the view shows counts; a load it replaced may end later. But when
+    // the page sent replaced one that was loading, Qt WebEngine may tell the end of both under the
+    // first one's address: once nothing loads any more, the end is that of the page shown.
+    const bool ofPageShown = sameAddress(info.url(), url());
+    const bool allEnded = !started && !m_targetEnded && !page()->isLoading() && sameAddress(url(), m_target);
+    if (!ofPageShown && !allEnded)
         return;
-    switch (info.status()) {
-    case QWebEngineLoadingInfo::LoadStartedStatus:
+    if (started) {
+        m_quietLoadCheck.stop(); // told after all
         m_state = LoadState::Loading;
         return;
-    case QWebEngineLoadingInfo::LoadSucceededStatus:
-        m_state = LoadState::Loaded;
-        break;
-    case QWebEngineLoadingInfo::LoadStoppedStatus:
-    case QWebEngineLoadingInfo::LoadFailedStatus:
-        m_state = LoadState::Failed;
-        break;
     }
-    emit loadEnded(info.url(), m_state == LoadState::Loaded);
+    endLoad(ofPageShown ? info.url() : url(),
+            info.status() == QWebEngineLoadingInfo::LoadSucceededStatus ? LoadState::Loaded : LoadState::Failed);
+}
+
+void PageWindow::urlChanged(const QUrl& shown)
+{
+    // Qt WebEngine may also load the page sent, when it replaced a page whose load then ended,
+    // without telling either its start or its end: the page is looked at until it has loaded.
+    if (!m_targetEnded && sameAddress(shown, m_target) && !page()->isLoading() &&
+        !untrustedPage()->isRestartingLoad() && !m_quietLoadCheck.isActive()) {
+        m_state = LoadState::Loading;
+        m_quietLoadSince.start();
+        m_quietLoadCheck.start();
+    } else if (!sameAddress(shown, m_target)) {
+        m_quietLoadCheck.stop();
+    }
+}
+
+void PageWindow::checkQuietLoad()
+{
+    if (m_targetEnded || page()->isLoading() || m_quietLoadSince.elapsed() > kQuietLoadLongestMs) {
+        m_quietLoadCheck.stop();
+        return;
+    }
+    // The address of the document in the page once it has loaded: the page before it is still
+    // there until the new one has come.
+    const QUrl shown = url();
+    page()->runJavaScript(u"document.readyState === 'complete' ? document.URL : ''"_s,
+                          QWebEngineScript::ApplicationWorld,
+                          [window = QPointer<PageWindow>(this), shown](const QVariant& loaded) {
+                              if (window && window->m_quietLoadCheck.isActive() && window->url() == shown &&
+                                  sameAddress(QUrl(loaded.toString()), shown))
+                                  window->endLoad(shown, LoadState::Loaded);
+                          });
+}
+
+void PageWindow::endLoad(const QUrl& loaded, LoadState state)
+{
+    m_quietLoadCheck.stop();
+    m_state = state;
+    if (sameAddress(loaded, m_target))
+        m_targetEnded = true;
+    emit loadEnded(loaded, m_state == LoadState::Loaded);
     if (m_state == LoadState::Loaded)
         emit settled();
     // The error page of a load that a later page replaced can still take the window over, and the
@@ -198,6 +248,7 @@ void PageWindow::rendererEnded()
 
 void PageWindow::reloadTarget()
 {
+    m_targetEnded = false;
     m_sinceReload.start();
     m_state = LoadState::Loading;
     emit reloadingAfterCrash(m_target);

@@ -61,15 +61,22 @@ private:
     void navigate();
     void navigationRequested(QWebEngineNavigationRequest& request);
     void loadingChanged(const QWebEngineLoadingInfo& info);
+    void urlChanged(const QUrl& url);
+    void checkQuietLoad();
+    void endLoad(const QUrl& loaded, LoadState state);
     void rendererEnded();
     void reloadTarget();
 
     const PageRule m_rule;
     QUrl m_target;
     LoadState m_state = LoadState::None;
-    bool m_userMoved = false; // the user followed a link or went back since the page came
-    bool m_retried = false;   // the page was loaded once more after an earlier page's failure
+    bool m_userMoved = false;   // the user followed a link or went back since the page came
+    bool m_retried = false;     // the page was loaded once more after an earlier page's failure
+    bool m_targetEnded = false; // the end of the page sent has been told
     QTimer m_navigate;
+    // Looks whether a page that Qt WebEngine loads without telling (see urlChanged()) has loaded.
+    QTimer m_quietLoadCheck;
+    QElapsedTimer m_quietLoadSince;
     QTimer m_reload;
     QElapsedTimer m_sinceReload; // invalid until the first reload after a crash
 };

@@ -26,6 +26,9 @@ using namespace Qt::StringLiterals;
 namespace qh {
 
 namespace {
+// The category Qt writes a page's console to; rules set for "js" apply to both.
+Q_LOGGING_CATEGORY(pageConsoleLog, "js", QtWarningMsg)
+
 // A navigation still waiting this long has its page asked whether its renderer still answers...
 constexpr int kNavigationCheckMs = 1500;
 // ...and a renderer that gives no answer in this time is ended.
@@ -92,6 +95,7 @@ UntrustedPage::UntrustedPage(const PagePolicy& policy, QObject* parent)
     m_restartFallback.setSingleShot(true);
     m_restartFallback.setInterval(kRestartFallbackMs);
     connect(&m_restartFallback, &QTimer::timeout, this, &UntrustedPage::restartLoad);
+    m_consoleClock.start();
 }
 
 void UntrustedPage::javaScriptAlert(const QUrl& securityOrigin, const QString& text)
@@ -116,6 +120,22 @@ bool UntrustedPage::javaScriptPrompt(const QUrl& securityOrigin, const QString& 
 QStringList UntrustedPage::chooseFiles(FileSelectionMode, const QStringList&, const QStringList&)
 {
     return {}; // no file of this computer goes to a page, and no modal file dialog comes up
+}
+
+void UntrustedPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                             int lineNumber, const QString& sourceId)
+{
+    const QtMsgType type = level == InfoMessageLevel      ? QtInfoMsg
+                           : level == WarningMessageLevel ? QtWarningMsg
+                                                          : QtCriticalMsg;
+    // A line the log would not take costs nothing, and is not counted as left out.
+    if (!pageConsoleLog().isEnabled(type) || !m_consoleBudget.mayWrite(m_consoleClock.elapsed()))
+        return;
+    if (const qint64 leftOut = m_consoleBudget.takeHeldBack()) {
+        qCWarning(pageConsoleLog).noquote() << leftOut << "lines of the page's console left out: more than"
+                                            << kPageConsoleLines << "in" << kPageConsoleSpanMs / 1000 << "s";
+    }
+    QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceId);
 }
 
 void UntrustedPage::refuseDownload(QWebEngineDownloadRequest* download)

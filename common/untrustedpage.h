@@ -1,6 +1,9 @@
 #pragma once
 
+#include "common/logcategories.h"
+
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -13,6 +16,12 @@ class QWebEngineNewWindowRequest;
 namespace qh {
 
 class PageProfile;
+
+// A page's console (console.log, console.error, ...) goes to Qt's "js" logging category, and so to
+// the session's journal. Someone else's script may write to it in a loop all day: each page writes
+// at most this many lines in this time, and the next line let through names how many were left out.
+inline constexpr int kPageConsoleLines = 10;
+inline constexpr qint64 kPageConsoleSpanMs = 60000;
 
 // Where the lesson check's hidden pages differ from the pages the presenter and the child show.
 struct PagePolicy {
@@ -39,6 +48,7 @@ struct PagePolicy {
 //   tells the teacher, the check names it in its row.
 // - A new window asked for by a click opens its address in this page, as a followed link (unless
 //   the policy drops them all); one that a script opens by itself is dropped.
+// - Its console writes at most kPageConsoleLines lines in kPageConsoleSpanMs to the log.
 // - A renderer that no longer answers (a script that never returns) while a navigation waits on
 //   it is ended, and the navigation is made again in a new one. renderProcessTerminated() and the
 //   end of the held load come meanwhile; isRestartingLoad() tells them from a crash.
@@ -64,6 +74,8 @@ protected:
                           QString* result) override;
     QStringList chooseFiles(FileSelectionMode mode, const QStringList& oldFiles,
                             const QStringList& acceptedMimeTypes) override;
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int lineNumber,
+                                  const QString& sourceId) override;
 
 private:
     // A document as the page's history knows it: a reload of the same address is another visit.
@@ -98,6 +110,8 @@ private:
     Restart m_restart = Restart::None;
     QUrl m_restartTarget;
     QTimer m_restartFallback;
+    LogBudget m_consoleBudget{kPageConsoleLines, kPageConsoleSpanMs};
+    QElapsedTimer m_consoleClock;
 };
 
 } // namespace qh

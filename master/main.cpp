@@ -4,6 +4,7 @@
 #include "common/urllist.h"
 #include "common/windowplatform.h"
 #include "master/presenter.h"
+#include "master/presentertrace.h"
 #include "master/presenterwindows.h"
 #include "master/webbrowser.h"
 
@@ -11,6 +12,7 @@
 
 int main(int argc, char* argv[])
 {
+    qh::master::trace(QStringLiteral("start"));
     // The URL list is named by the whole argument string, read before Qt takes its own options.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)

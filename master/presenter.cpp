@@ -6,6 +6,7 @@
 #include "common/messagetexts.h"
 #include "common/urllist.h"
 #include "master/presentermessages.h"
+#include "master/presentertrace.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -13,6 +14,8 @@
 
 #include <algorithm>
 #include <chrono>
+
+using namespace Qt::StringLiterals;
 
 namespace qh::master {
 
@@ -58,12 +61,17 @@ bool Presenter::startUp()
         return false;
     }
     emit barNeeded();
+    trace(u"bar"_s);
     if (!readFiles())
         return false; // abandoned: the bar stays, End ends the program
     readKey();
+    trace(u"files"_s);
     bindSocket();
+    trace(u"bound"_s);
     announceToChildren();
+    trace(u"announced"_s);
     emit panelPreparing();
+    trace(u"panel"_s);
     openBrowser();
     return !m_ended;
 }
@@ -145,6 +153,7 @@ void Presenter::openBrowser()
     m_browser->setToolBar(false);
     m_browser->setMenuBar(false);
     m_browser->setFullScreen(isFullScreen(m_state.settings.screenMode));
+    trace(u"browser"_s);
     m_running = true;
     m_followUp.setAnswering(true);
     m_classroom.setRunning(true);
@@ -171,6 +180,10 @@ void Presenter::followBrowser()
     forwardDue.setSingleShot(true);
     forwardDue.setTimerType(Qt::PreciseTimer);
     QDeadlineTimer nextForward(0);
+    // A forward is waiting for its time: the children have been sent another page than the one
+    // last forwarded, so they are owed the browser's address even when it is that one again (a
+    // link followed, >>, and the same link followed again within the wait).
+    bool forwardOwed = false;
     while (!m_stopFollowing && !m_ended) {
         m_state.presenterNavigated = false;
         // Block until something happens, unless a page held back in the last pass is still due.
@@ -179,7 +192,7 @@ void Presenter::followBrowser()
         forwardPending = false;
         if (m_stopFollowing || m_ended || !m_browser)
             break;
-        if (m_browser->locationUrl() == seenAddress) {
+        if (m_browser->locationUrl() == seenAddress && !forwardOwed) {
             m_forwardDestinations.reset(); // no forward follows the page they were looked up for
             continue;
         }
@@ -188,10 +201,12 @@ void Presenter::followBrowser()
             continue;
         }
         if (!nextForward.hasExpired()) {
+            forwardOwed = true;
             if (!forwardDue.isActive())
                 forwardDue.start(std::chrono::milliseconds(nextForward.remainingTime()));
             continue;
         }
+        forwardOwed = false;
         seenAddress = m_browser->locationUrl();
         showPage(seenAddress, m_state.pageIndex, std::exchange(m_forwardDestinations, std::nullopt), ShownPage::Keep);
         nextForward.setRemainingTime(kForwardInterval, Qt::PreciseTimer);
@@ -215,14 +230,17 @@ Presenter::Destinations Presenter::showPage(const QString& address, std::int16_t
     // Loading the page the browser shows once more would fetch it twice, lose what the teacher
     // did in it and make the children wait for the second load: its load is only waited for.
     const bool shownAlready = shown == ShownPage::Keep && m_browser->locationUrl() == address;
-    if (!shownAlready)
+    if (!shownAlready) {
+        trace(u"navigate"_s, address);
         m_browser->navigate(address);
+    }
     m_browser->setVisible(true);
     emit browserShown();
     if (shownAlready)
         waitWithoutInput([this] { return !m_browser || !m_browser->isLoading(); });
     else
         waitWhileBusy();
+    trace(u"loaded"_s, address);
     emit pageShown(pageNumber);
     // Nothing can switch a child on or off during the load: the slots are those in use now.
     const QList<int> inUse = slotsInUse();
@@ -245,6 +263,7 @@ Presenter::Destinations Presenter::showPage(const QString& address, std::int16_t
         if (!sendToChild(slot, page, destinations, ChildSender::Copies::Plain))
             break; // the first name not found ends this page's sends
     }
+    trace(u"sent"_s, address);
     return destinations;
 }
 

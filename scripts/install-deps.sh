@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev qt6-base-private-dev qt6-webengine-dev libgl-dev qt6-gtk-platformtheme libsodium-dev
     fonts-noto-cjk xvfb xauth x11-utils imagemagick procps xdotool
     hardinfo
+    vpx-tools
 )
 for group in "$@"; do
     case "$group" in

@@ -201,6 +201,27 @@ private slots:
         QCOMPARE(fixture.browserLog->navigations, (QStringList{kPageA, kPageB})); // the forward loads nothing
     }
 
+    // The teacher follows a link, goes on with >> and follows the same link again, all within the
+    // half second in which a forward waits after the last: the children end on the link's page,
+    // although it is the address they were last forwarded.
+    void sameLinkAgainAfterAButtonIsForwarded()
+    {
+        PresenterFixture fixture;
+        QVERIFY(fixture.start({kPageA, kPageB}, slotOne()));
+        Presenter& presenter = *fixture.presenter;
+        ScriptedBrowser& browser = *fixture.scripted;
+        fixture.children.clear();
+        const QByteArray link = kPageC.toUtf8();
+        QVERIFY(fixture.runLoop(
+            [&] {
+                browser.followLink(kPageC);
+                QTimer::singleShot(50, &presenter, [&] { presenter.nextPage(); });
+                QTimer::singleShot(100, &presenter, [&] { browser.followLink(kPageC); });
+            },
+            [&] { return fixture.children.receivedBy("127.0.0.2").size() == 3; }, 5000));
+        QCOMPARE(fixture.children.receivedBy("127.0.0.2"), (QByteArrayList{link, kPageB.toUtf8(), link}));
+    }
+
     // Passes that find nothing to do send nothing, and an idle loop sleeps instead of spinning.
     void idleLoopSendsNothingAndSleeps()
     {

@@ -7,6 +7,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -145,6 +146,12 @@ private:
     {
         switch (response.kind) {
         case PageResponse::Kind::Answer:
+            if (response.delayMs > 0) {
+                PageResponse now = response;
+                now.delayMs = 0;
+                QTimer::singleShot(response.delayMs, socket, [this, socket, now, path] { respond(socket, now, path); });
+                return;
+            }
             socket->write(headers(response, response.body.size()) + response.body);
             socket->disconnectFromHost();
             return;

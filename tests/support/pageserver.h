@@ -23,6 +23,7 @@ struct PageResponse {
     QByteArray body;
     QByteArray contentType = "text/html; charset=utf-8";
     QByteArrayList extraHeaders; // whole header lines without line end: "Content-Disposition: attachment"
+    int delayMs = 0;             // an Answer comes this long after its request, as from a slow server
 };
 
 // An HTML page in UTF-8 with the title and the body's markup.

@@ -20,6 +20,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 
@@ -230,18 +231,54 @@ private slots:
         QCOMPARE(started.size(), loadedAgain ? 2 : 1);
     }
 
-    // A page still loading is replaced by the next page, which stays when the first answers late.
+    // A page still loading is replaced by the next page, which stays when the first answers late;
+    // also one that is shown but still loads a picture. The next page's load ends as its own,
+    // although Qt WebEngine then tells that end under the first page's address.
+    void newPageReplacesALoadInProgress_data()
+    {
+        QTest::addColumn<bool>("firstShown");
+        QTest::newRow("first page not answered yet") << false;
+        QTest::newRow("first page shown, its picture not answered yet") << true;
+    }
+    // The next page comes while the first still loads, at one moment or another of that load: its
+    // end is told once, whatever Qt WebEngine tells of the two loads (at some moments the end of
+    // both under the first page's address, at others nothing at all of the second).
+    void nextPageEndsAfterAReplacedLoad()
+    {
+        for (int delayMs = 0; delayMs <= 30; delayMs += 2) {
+            PageWindow window(PageRule({testPagesFolder()}));
+            QList<QUrl> ends;
+            connect(&window, &PageWindow::loadEnded, &window, [&ends](const QUrl& page) { ends.append(page); });
+            bool sent = false;
+            connect(window.page(), &QWebEnginePage::loadingChanged, &window, [&] {
+                if (!std::exchange(sent, true))
+                    QTimer::singleShot(delayMs, &window, [&] { window.open(m_pages.url(u"B"_s)); });
+            });
+            window.open(m_pages.url(u"A"_s));
+            QTRY_COMPARE_WITH_TIMEOUT(window.title(), u"B"_s, kLoadTimeoutMs);
+            QTRY_VERIFY2_WITH_TIMEOUT(ends.contains(m_pages.url(u"B"_s)), qPrintable(u"%1 ms"_s.arg(delayMs)),
+                                      kLoadTimeoutMs);
+            QCOMPARE(ends.count(m_pages.url(u"B"_s)), 1);
+        }
+    }
+
     void newPageReplacesALoadInProgress()
     {
+        QFETCH(bool, firstShown);
         PageServer server;
         PageResponse held;
         held.kind = PageResponse::Kind::Held;
-        server.serve(u"/slow.html"_s, held);
+        server.serve(u"/picture.png"_s, held);
+        server.serve(u"/slow.html"_s, firstShown ? answer(htmlPage(u"slow"_s, u"<img src='/picture.png'>"_s)) : held);
         PageWindow window(PageRule({testPagesFolder()}));
+        QSignalSpy ends(&window, &PageWindow::loadEnded);
         window.open(server.url(u"/slow.html"_s));
-        QTRY_COMPARE_WITH_TIMEOUT(server.requestCount(u"/slow.html"_s), 1, kLoadTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(server.requestCount(firstShown ? u"/picture.png"_s : u"/slow.html"_s), 1,
+                                  kLoadTimeoutMs);
         window.open(m_pages.url(u"B"_s));
         QTRY_COMPARE_WITH_TIMEOUT(window.title(), u"B"_s, kLoadTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(ends.size(), 1, kLoadTimeoutMs);
+        QCOMPARE(ends.first(), (QVariantList{m_pages.url(u"B"_s), true}));
         server.release(u"/slow.html"_s, answer(htmlPage(u"slow"_s)));
         QTest::qWait(500); // what must not happen: the late answer taking the window over
         QCOMPARE(window.url(), m_pages.url(u"B"_s));

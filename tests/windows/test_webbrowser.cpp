@@ -1,3 +1,4 @@
+#include "common/untrustedpage.h"
 #include "master/webbrowser.h"
 #include "tests/support/filereadingpage.h"
 #include "tests/support/pageserver.h"
@@ -32,6 +33,25 @@ QString pageUrl(const QString& folder, const QString& name)
 {
     return QUrl::fromLocalFile(folder + u'/' + name).toString();
 }
+
+// Counts the lines of Qt's "js" category, where pages' consoles go, while it lives.
+class ConsoleLines
+{
+public:
+    ConsoleLines() { s_previous = qInstallMessageHandler(&ConsoleLines::count); }
+    ~ConsoleLines() { qInstallMessageHandler(s_previous); }
+    static inline int lines = 0;
+
+private:
+    static void count(QtMsgType type, const QMessageLogContext& context, const QString& message)
+    {
+        if (context.category && qstrcmp(context.category, "js") == 0)
+            ++lines;
+        else if (s_previous)
+            s_previous(type, context, message);
+    }
+    static inline QtMessageHandler s_previous = nullptr;
+};
 } // namespace
 
 class TestWebBrowser : public QObject
@@ -187,6 +207,24 @@ private slots:
         QCOMPARE((QList<int>{server.requestCount(u"/a.html"_s), server.requestCount(u"/b.html"_s),
                              server.requestCount(u"/c.html"_s)}),
                  fetches);
+    }
+
+    // A page's console reaches the log, but a script that writes to it in a loop cannot fill the
+    // session's journal over a day: a few lines get through, the rest are left out.
+    void pageConsoleIsBounded()
+    {
+        QTemporaryDir folder;
+        QVERIFY(writeAll(folder.path() + u"/noisy.html"_s,
+                         "<html><body><script>for (let i = 0; i < 200; ++i) { console.error('noisy ' + i); "
+                         "console.warn('noisy ' + i); } document.title = 'done';</script></body></html>"));
+        ConsoleLines::lines = 0;
+        const ConsoleLines console;
+        WebBrowser browser;
+        browser.navigate(pageUrl(folder.path(), u"noisy.html"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(browser.view()->title(), u"done"_s, kLoadTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(ConsoleLines::lines, kPageConsoleLines, kLoadTimeoutMs);
+        QTest::qWait(500); // the lines after those would have come by now
+        QCOMPARE(ConsoleLines::lines, kPageConsoleLines);
     }
 
     // A page that pushes a new address every 50 ms: the children are sent at most one of them in
