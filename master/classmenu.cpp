@@ -19,8 +19,14 @@ ClassMenu::ClassMenu(Classroom& classroom, QObject* parent) : QObject(parent), m
 
 void ClassMenu::addTo(QMenuBar* bar)
 {
-    m_menu = bar->addMenu(kClassMenuTitle);
-    m_menu->setObjectName(u"classMenu"_s);
+    // The panel's own menu, which starts with the pointer's item, else one of our own.
+    m_menu = bar->findChild<QMenu*>(kClassMenuName, Qt::FindDirectChildrenOnly);
+    if (m_menu) {
+        m_menu->addSeparator();
+    } else {
+        m_menu = bar->addMenu(kClassMenuTitle);
+        m_menu->setObjectName(kClassMenuName);
+    }
     m_menu->addAction(kClassViewItemText, this, &ClassMenu::classViewRequested)->setObjectName(u"classViewAction"_s);
     m_menu->addSeparator();
     for (const int seconds : kAttentionChoiceSeconds) {
@@ -44,7 +50,7 @@ void ClassMenu::showAttention()
         m_countdown.stop();
     if (!m_menu)
         return;
-    m_menu->setTitle(attention.isOn() ? attentionStatusText(attention.remainingMs()) : kClassMenuTitle);
+    m_menu->setTitle(attention.isOn() ? attentionMenuTitle(attention.remainingMs()) : kClassMenuTitle);
     if (QAction* lift = m_menu->findChild<QAction*>(u"liftAttentionAction"_s))
         lift->setEnabled(attention.isOn());
 }

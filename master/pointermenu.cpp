@@ -9,8 +9,8 @@ namespace qh::master {
 
 QAction* addPointerMenu(QMenuBar& menuBar)
 {
-    QMenu* menu = menuBar.addMenu(kPointerMenuTitle);
-    menu->setObjectName(u"pointerMenu"_s);
+    QMenu* menu = menuBar.addMenu(kClassMenuTitle);
+    menu->setObjectName(kClassMenuName);
     QAction* item = menu->addAction(kPointerItemText);
     item->setObjectName(u"pointerAction"_s);
     item->setCheckable(true);

@@ -130,6 +130,11 @@ QString attentionStatusText(std::optional<qint64> remainingMs)
     return remainingMs ? u"注目中 あと"_s + minutesSecondsText(*remainingMs) : u"注目中（解除まで）"_s;
 }
 
+QString attentionMenuTitle(std::optional<qint64> remainingMs)
+{
+    return remainingMs ? attentionStatusText(remainingMs) : u"注目中"_s;
+}
+
 QString pictureAgeText(qint64 ageMs)
 {
     return u"%1秒前"_s.arg(std::max<qint64>(ageMs, 0) / 1000);

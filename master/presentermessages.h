@@ -45,8 +45,7 @@ QString childPortUnusableText(std::int16_t port);
 
 // "07 PC07": a slot as the panel's tooltips and the class view name it.
 QString slotTitle(int slotNumber, const QString& computerName);
-// The control panel's menu of the teacher's pointer, and its item that switches it on and off.
-inline const QString kPointerMenuTitle = u"ポインター"_s;
+// The item of the control panel's menu "クラス" that switches the teacher's pointer on and off.
 inline const QString kPointerItemText = u"ポインターを表示"_s;
 
 // 追従中, 別のページ, 応答なし, 不明 or 停止中.
@@ -55,8 +54,10 @@ QString followStateText(FollowState state);
 // how many seconds ago, when it has reported.
 QString followingToolTip(int slotNumber, const QString& computerName, const SlotFollowing& following);
 
-// The class view and attention, on the control panel's menu "クラス".
+// The control panel's own menu after the described ones (its objectName too): the teacher's
+// pointer, the class view and attention.
 inline const QString kClassMenuTitle = u"クラス"_s;
+inline const QString kClassMenuName = u"classMenu"_s;
 inline const QString kClassViewItemText = u"クラスビュー..."_s;
 inline const QString kLiftAttentionItemText = u"注目画面を解除"_s;
 inline const QString kClassViewTitle = u"Quillharbour_Master クラスビュー"_s;
@@ -69,6 +70,8 @@ QString attentionItemText(std::optional<int> seconds);
 // While attention is on, on the panel's menu bar and above the class view's tiles:
 // "注目中 あと1:05", or "注目中（解除まで）" without a time.
 QString attentionStatusText(std::optional<qint64> remainingMs);
+// The same as the title of the panel's menu, which has some 100 pixels: "注目中" without a time.
+QString attentionMenuTitle(std::optional<qint64> remainingMs);
 // How old a tile's picture is: "3秒前".
 QString pictureAgeText(qint64 ageMs);
 

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -218,17 +219,28 @@ private slots:
         QVERIFY(room.start());
         room.fixture.presenter->togglePanel();
         Classroom& classroom = room.fixture.presenter->classroom();
+        // The menu that says attention is on fits the panel's menu bar, not hidden behind its
+        // overflow button; its first item is the pointer's.
+        const auto menuFitsThePanel = [&room] {
+            QMenuBar* bar = room.fixture.windows().panel().window()->menuBar();
+            QMenu* menu = room.fixture.windows().classMenu().menu();
+            const QRect shown = bar->actionGeometry(menu->menuAction());
+            return bar->actions().last() == menu->menuAction() && shown.isValid() && shown.right() < bar->width();
+        };
         room.mark();
         classroom.startAttention(2);
         QVERIFY(room.showAll(u"attention on 2"_s));
         QVERIFY(room.fixture.windows().classMenu().menu()->title().startsWith(u"注目中 あと0:0"_s));
+        QVERIFY(menuFitsThePanel());
         QVERIFY(room.showAll(u"attention off time"_s, 6000));
         QCOMPARE(room.fixture.windows().classMenu().menu()->title(), u"クラス"_s);
 
         room.mark();
         classAction(room.fixture, u"attentionUntilLiftedAction"_s)->trigger();
         QVERIFY(room.showAll(u"attention on until-lifted"_s));
-        QCOMPARE(room.fixture.windows().classMenu().menu()->title(), u"注目中（解除まで）"_s);
+        QCOMPARE(room.fixture.windows().classMenu().menu()->title(), u"注目中"_s);
+        QVERIFY(menuFitsThePanel());
+        QCOMPARE(room.fixture.windows().classMenu().menu()->actions().first()->objectName(), u"pointerAction"_s);
 
         ChildProcess& second = *room.processes[1];
         QCOMPARE(::kill(pid_t(second.processId()), SIGKILL), 0);

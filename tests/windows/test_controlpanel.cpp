@@ -116,10 +116,10 @@ private slots:
         QVERIFY(!panel->aboutAction()->menu());
 
         // The pointer's item switches it through the presenter, and a panel built anew shows it on.
-        auto* pointerMenu = panel->findChild<QMenu*>(u"pointerMenu"_s);
-        QCOMPARE(panel->menuBar()->actions().at(2), pointerMenu->menuAction());
-        QCOMPARE(pointerMenu->title(), u"ポインター"_s);
-        QCOMPARE(pointerMenu->actions(), QList<QAction*>{panel->pointerAction()});
+        auto* classMenu = panel->findChild<QMenu*>(u"classMenu"_s);
+        QCOMPARE(panel->menuBar()->actions().mid(2), QList<QAction*>{classMenu->menuAction()});
+        QCOMPARE(classMenu->title(), u"クラス"_s);
+        QCOMPARE(classMenu->actions().first(), panel->pointerAction());
         QCOMPARE(panel->pointerAction()->text(), u"ポインターを表示"_s);
         QCOMPARE(panel->pointerAction()->shortcut(), QKeySequence(u"Ctrl+L"_s));
         panel->pointerAction()->trigger();
