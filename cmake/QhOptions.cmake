@@ -11,9 +11,10 @@ target_compile_definitions(qh_options INTERFACE
     QT_NO_URL_CAST_FROM_STRING)
 if(QH_SANITIZE)
     # Line tables are all the sanitizers' reports need, and they build about a fifth faster than
-    # full debugging information.
+    # full debugging information; -O1 (after the build type's -O2, so it wins) builds faster still
+    # and is what AddressSanitizer is made for.
     target_compile_options(qh_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
-                           -fno-sanitize-recover=undefined -g1)
+                           -fno-sanitize-recover=undefined -g1 -O1)
     target_link_options(qh_options INTERFACE -fsanitize=address,undefined)
 endif()
 
