@@ -21,15 +21,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }))
         std::abort();
     if (const std::optional<qh::ChildReport> report = qh::childReportOf(datagram)) {
-        // A first report of a slot never sent a page is answered, whatever it names.
-        qh::master::ChildReports reports;
+        // A first report of a slot never sent a page is answered, whatever it names; but a Hello
+        // that asks for signed datagrams only by a presenter that signs: with its run already
+        // followed, by the welcome alone.
+        using Answer = qh::master::ChildReports::Answer;
         const QByteArray current = "http://class/page.html";
-        const auto answer = reports.hear(*report, qh::master::ChildReports::Answering::Everything, current, 0);
+        const QByteArray signingRun(qh::kRunIdBytes, '\x5a');
         const bool hello = report->kind == qh::ChildReport::Kind::Hello;
-        if (report->computerNumber < 1 || report->computerNumber > 30 ||
-            answer != (hello                        ? qh::master::ChildReports::Answer::CatchUp
-                       : report->address == current ? qh::master::ChildReports::Answer::None
-                                                    : qh::master::ChildReports::Answer::Heal) ||
+        const bool asks = !report->challenge.isEmpty();
+        if (report->computerNumber < 1 || report->computerNumber > 30 || (!hello && asks))
+            std::abort();
+        const Answer page = report->address == current ? Answer::None : Answer::Heal;
+        qh::master::ChildReports reports;
+        const auto answer = reports.hear(*report, qh::master::ChildReports::Answering::Everything, current, 0);
+        qh::master::ChildReports signing;
+        const auto signedAnswer =
+            signing.hear(*report, qh::master::ChildReports::Answering::Everything, current, 0, signingRun);
+        if (answer != (hello ? (asks ? Answer::None : Answer::CatchUp) : page) ||
+            signedAnswer != (hello ? (asks && report->run == signingRun ? Answer::Welcome : Answer::CatchUp) : page) ||
             !reports.hasSpoken(report->computerNumber - 1))
             std::abort();
         const QString toolTip =
