@@ -17,7 +17,8 @@ real_sleep=$(command -v sleep)
 
 # The stand-in notes each start with its arguments, then does what the next line of its plan
 # says: "STATUS" or "STATUS@SECONDS" (end with that status after running so long), "signal"
-# (die by SIGKILL at once) or "run" (wait to be ended).
+# (die by SIGKILL at once), "helper" (start a helper process, as Qt WebEngine does, then die by
+# SIGKILL) or "run" (wait to be ended).
 cat >"$work/stand-in" <<EOF
 #!/bin/sh
 dir=\$(dirname "\$0")
@@ -28,6 +29,7 @@ case "\$step" in
 esac
 case "\$step" in
 signal) kill -KILL \$\$ ;;
+helper) $real_sleep 60 & echo \$! >"\$dir/helper"; kill -KILL \$\$ ;;
 run) echo \$\$ >"\$dir/running"; exec $real_sleep 60 ;;
 *) exit "\$step" ;;
 esac
@@ -95,6 +97,7 @@ run asked-to-end 0
 run crash-then-settings signal 1
 run abort-then-asked 134 0
 run unexpected-status 70 1
+run crash-leaves-helper helper 0
 run dies-again-and-again signal signal signal signal signal signal signal
 # The previous login's child still holds the lock or the port for a while.
 run previous-child-leaving 3 4 4 0
@@ -144,6 +147,7 @@ settings-unusable 1 1
 command-line 2 1
 asked-to-end 0 1
 crash-then-settings 1 2 1
+crash-leaves-helper 0 2 1
 abort-then-asked 0 2 1
 unexpected-status 1 2 1
 dies-again-and-again 1 5 1 2 4 8
@@ -153,6 +157,7 @@ dies-after-each-start 0 8 1 2 4 8 16 1 2
 logout 0 1
 logout-while-waiting 0 1 1
 END
+ended "$(cat "$work/crash-leaves-helper/helper")" || { echo "FAIL: a crashed child's helper runs on"; failures=$((failures + 1)); }
 ended "$(cat "$work/logout/running")" || { echo "FAIL logout: the child runs on"; failures=$((failures + 1)); }
 ended "$(cat "$work/logout-while-waiting/sleeping")" || { echo "FAIL logout-while-waiting: the wait goes on"; failures=$((failures + 1)); }
 grep -q "not starting it again" "$work/dies-again-and-again/said" || { echo "FAIL: no word of giving up"; failures=$((failures + 1)); }
