@@ -27,6 +27,8 @@
 #include "common/datagrams.h"
 #include "master/callreception.h"
 #include "master/callwindow.h"
+#include "master/classview.h"
+#include "master/classviewwindow.h"
 #include "master/controlpanel.h"
 #include "master/panelwindow.h"
 #include "master/presenter.h"
@@ -150,7 +152,14 @@ private:
         } else if (command == u"video")
             runScript(u"(() => { const v = document.querySelector('video'); return v ? v.currentTime : -1; })()"_s,
                       u"video"_s);
-        else if (command == u"objects")
+        else if (command == u"class-view open") {
+            m_windows.classView().open();
+            say(u"class-view open"_s);
+        } else if (command == u"class-view close") {
+            if (QWidget* view = m_windows.classView().window())
+                view->close();
+            say(u"class-view closed"_s);
+        } else if (command == u"objects")
             say(u"objects %1"_s.arg(liveObjectCount()));
         else
             say(u"absent "_s + command); // a part of the day this build does not have yet
